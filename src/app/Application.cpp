@@ -1,0 +1,110 @@
+#include "app/Application.h"
+
+#include "shell/Clock.h"
+#include "shell/FormModel.h"
+#include "shell/Formats.h"
+#include "shell/MainForm.h"
+#include "shell/Messages.h"
+#include "shell/SerialDate.h"
+#include "shell/Text.h"
+
+Application::Application(const Seams& seams, QString documentsFolder)
+    : m_form(makeMainForm()),
+      m_documentsFolder(std::move(documentsFolder)),
+      m_shell(m_ctx),
+      m_totals(m_ctx),
+      m_document(m_ctx, m_totals) {
+    m_ctx.form = m_form.get();
+    m_ctx.prompter = seams.prompter;
+    m_ctx.desktop = seams.desktop;
+    m_ctx.clock = seams.clock;
+    m_ctx.formats = seams.formats;
+    m_ctx.retry = seams.retry;
+    m_document.setStartState();
+    bindCommands();
+}
+
+Application::~Application() = default;
+
+void Application::bindCommands() {
+    FormModel& f = *m_form;
+    f.onClick(QStringLiteral("TotalUp"), [this] { m_totals.TotalUp(); });
+    f.onClick(QStringLiteral("Clear"), [this] { m_document.Clear(); });
+    f.onClick(QStringLiteral("HelpButton"), [this] { m_shell.HelpButton(); });
+    f.onClick(QStringLiteral("mu_HelpContents"), [this] { m_form->click(QStringLiteral("HelpButton")); });
+    f.onClick(QStringLiteral("mu_About"), [this] { m_shell.mu_About(); });
+    f.onClick(QStringLiteral("mu_exit"), [this] { m_form->requestClose(); });
+}
+
+void Application::start() {
+    AppState& s = m_ctx.state;
+    FormModel& f = *m_form;
+    const Hooks& h = m_ctx.hooks;
+
+    s.HomeFolder = Shell::homeFolderFor(m_documentsFolder);
+    m_shell.ensureHelpFile();
+    m_shell.LoadConfig();
+
+    s.ConfigRec.taxName1 = trimBlanks(s.ConfigRec.taxName1);
+    f.setCaption(QStringLiteral("Label6"), QStringLiteral("+ ") + s.ConfigRec.taxName1);
+    s.ConfigRec.taxName2 = trimBlanks(s.ConfigRec.taxName2);
+    f.setCaption(QStringLiteral("Label19"), QStringLiteral("+ ") + s.ConfigRec.taxName2);
+
+    if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
+    if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N") && h.CheckForOldData) {
+        h.CheckForOldData();
+    }
+    if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
+
+    for (const char* name : {"JobNumberEd", "ShipDateEd", "TermsEd", "ShipViaEd", "FOBEd", "ByEd",
+                             "CommentsEd", "ShipToField", "ToField"}) {
+        f.setText(QLatin1String(name), QString());
+    }
+    m_document.resetOrderGrid();
+    const QDate today = m_ctx.clock->today();
+    f.setText(QStringLiteral("OrderDateEd"), m_ctx.formats->shortDate(today));
+
+    s.ConfigRec.dateLatest = serialdate::fromDate(today);
+    if (s.ConfigRec.dateEarliest == 0) s.ConfigRec.dateEarliest = s.ConfigRec.dateLatest - 90;
+
+    m_shell.restoreGeometry();
+    f.setCaption(QStringLiteral("Label16"), QStringLiteral("Data Path = ") + s.DataPath);
+
+    f.setChecked(QStringLiteral("PropCheck"), s.ConfigRec.propCheck != QStringLiteral("N"));
+    f.setChecked(QStringLiteral("AckCheck"), s.ConfigRec.ackCheck != QStringLiteral("N"));
+    f.setChecked(QStringLiteral("InvCheck"), s.ConfigRec.invCheck != QStringLiteral("N"));
+    f.setChecked(QStringLiteral("RecCheck"), s.ConfigRec.recCheck != QStringLiteral("N"));
+
+    f.setCaption(QStringLiteral("VendAddyCounter"), QStringLiteral("0"));
+    f.setCaption(QStringLiteral("ToAddyCounter"), QStringLiteral("0"));
+
+    if (s.DataAccessOK && h.AddToUserFields) h.AddToUserFields();
+
+    f.setVisible(QStringLiteral("Frame3"), false);
+    f.setEnabled(QStringLiteral("SaveChanges"), false);
+    f.setEnabled(QStringLiteral("Save_PO"), false);
+    s.Dirty = false;
+    f.setEnabled(QStringLiteral("ShipToSame"), false);
+
+    f.setWindowCaption(msg::kProductName);
+
+    if (s.DataAccessOK && h.PopPOGrid) h.PopPOGrid();
+    if (s.DataAccessOK && h.PopStockList) h.PopStockList();
+
+    // The clear command of the history boxes' edit menus is wired by the
+    // history lists, which own the deletion it runs.
+
+    f.setMaxLength(QStringLiteral("JobNumberEd"), 12);
+    f.setMaxLength(QStringLiteral("ToCombo"), 60);
+    f.setMaxLength(QStringLiteral("ShipToCombo"), 60);
+    f.setMaxLength(QStringLiteral("StockCatCombo"), 30);
+    f.setMaxLength(QStringLiteral("StockUnitCombo"), 20);
+    f.setMaxLength(QStringLiteral("StockVendorCombo"), 60);
+}
+
+bool Application::close() {
+    if (m_ctx.hooks.SavePrompt && !m_ctx.hooks.SavePrompt()) return false;
+    m_shell.storeKindFlags();
+    m_shell.SaveConfig();
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "document/Document.h"
+#include "document/Totals.h"
+#include "shell/AppContext.h"
+#include "shell/Shell.h"
+
+class FormModel;
+
+// Puts the program together: the main window's model, the shared state and
+// the parts that work on them, with the seams given by the caller.
+class Application {
+public:
+    struct Seams {
+        Prompter* prompter = nullptr;
+        Desktop* desktop = nullptr;
+        const Clock* clock = nullptr;
+        const Formats* formats = nullptr;
+        RetryPolicy retry;
+    };
+
+    // `documentsFolder` is the user's documents folder.
+    Application(const Seams& seams, QString documentsFolder);
+    ~Application();
+
+    AppContext& context() { return m_ctx; }
+    AppState& state() { return m_ctx.state; }
+    FormModel& mainForm() { return *m_form; }
+    Shell& shell() { return m_shell; }
+    Document& document() { return m_document; }
+    Totals& totals() { return m_totals; }
+
+    // The main window's load event.
+    void start();
+    // Closing the main window; false when the user chose to keep working.
+    bool close();
+
+private:
+    void bindCommands();
+
+    std::unique_ptr<FormModel> m_form;
+    AppContext m_ctx;
+    QString m_documentsFolder;
+    Shell m_shell;
+    Totals m_totals;
+    Document m_document;
+};

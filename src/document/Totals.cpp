@@ -1,0 +1,133 @@
+#include "document/Totals.h"
+
+#include "shell/AppContext.h"
+#include "shell/FormModel.h"
+#include "shell/Formats.h"
+#include "shell/GridModel.h"
+#include "shell/Prompter.h"
+#include "shell/Text.h"
+
+namespace {
+
+constexpr int kAmountColumn = 6;
+
+struct Calc {
+    const Formats& f;
+    bool overflow = false;
+
+    // A number read through CleanNumber: never negative; 0 when nothing
+    // number-like is left.
+    Currency value(const QString& text) { return checked(f.toCurrency(CleanNumber(text))); }
+
+    // A field read as it stands (a shown amount may be negative); text that
+    // is no number counts as 0.
+    Currency direct(const QString& text) { return checked(f.toCurrency(text)); }
+
+    double factor(const QString& cleaned) const { return f.toNumber(cleaned).value_or(0.0); }
+
+    Currency checked(const CurrencyParse& p) {
+        if (p.status == NumberStatus::OutOfRange) overflow = true;
+        return p.ok() ? p.value : Currency();
+    }
+    Currency times(double factor, Currency base) {
+        const auto c = Currency::fromDouble(factor * base.toDouble());
+        if (!c) overflow = true;
+        return c.value_or(Currency());
+    }
+    Currency add(Currency a, Currency b) {
+        const auto c = a.plus(b);
+        if (!c) overflow = true;
+        return c.value_or(Currency());
+    }
+    Currency sub(Currency a, Currency b) {
+        const auto c = a.minus(b);
+        if (!c) overflow = true;
+        return c.value_or(Currency());
+    }
+    QString text(Currency c) const { return f.standard(c); }
+};
+
+}  // namespace
+
+std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, TotalsFields t,
+                                          const Formats& formats) {
+    Calc calc{formats};
+
+    Currency sum;
+    for (const QString& amount : lineAmounts) sum = calc.add(sum, calc.value(amount));
+    t.subTotal = calc.text(sum);
+
+    t.discountFactor = CleanNumber(t.discountFactor);
+    const double discountFactor = calc.factor(t.discountFactor);
+    if (discountFactor != 0) t.discount = calc.text(calc.times(discountFactor, sum));
+    if (trimBlanks(t.discount).isEmpty()) t.discount = QStringLiteral("0.00");
+
+    const Currency net = calc.sub(sum, calc.direct(t.discount));
+    t.netTotal = calc.text(net);
+
+    t.salesTax = calc.text(calc.value(t.salesTax));
+    t.otherTax = calc.text(calc.value(t.otherTax));
+
+    // Both taxes are on the net, never one on the other.
+    t.taxFactor = CleanNumber(t.taxFactor);
+    const double taxFactor = calc.factor(t.taxFactor);
+    if (taxFactor != 0) t.salesTax = calc.text(calc.times(taxFactor, net));
+    t.otherTaxFactor = CleanNumber(t.otherTaxFactor);
+    const double otherTaxFactor = calc.factor(t.otherTaxFactor);
+    if (otherTaxFactor != 0) t.otherTax = calc.text(calc.times(otherTaxFactor, net));
+
+    t.shipping = calc.text(calc.value(t.shipping));
+
+    Currency total = calc.add(net, calc.direct(t.salesTax));
+    total = calc.add(total, calc.direct(t.otherTax));
+    total = calc.add(total, calc.direct(t.shipping));
+    t.orderTotal = calc.text(total);
+
+    // A multiplier is left either blank or non-zero.
+    if (taxFactor == 0) t.taxFactor.clear();
+    if (otherTaxFactor == 0) t.otherTaxFactor.clear();
+    if (discountFactor == 0) t.discountFactor.clear();
+
+    if (calc.overflow) return std::nullopt;
+    return t;
+}
+
+bool Totals::TotalUp() {
+    FormModel& f = *m_ctx.form;
+    const GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
+    QStringList amounts;
+    amounts.reserve(grid->rows());
+    for (int row = 1; row < grid->rows(); ++row) amounts.append(grid->cell(row, kAmountColumn));
+
+    TotalsFields in;
+    in.discountFactor = f.text(QStringLiteral("DiscountFactorEd"));
+    in.discount = f.text(QStringLiteral("DiscountEd"));
+    in.taxFactor = f.text(QStringLiteral("TaxFactorEd"));
+    in.salesTax = f.text(QStringLiteral("SalesTaxEd"));
+    in.otherTaxFactor = f.text(QStringLiteral("OtherTaxFactorEd"));
+    in.otherTax = f.text(QStringLiteral("OtherTaxEd"));
+    in.shipping = f.text(QStringLiteral("ShippingEd"));
+
+    const std::optional<TotalsFields> out = computeTotals(amounts, in, *m_ctx.formats);
+    if (!out) {
+        m_ctx.prompter->message(
+            MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Total Up"),
+            QStringLiteral("The amounts of this document are too large to total: Tallybrook can "
+                           "hold amounts up to 922,337,203,685,477.58.\n\nPlease check the line "
+                           "amounts, the discount, the taxes and the shipping. The totals have "
+                           "not been changed."));
+        return false;
+    }
+    // In the order the steps write them.
+    f.setText(QStringLiteral("SubTotalEd"), out->subTotal);
+    f.setText(QStringLiteral("DiscountFactorEd"), out->discountFactor);
+    f.setText(QStringLiteral("DiscountEd"), out->discount);
+    f.setText(QStringLiteral("NetTotalEd"), out->netTotal);
+    f.setText(QStringLiteral("SalesTaxEd"), out->salesTax);
+    f.setText(QStringLiteral("OtherTaxEd"), out->otherTax);
+    f.setText(QStringLiteral("TaxFactorEd"), out->taxFactor);
+    f.setText(QStringLiteral("OtherTaxFactorEd"), out->otherTaxFactor);
+    f.setText(QStringLiteral("ShippingEd"), out->shipping);
+    f.setText(QStringLiteral("OrderTotalEd"), out->orderTotal);
+    return true;
+}

@@ -1,0 +1,34 @@
+#include <QApplication>
+#include <QLocale>
+#include <QStandardPaths>
+
+#include "app/Application.h"
+#include "shell/Clock.h"
+#include "shell/Formats.h"
+#include "ui/MainWindow.h"
+#include "ui/QtDesktop.h"
+#include "ui/QtPrompter.h"
+
+int main(int argc, char* argv[]) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallybrook"));
+    QApplication::setApplicationVersion(QStringLiteral(TALLYBROOK_VERSION));
+
+    const Formats formats(QLocale::system());
+    const SystemClock clock;
+    QtPrompter prompter;
+    QtDesktop desktop;
+
+    Application::Seams seams;
+    seams.prompter = &prompter;
+    seams.desktop = &desktop;
+    seams.clock = &clock;
+    seams.formats = &formats;
+
+    Application app(seams, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    MainWindow window(app);
+    prompter.setParentWindow(&window);
+    desktop.setParentWindow(&window);
+    window.start();
+    return qapp.exec();
+}

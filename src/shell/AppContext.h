@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "shell/ConfigRecord.h"
+#include "shell/RecordLockRetry.h"
+
+class Clock;
+class Desktop;
+class FormModel;
+class Formats;
+class Prompter;
+
+// State shared by every part of the program for the whole run.
+struct AppState {
+    QString HomeFolder;  // documents folder + "Fernhollow" + separator
+    QString DataPath;    // the data directory, ends with a separator
+    QString YearFolder;  // "2026\" : where new documents are saved
+    bool DataAccessOK = false;
+    bool Dirty = false;
+    ConfigRecord ConfigRec;
+    QString HistoryFileName;
+    QString HistoryText;
+    QString DisplayFile;
+};
+
+// Work owned by parts of the program that plug in at fixed points of the
+// start-up and closing sequences. An empty hook is skipped.
+struct Hooks {
+    std::function<void()> PopAddyLists;     // fill the address lists
+    std::function<void()> CheckForOldData;  // convert the old index once
+    std::function<void()> AddToUserFields;  // fill the history lists
+    std::function<void()> PopPOGrid;        // fill the document list
+    std::function<void()> PopStockList;     // fill the stock list
+    // Asks to save unsaved changes; false when the user cancels.
+    std::function<bool()> SavePrompt;
+};
+
+// What each part of the program is given: the shared state, the main
+// window's model and the seams to the outside.
+struct AppContext {
+    AppState state;
+    FormModel* form = nullptr;
+    Prompter* prompter = nullptr;
+    Desktop* desktop = nullptr;
+    const Clock* clock = nullptr;
+    const Formats* formats = nullptr;
+    RetryPolicy retry;
+    Hooks hooks;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Text in every data file is Windows-1252, one byte per character, so that
+// copies of the program on other systems read the same bytes.
+namespace cp1252 {
+
+QString decode(const QByteArray& bytes);
+
+// A character that Windows-1252 cannot hold becomes "?" (one per character,
+// a surrogate pair counts as one character).
+QByteArray encode(const QString& text);
+
+}  // namespace cp1252

@@ -1,0 +1,134 @@
+#include "shell/FormModel.h"
+
+#include "shell/GridModel.h"
+
+FormModel::FormModel(QString name, QString caption, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_caption(std::move(caption)) {}
+
+FormModel::~FormModel() = default;
+
+void FormModel::setWindowCaption(const QString& caption) {
+    if (m_caption == caption) return;
+    m_caption = caption;
+    Q_EMIT windowCaptionChanged(caption);
+}
+
+Control& FormModel::add(Control control) {
+    Q_ASSERT_X(!m_index.contains(control.name), "FormModel::add", qPrintable(control.name));
+    if (control.kind == ControlKind::Grid && !control.grid) control.grid = new GridModel(1, this);
+    m_index.insert(control.name, static_cast<int>(m_controls.size()));
+    m_controls.push_back(std::move(control));
+    return m_controls.back();
+}
+
+const Control& FormModel::control(const QString& name) const {
+    const auto it = m_index.constFind(name);
+    Q_ASSERT_X(it != m_index.constEnd(), "FormModel::control", qPrintable(name));
+    return m_controls[static_cast<size_t>(*it)];
+}
+
+Control& FormModel::mut(const QString& name) { return const_cast<Control&>(control(name)); }
+
+void FormModel::setText(const QString& name, const QString& text) {
+    Control& c = mut(name);
+    if (c.text == text) return;
+    c.text = text;
+    Q_EMIT changed(name, Property::Text);
+    if (auto h = m_changeHandlers.value(name)) h();
+}
+
+void FormModel::setCaption(const QString& name, const QString& caption) {
+    Control& c = mut(name);
+    if (c.caption == caption) return;
+    c.caption = caption;
+    Q_EMIT changed(name, Property::Caption);
+}
+
+void FormModel::setToolTip(const QString& name, const QString& toolTip) {
+    Control& c = mut(name);
+    if (c.toolTip == toolTip) return;
+    c.toolTip = toolTip;
+    Q_EMIT changed(name, Property::ToolTip);
+}
+
+void FormModel::setEnabled(const QString& name, bool enabled) {
+    Control& c = mut(name);
+    if (c.enabled == enabled) return;
+    c.enabled = enabled;
+    Q_EMIT changed(name, Property::Enabled);
+}
+
+void FormModel::setVisible(const QString& name, bool visible) {
+    Control& c = mut(name);
+    if (c.visible == visible) return;
+    c.visible = visible;
+    Q_EMIT changed(name, Property::Visible);
+}
+
+void FormModel::setLocked(const QString& name, bool locked) {
+    Control& c = mut(name);
+    if (c.locked == locked) return;
+    c.locked = locked;
+    Q_EMIT changed(name, Property::Locked);
+}
+
+void FormModel::setChecked(const QString& name, bool checked) {
+    Control& c = mut(name);
+    if (c.checked == checked) return;
+    c.checked = checked;
+    const ControlKind kind = c.kind;
+    const QString parent = c.parent;
+    Q_EMIT changed(name, Property::Checked);
+    if (kind == ControlKind::Option && checked) {
+        for (Control& other : m_controls) {
+            if (other.kind == ControlKind::Option && other.parent == parent && other.name != name &&
+                other.checked) {
+                other.checked = false;
+                Q_EMIT changed(other.name, Property::Checked);
+            }
+        }
+    }
+    if (kind != ControlKind::Option || checked) {
+        if (auto h = m_changeHandlers.value(name)) h();
+    }
+}
+
+void FormModel::setItems(const QString& name, const QStringList& items) {
+    Control& c = mut(name);
+    if (c.items == items) return;
+    c.items = items;
+    Q_EMIT changed(name, Property::Items);
+}
+
+void FormModel::setMaxLength(const QString& name, int maxLength) {
+    Control& c = mut(name);
+    if (c.maxLength == maxLength) return;
+    c.maxLength = maxLength;
+    Q_EMIT changed(name, Property::MaxLength);
+}
+
+void FormModel::onClick(const QString& name, std::function<void()> handler) {
+    Q_ASSERT_X(has(name), "FormModel::onClick", qPrintable(name));
+    m_clickHandlers.insert(name, std::move(handler));
+}
+
+void FormModel::click(const QString& name) {
+    if (!control(name).enabled) return;
+    if (auto h = m_clickHandlers.value(name)) h();
+}
+
+void FormModel::onChange(const QString& name, std::function<void()> handler) {
+    Q_ASSERT_X(has(name), "FormModel::onChange", qPrintable(name));
+    m_changeHandlers.insert(name, std::move(handler));
+}
+
+void FormModel::setGeometry(const WindowGeometry& g) {
+    m_geometry = g;
+    Q_EMIT geometryChanged();
+}
+
+void FormModel::setMinimumSize(double widthTwips, double heightTwips) {
+    m_minimum.width = widthTwips;
+    m_minimum.height = heightTwips;
+    Q_EMIT geometryChanged();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class GridModel;
+
+enum class ControlKind {
+    TextBox,
+    MultiLine,
+    Combo,
+    Label,
+    Button,
+    Option,
+    Check,
+    Frame,
+    Grid,
+    Calendar,
+    Menu,
+    MenuItem,
+    Separator,
+    Popup,
+    PopupItem,
+};
+
+struct Control {
+    QString name;
+    ControlKind kind = ControlKind::Label;
+    QString caption;
+    QString toolTip;
+    QString parent;  // menu of a menu item, frame of a control inside one
+    bool enabled = true;
+    bool visible = true;
+    bool locked = false;  // a text box the user cannot type into
+    QString text;
+    bool checked = false;
+    int maxLength = 0;  // 0: no typing limit
+    QStringList items;
+    GridModel* grid = nullptr;
+};
+
+// Window measures in twips (1/1440 inch), as the configuration stores them.
+struct WindowGeometry {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+};
+
+// The presentation model of one window: its controls in control order, each
+// with the state a window would show. Setting a value runs the control's
+// change handler, as a window would; the views only mirror this state.
+class FormModel : public QObject {
+    Q_OBJECT
+public:
+    enum class Property { Caption, ToolTip, Enabled, Visible, Locked, Text, Checked, Items, MaxLength };
+
+    FormModel(QString name, QString caption, QObject* parent = nullptr);
+    ~FormModel() override;
+
+    const QString& name() const { return m_name; }
+    const QString& windowCaption() const { return m_caption; }
+    void setWindowCaption(const QString& caption);
+
+    Control& add(Control control);
+    const std::vector<Control>& controls() const { return m_controls; }
+    bool has(const QString& name) const { return m_index.contains(name); }
+    const Control& control(const QString& name) const;
+
+    QString text(const QString& name) const { return control(name).text; }
+    void setText(const QString& name, const QString& text);
+    QString caption(const QString& name) const { return control(name).caption; }
+    void setCaption(const QString& name, const QString& caption);
+    QString toolTip(const QString& name) const { return control(name).toolTip; }
+    void setToolTip(const QString& name, const QString& toolTip);
+    bool isEnabled(const QString& name) const { return control(name).enabled; }
+    void setEnabled(const QString& name, bool enabled);
+    bool isVisible(const QString& name) const { return control(name).visible; }
+    void setVisible(const QString& name, bool visible);
+    void setLocked(const QString& name, bool locked);
+    bool isChecked(const QString& name) const { return control(name).checked; }
+    // An option button that is checked clears the other options beside it.
+    void setChecked(const QString& name, bool checked);
+    QStringList items(const QString& name) const { return control(name).items; }
+    void setItems(const QString& name, const QStringList& items);
+    int maxLength(const QString& name) const { return control(name).maxLength; }
+    void setMaxLength(const QString& name, int maxLength);
+    GridModel* grid(const QString& name) const { return control(name).grid; }
+
+    // What a click (or a menu choice) runs; nothing when the control is off.
+    void onClick(const QString& name, std::function<void()> handler);
+    void click(const QString& name);
+    void onChange(const QString& name, std::function<void()> handler);
+
+    const WindowGeometry& geometry() const { return m_geometry; }
+    // From the program: moves the window (the view follows).
+    void setGeometry(const WindowGeometry& g);
+    // From the view: records where the user put the window.
+    void noteGeometry(const WindowGeometry& g) { m_geometry = g; }
+    WindowGeometry minimumSize() const { return m_minimum; }
+    void setMinimumSize(double widthTwips, double heightTwips);
+
+    // Asks the view to close the window (which then runs the closing rules).
+    void requestClose() { Q_EMIT closeRequested(); }
+
+Q_SIGNALS:
+    void changed(const QString& name, FormModel::Property property);
+    void windowCaptionChanged(const QString& caption);
+    void geometryChanged();
+    void closeRequested();
+
+private:
+    Control& mut(const QString& name);
+
+    QString m_name;
+    QString m_caption;
+    std::vector<Control> m_controls;
+    QHash<QString, int> m_index;
+    QHash<QString, std::function<void()>> m_clickHandlers;
+    QHash<QString, std::function<void()>> m_changeHandlers;
+    WindowGeometry m_geometry;
+    WindowGeometry m_minimum;
+};

@@ -1,0 +1,141 @@
+#include "shell/GridModel.h"
+
+GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent) {
+    m_rows.append(QStringList());
+    setCols(cols);
+}
+
+void GridModel::setCols(int cols) {
+    cols = qMax(1, cols);
+    beginResetModel();
+    m_cols = cols;
+    for (QStringList& r : m_rows) {
+        while (r.size() < cols) r.append(QString());
+        while (r.size() > cols) r.removeLast();
+    }
+    m_widths.resize(cols);
+    m_align.resize(cols);
+    m_hidden.resize(cols);
+    endResetModel();
+    Q_EMIT columnsHiddenChanged();
+}
+
+void GridModel::setRows(int rows) {
+    rows = qMax(1, rows);
+    const int have = this->rows();
+    if (rows > have) {
+        beginInsertRows({}, have - 1, rows - 2);
+        while (m_rows.size() < rows) {
+            QStringList r;
+            for (int c = 0; c < m_cols; ++c) r.append(QString());
+            m_rows.append(r);
+        }
+        endInsertRows();
+    } else if (rows < have) {
+        beginRemoveRows({}, rows - 1, have - 2);
+        m_rows.resize(rows);
+        endRemoveRows();
+    }
+    if (m_currentRow >= rows) m_currentRow = rows - 1;
+}
+
+void GridModel::clearCells() {
+    for (QStringList& r : m_rows) {
+        for (QString& c : r) c.clear();
+    }
+    if (rows() > 1) Q_EMIT dataChanged(index(0, 0), index(rows() - 2, m_cols - 1));
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+}
+
+void GridModel::setFormatString(const QString& format) {
+    m_format = format;
+    const QStringList parts = format.split(u'|');
+    if (parts.size() != m_cols) setCols(static_cast<int>(parts.size()));
+    for (int c = 0; c < m_cols; ++c) {
+        QString heading = parts.value(c);
+        Qt::Alignment align = Qt::AlignLeft;
+        if (heading.startsWith(u'<')) {
+            heading.remove(0, 1);
+        } else if (heading.startsWith(u'>')) {
+            align = Qt::AlignRight;
+            heading.remove(0, 1);
+        } else if (heading.startsWith(u'^')) {
+            align = Qt::AlignHCenter;
+            heading.remove(0, 1);
+        }
+        m_align[c] = align | Qt::AlignVCenter;
+        m_widths[c] = static_cast<int>(heading.size());
+        m_rows[0][c] = heading;
+    }
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_cols - 1);
+    if (rows() > 1) Q_EMIT dataChanged(index(0, 0), index(rows() - 2, m_cols - 1));
+}
+
+int GridModel::columnWidthChars(int col) const { return m_widths.value(col); }
+
+Qt::Alignment GridModel::columnAlignment(int col) const {
+    return m_align.value(col, Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void GridModel::setColumnHidden(int col, bool hidden) {
+    if (col < 0 || col >= m_cols || m_hidden[col] == hidden) return;
+    m_hidden[col] = hidden;
+    Q_EMIT columnsHiddenChanged();
+}
+
+bool GridModel::isColumnHidden(int col) const { return m_hidden.value(col); }
+
+void GridModel::addItem(const QString& tabbedCells) {
+    const QStringList given = tabbedCells.split(u'\t');
+    QStringList r;
+    for (int c = 0; c < m_cols; ++c) r.append(given.value(c));
+    const int at = rows();
+    beginInsertRows({}, at - 1, at - 1);
+    m_rows.append(r);
+    endInsertRows();
+}
+
+void GridModel::removeItem(int row) {
+    if (row < 1 || row >= rows()) return;
+    beginRemoveRows({}, row - 1, row - 1);
+    m_rows.removeAt(row);
+    endRemoveRows();
+    if (m_currentRow >= rows()) m_currentRow = rows() - 1;
+}
+
+QString GridModel::cell(int row, int col) const {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return {};
+    return m_rows[row][col];
+}
+
+void GridModel::setCell(int row, int col, const QString& text) {
+    if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return;
+    m_rows[row][col] = text;
+    if (row == 0) {
+        Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
+    } else {
+        Q_EMIT dataChanged(index(row - 1, col), index(row - 1, col));
+    }
+}
+
+QStringList GridModel::rowCells(int row) const { return m_rows.value(row); }
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows() - 1;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_cols; }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    if (role == Qt::DisplayRole) return cell(index.row() + 1, index.column());
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(index.column()));
+    return {};
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole) return cell(0, section).trimmed();
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(section));
+    return {};
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QVector>
+
+// A grid of text cells with one fixed heading row, addressed as the window
+// code addresses it: row 0 is the heading, rows 1.. are data; columns from 0.
+// The heading row and the column widths come from a format text such as
+// "<Quant||Mfg.   |<Unit" ("|" between columns, "<" left, ">" right,
+// "^" centre; the heading's trailing blanks set the column's width).
+// As a Qt model it shows the data rows only, with the headings as headers.
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(int cols = 1, QObject* parent = nullptr);
+
+    int rows() const { return static_cast<int>(m_rows.size()); }
+    int cols() const { return m_cols; }
+    void setCols(int cols);
+    // Keeps the heading row; adds empty rows or drops rows from the end.
+    void setRows(int rows);
+    // Empties every cell, the headings too.
+    void clearCells();
+
+    void setFormatString(const QString& format);
+    QString formatString() const { return m_format; }
+    // Width of a column in characters, from its heading in the format text.
+    int columnWidthChars(int col) const;
+    Qt::Alignment columnAlignment(int col) const;
+
+    void setColumnHidden(int col, bool hidden);
+    bool isColumnHidden(int col) const;
+
+    // Appends a row given as one text with the cells separated by tabs.
+    void addItem(const QString& tabbedCells);
+    void removeItem(int row);
+
+    QString cell(int row, int col) const;
+    void setCell(int row, int col, const QString& text);
+    QStringList rowCells(int row) const;
+
+    int currentRow() const { return m_currentRow; }
+    void setCurrentRow(int row) { m_currentRow = row; }
+
+    // QAbstractTableModel
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+Q_SIGNALS:
+    void columnsHiddenChanged();
+
+private:
+    QVector<QStringList> m_rows;
+    int m_cols = 1;
+    QString m_format;
+    QVector<int> m_widths;
+    QVector<Qt::Alignment> m_align;
+    QVector<bool> m_hidden;
+    int m_currentRow = 0;
+};

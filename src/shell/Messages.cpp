@@ -1,0 +1,22 @@
+#include "shell/Messages.h"
+
+#include "shell/RecordFile.h"
+
+#include "shell/FileError.h"
+
+MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error) {
+    return prompter.message(
+        MsgIcon::Warning, MsgButton::Retry | MsgButton::Cancel, MsgButton::Retry,
+        QStringLiteral("File in Use"),
+        QStringLiteral("The file %1 could not be opened: another copy of Tallybrook or another "
+                       "program may be using it, or it may be read-only.\n\n%2\n\n"
+                       "Choose Retry to try again, or Cancel to stop.")
+            .arg(nativePath(error.path), error.reason));
+}
+
+void showFileError(Prompter& prompter, const FileError& error) {
+    prompter.message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, QStringLiteral("File Error"),
+                     QStringLiteral("Tallybrook could not use the file %1.\n\n%2\n\n"
+                                    "The operation was abandoned.")
+                         .arg(nativePath(error.path), error.reason));
+}

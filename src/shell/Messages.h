@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include "shell/Prompter.h"
+
+struct FileError;
+
+// The texts of the messages shared by several commands, kept in one place.
+namespace msg {
+inline const QString kProductName = QStringLiteral("Tallybrook");
+}
+
+// A file that stays held by another copy after the waits.
+MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error);
+// Any other failure to use a file.
+void showFileError(Prompter& prompter, const FileError& error);

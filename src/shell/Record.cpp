@@ -1,0 +1,54 @@
+#include "shell/Record.h"
+
+#include <QtEndian>
+#include <cstring>
+
+#include "shell/Cp1252.h"
+#include "shell/Text.h"
+
+qint16 Record::int16At(int offset) const {
+    return qFromLittleEndian<qint16>(m_bytes.constData() + offset);
+}
+
+qint64 Record::int64At(int offset) const {
+    return qFromLittleEndian<qint64>(m_bytes.constData() + offset);
+}
+
+double Record::doubleAt(int offset) const {
+    const quint64 bits = qFromLittleEndian<quint64>(m_bytes.constData() + offset);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+QString Record::textAt(int offset, int width) const {
+    return trimBlanks(cp1252::decode(m_bytes.mid(offset, width)));
+}
+
+void Record::setInt16(int offset, qint16 value) {
+    qToLittleEndian<qint16>(value, m_bytes.data() + offset);
+}
+
+void Record::setInt64(int offset, qint64 value) {
+    qToLittleEndian<qint64>(value, m_bytes.data() + offset);
+}
+
+void Record::setDouble(int offset, double value) {
+    quint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    qToLittleEndian<quint64>(bits, m_bytes.data() + offset);
+}
+
+void Record::setText(int offset, int width, const QString& text) {
+    QByteArray bytes = cp1252::encode(text).left(width);
+    bytes.append(QByteArray(width - bytes.size(), ' '));
+    setRaw(offset, bytes);
+}
+
+void Record::setRaw(int offset, const QByteArray& bytes) {
+    std::memcpy(m_bytes.data() + offset, bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+void Record::fill(int offset, int width, char byte) {
+    std::memset(m_bytes.data() + offset, byte, static_cast<size_t>(width));
+}

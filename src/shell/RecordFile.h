@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include "shell/FileError.h"
+#include "shell/Record.h"
+
+// A data file of fixed-length records without header: record n (from 1)
+// lies at (n - 1) x length. Open it, work, close it within one event; while
+// open, other copies of the program see it as held (advisory lock) and wait.
+class RecordFile {
+public:
+    enum class Mode { ReadWrite, ReadOnly };
+    static constexpr int kMaxRecords = 32767;
+
+    RecordFile(QString path, int recordLength);
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    // ReadWrite creates a missing file (empty); ReadOnly does not.
+    FileError open(Mode mode = Mode::ReadWrite);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+
+    const QString& path() const { return m_path; }
+    int recordLength() const { return m_length; }
+    qint64 size() const;
+    // File length / record length, rounded half to even, at most kMaxRecords.
+    int recordCount() const;
+
+    // Reads record n; past the end of the file the record comes back short
+    // (or empty), so a caller can tell missing fields from stored ones.
+    FileError read(int n, Record* out) const;
+    FileError write(int n, const Record& record);
+
+private:
+    QString m_path;
+    int m_length;
+    int m_fd = -1;
+};
+
+// Writes a whole file through a temporary file renamed over the old one, so
+// a crash or a full disk never leaves it half written.
+FileError replaceFile(const QString& path, const QByteArray& bytes);
+// Reads a whole file (a missing file is an error of kind Other).
+FileError readWholeFile(const QString& path, QByteArray* out);
+// Copies a file over an older copy, through a temporary file.
+FileError copyFileOver(const QString& from, const QString& to);
+
+// Data paths keep "\" between folders (index records hold "2026\"); this
+// turns one into a path for the file system.
+QString nativePath(const QString& dataPath);

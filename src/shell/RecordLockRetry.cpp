@@ -1,0 +1,30 @@
+#include "shell/RecordLockRetry.h"
+
+#include <QThread>
+
+#include "shell/Messages.h"
+#include "shell/Prompter.h"
+
+bool RecordLockRetry(Prompter& prompter, const RetryPolicy& policy,
+                     const std::function<FileError()>& attempt) {
+    const auto sleep = [&policy] {
+        if (policy.sleep) {
+            policy.sleep(policy.wait);
+        } else {
+            QThread::msleep(static_cast<unsigned long>(policy.wait.count()));
+        }
+    };
+    for (;;) {
+        FileError error;
+        for (int tried = 1; tried <= qMax(1, policy.attempts); ++tried) {
+            error = attempt();
+            if (error.ok()) return true;
+            if (!error.heldByOther()) {
+                showFileError(prompter, error);
+                return false;
+            }
+            if (tried < policy.attempts) sleep();
+        }
+        if (askRetryHeldFile(prompter, error) != MsgButton::Retry) return false;
+    }
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+struct AppContext;
+
+// Start-up and closing work of the program itself: its folder, the
+// configuration file, the data directory test, the year folder, help.
+class Shell {
+public:
+    static constexpr const char* kConfigFileName = "ovo_14.cfg";
+    static constexpr const char* kHelpFileName = "ovo_prog.hlp";
+    static constexpr const char* kTestFileName = "testfile.tmp";
+    // The smallest main window, in twips.
+    static constexpr double kMinWidth = 11130;
+    static constexpr double kMinHeight = 7305;
+
+    explicit Shell(AppContext& ctx) : m_ctx(ctx) {}
+
+    // The documents folder + "Fernhollow" + separator.
+    static QString homeFolderFor(const QString& documentsFolder);
+    QString configPath() const;
+    QString helpPath() const;
+
+    // Reads (or creates) the configuration and tests the data directory.
+    void LoadConfig();
+    // Writes the configuration record with the window measures; false when
+    // it could not be written (the user has been told).
+    bool SaveConfig();
+    void CheckForThisYearsFolder();
+    void NoServerAccess();
+
+    // Writes our help page when it is missing.
+    void ensureHelpFile();
+    void HelpButton();
+    void mu_About();
+
+    // Window measures from the configuration, widened to the minimum.
+    void restoreGeometry();
+    void storeKindFlags();
+
+private:
+    bool testDataDirectory();
+
+    AppContext& m_ctx;
+};

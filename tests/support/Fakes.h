@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <chrono>
+#include <memory>
+
+#include "app/Application.h"
+#include "shell/Clock.h"
+#include "shell/Desktop.h"
+#include "shell/Formats.h"
+#include "shell/Prompter.h"
+
+// A message box as the program asked it.
+struct AskedMessage {
+    MsgIcon icon;
+    MsgButtons buttons;
+    MsgButton defaultButton;
+    QString title;
+    QString text;
+};
+
+// Answers message boxes from a script (default: the default button) and
+// records every box asked.
+class FakePrompter : public Prompter {
+public:
+    MsgButton message(MsgIcon icon, MsgButtons buttons, MsgButton defaultButton,
+                      const QString& title, const QString& text) override;
+
+    QList<AskedMessage> asked;
+    QList<MsgButton> answers;  // taken from the front; empty: the default button
+
+    int countTitled(const QString& title) const;
+};
+
+class FakeDesktop : public Desktop {
+public:
+    void showHelp(const QString& path) override { helpShown.append(path); }
+    bool openInBrowser(const QString& fileOrUrl) override {
+        opened.append(fileOrUrl);
+        return true;
+    }
+    QStringList helpShown;
+    QStringList opened;
+};
+
+class FakeClock : public Clock {
+public:
+    explicit FakeClock(QDate d = QDate(2026, 12, 6)) : date(d) {}
+    QDate today() const override { return date; }
+    QDate date;
+};
+
+// en-US, as the tests expect.
+const Formats& usFormats();
+
+// An application over fakes, with a documents folder of the test's own.
+struct TestApp {
+    explicit TestApp(const QString& documentsFolder, QDate today = QDate(2026, 12, 6));
+
+    FakePrompter prompter;
+    FakeDesktop desktop;
+    FakeClock clock;
+    QList<std::chrono::milliseconds> sleeps;
+    std::unique_ptr<Application> app;
+};
