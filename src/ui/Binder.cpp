@@ -1,0 +1,206 @@
+#include "ui/Binder.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QWidget>
+
+#include "shell/GridModel.h"
+
+namespace {
+
+// Multi-line text keeps CR LF line ends in the model, as files hold them.
+QString toModelLines(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
+QString toViewLines(QString text) { return text.remove(u'\r'); }
+
+// Column widths follow the headings' lengths in the format text; the
+// widest are capped so that a row fits on the screen.
+// A view may name a column that takes the spare room ("stretchColumn") and
+// a narrower cap ("maxColumnChars").
+void applyColumns(QTableView* table, const GridModel* grid) {
+    const int charWidth = table->fontMetrics().averageCharWidth();
+    const QVariant stretch = table->property("stretchColumn");
+    const int cap = table->property("maxColumnChars").isValid()
+                        ? table->property("maxColumnChars").toInt()
+                        : 48;
+    QHeaderView* header = table->horizontalHeader();
+    for (int col = 0; col < grid->cols(); ++col) {
+        table->setColumnHidden(col, grid->isColumnHidden(col));
+        const int chars = qBound(4, grid->columnWidthChars(col), cap);
+        table->setColumnWidth(col, chars * charWidth + 12);
+        header->setSectionResizeMode(col, stretch.isValid() && stretch.toInt() == col
+                                              ? QHeaderView::Stretch
+                                              : QHeaderView::Interactive);
+    }
+}
+
+}  // namespace
+
+Binder::Binder(FormModel& model, QWidget* window) : QObject(window), m_model(model), m_window(window) {
+    connect(&m_model, &FormModel::changed, this, &Binder::refresh);
+}
+
+QStringList Binder::bindAll() {
+    QStringList unbound;
+    for (const Control& c : m_model.controls()) {
+        QObject* object = nullptr;
+        if (c.kind == ControlKind::MenuItem || c.kind == ControlKind::PopupItem ||
+            c.kind == ControlKind::Separator) {
+            object = m_window->findChild<QAction*>(c.name);
+        } else if (c.kind == ControlKind::Menu || c.kind == ControlKind::Popup) {
+            object = m_window->findChild<QMenu*>(c.name);
+        } else {
+            object = m_window->findChild<QWidget*>(c.name);
+        }
+        if (!object) {
+            unbound.append(c.name);
+            continue;
+        }
+        bind(c, object);
+    }
+    return unbound;
+}
+
+void Binder::bind(const Control& control, QObject* object) {
+    const QString name = control.name;
+    m_objects.insert(name, object);
+
+    if (auto* action = qobject_cast<QAction*>(object)) {
+        connect(action, &QAction::triggered, this, [this, name] { m_model.click(name); });
+    } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+        connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
+            m_fromView = true;
+            m_model.setText(name, text);
+            m_fromView = false;
+        });
+    } else if (auto* multi = qobject_cast<QPlainTextEdit*>(object)) {
+        connect(multi, &QPlainTextEdit::textChanged, this, [this, name, multi] {
+            if (m_fromView) return;
+            m_fromView = true;
+            m_model.setText(name, toModelLines(multi->toPlainText()));
+            m_fromView = false;
+        });
+    } else if (auto* combo = qobject_cast<QComboBox*>(object)) {
+        connect(combo, &QComboBox::editTextChanged, this, [this, name](const QString& text) {
+            if (m_fromView) return;
+            m_fromView = true;
+            m_model.setText(name, text);
+            m_fromView = false;
+        });
+    } else if (qobject_cast<QRadioButton*>(object) || qobject_cast<QCheckBox*>(object)) {
+        auto* button = static_cast<QAbstractButton*>(object);
+        connect(button, &QAbstractButton::toggled, this, [this, name](bool on) {
+            if (m_fromView) return;
+            m_fromView = true;
+            m_model.setChecked(name, on);
+            m_fromView = false;
+        });
+    } else if (auto* push = qobject_cast<QPushButton*>(object)) {
+        connect(push, &QPushButton::clicked, this, [this, name] { m_model.click(name); });
+    } else if (auto* table = qobject_cast<QTableView*>(object)) {
+        if (GridModel* grid = control.grid) {
+            table->setModel(grid);
+            const auto columns = [table, grid] { applyColumns(table, grid); };
+            connect(grid, &GridModel::columnsHiddenChanged, table, columns);
+            connect(grid, &QAbstractItemModel::headerDataChanged, table, columns);
+            connect(grid, &QAbstractItemModel::modelReset, table, columns);
+            columns();
+        }
+    }
+    refreshAll(name);
+}
+
+void Binder::refreshAll(const QString& name) {
+    using P = FormModel::Property;
+    for (P p : {P::Caption, P::ToolTip, P::Enabled, P::Visible, P::Locked, P::Text, P::Checked,
+                P::Items, P::MaxLength}) {
+        refresh(name, p);
+    }
+}
+
+void Binder::refresh(const QString& name, FormModel::Property property) {
+    QObject* object = m_objects.value(name);
+    if (!object) return;
+    const Control& c = m_model.control(name);
+    using P = FormModel::Property;
+
+    if (auto* action = qobject_cast<QAction*>(object)) {
+        if (property == P::Caption && c.kind != ControlKind::Separator) action->setText(c.caption);
+        if (property == P::ToolTip && !c.toolTip.isEmpty()) action->setToolTip(c.toolTip);
+        if (property == P::Enabled) action->setEnabled(c.enabled);
+        if (property == P::Visible) action->setVisible(c.visible);
+        return;
+    }
+    if (auto* menu = qobject_cast<QMenu*>(object)) {
+        if (property == P::Caption) menu->setTitle(c.caption);
+        if (property == P::Enabled) menu->menuAction()->setEnabled(c.enabled);
+        if (property == P::Visible) menu->menuAction()->setVisible(c.visible);
+        return;
+    }
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget) return;
+    switch (property) {
+        case P::ToolTip:
+            widget->setToolTip(c.toolTip);
+            return;
+        case P::Enabled:
+            widget->setEnabled(c.enabled);
+            return;
+        case P::Visible:
+            widget->setVisible(c.visible);
+            return;
+        default:
+            break;
+    }
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        if (property == P::Caption) label->setText(c.caption);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        if (property == P::Caption) button->setText(c.caption);
+        if (property == P::Checked && button->isCheckable() && button->isChecked() != c.checked) {
+            m_fromView = true;
+            button->setChecked(c.checked);
+            m_fromView = false;
+        }
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        if (property == P::Caption) group->setTitle(c.caption);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        if (property == P::Text && edit->text() != c.text) edit->setText(c.text);
+        if (property == P::Locked) edit->setReadOnly(c.locked);
+        if (property == P::MaxLength) edit->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+    } else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) {
+        if (property == P::Text && !m_fromView && toModelLines(multi->toPlainText()) != c.text) {
+            m_fromView = true;
+            multi->setPlainText(toViewLines(c.text));
+            m_fromView = false;
+        }
+        if (property == P::Locked) multi->setReadOnly(c.locked);
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        if (property == P::Items) {
+            m_fromView = true;
+            const QString text = combo->currentText();
+            combo->clear();
+            combo->addItems(c.items);
+            combo->setEditText(text);
+            m_fromView = false;
+        }
+        if (property == P::Text && combo->currentText() != c.text && !m_fromView) {
+            m_fromView = true;
+            combo->setEditText(c.text);
+            m_fromView = false;
+        }
+        if (property == P::MaxLength && combo->lineEdit()) {
+            combo->lineEdit()->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+        }
+    }
+}

@@ -1,0 +1,449 @@
+#include "ui/MainWindow.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <type_traits>
+
+#include "app/Application.h"
+#include "shell/FormModel.h"
+#include "ui/Binder.h"
+
+namespace {
+
+template <typename W>
+W* named(const char* name, QWidget* parent = nullptr) {
+    auto* w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    // Captions never shrink below their text: the window grows instead.
+    if constexpr (std::is_base_of_v<QAbstractButton, W> || std::is_base_of_v<QLabel, W>) {
+        w->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+    }
+    return w;
+}
+
+QLineEdit* amountBox(const char* name, int chars = 12) {
+    auto* e = named<QLineEdit>(name);
+    e->setAlignment(Qt::AlignRight);
+    e->setMinimumWidth(e->fontMetrics().averageCharWidth() * chars + 16);
+    return e;
+}
+
+QLineEdit* factorBox(const char* name) {
+    auto* e = named<QLineEdit>(name);
+    e->setAlignment(Qt::AlignRight);
+    e->setFixedWidth(e->fontMetrics().averageCharWidth() * 6 + 16);
+    return e;
+}
+
+QComboBox* historyBox(const char* name) {
+    auto* c = named<QComboBox>(name);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(8);
+    return c;
+}
+
+QPushButton* button(const char* name) {
+    auto* b = named<QPushButton>(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QPushButton* pickerButton(const char* name) {
+    auto* b = button(name);
+    b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 16);
+    return b;
+}
+
+QTableView* gridView(const char* name) {
+    auto* t = named<QTableView>(name);
+    t->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->setVisible(false);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+    t->horizontalHeader()->setHighlightSections(false);
+    t->setAlternatingRowColors(true);
+    t->setWordWrap(false);
+    return t;
+}
+
+QLabel* rightLabel(const char* name) {
+    auto* l = named<QLabel>(name);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
+    setObjectName(QStringLiteral("OVO_Form1"));
+    buildMenus();
+
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->setObjectName(QStringLiteral("MainSplitter"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(buildDocumentArea());
+    splitter->addWidget(buildListArea());
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    setCentralWidget(splitter);
+
+    auto* status = new QStatusBar;
+    status->addWidget(named<QLabel>("BottomLabel"));
+    status->addPermanentWidget(named<QLabel>("Label16"));
+    setStatusBar(status);
+
+    // The shared calendar floats over the window when a date button opens it.
+    m_calendar = named<QCalendarWidget>("MonthView1", this);
+    m_calendar->setWindowFlags(Qt::Popup);
+
+    FormModel& form = m_app.mainForm();
+    m_binder = new Binder(form, this);
+    m_binder->bindAll();
+    setWindowTitle(form.windowCaption());
+    connect(&form, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
+    connect(&form, &FormModel::geometryChanged, this, &MainWindow::applyGeometry);
+    connect(&form, &FormModel::closeRequested, this, &QWidget::close);
+}
+
+void MainWindow::buildMenus() {
+    FormModel& form = m_app.mainForm();
+    QHash<QString, QMenu*> menus;
+    for (const Control& c : form.controls()) {
+        if (c.kind == ControlKind::Menu) {
+            QMenu* menu = menuBar()->addMenu(c.caption);
+            menu->setObjectName(c.name);
+            menus.insert(c.name, menu);
+        } else if (c.kind == ControlKind::Popup) {
+            auto* menu = new QMenu(this);
+            menu->setObjectName(c.name);
+            menus.insert(c.name, menu);
+        } else if (c.kind == ControlKind::MenuItem || c.kind == ControlKind::PopupItem ||
+                   c.kind == ControlKind::Separator) {
+            QMenu* menu = menus.value(c.parent);
+            if (!menu) continue;
+            QAction* action = c.kind == ControlKind::Separator ? menu->addSeparator()
+                                                                 : menu->addAction(c.caption);
+            action->setObjectName(c.name);
+        }
+    }
+}
+
+QWidget* MainWindow::buildDocumentArea() {
+    auto* area = new QWidget;
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(6, 6, 6, 0);
+    layout->setSpacing(6);
+
+    // Kind, number, dates
+    auto* header = new QHBoxLayout;
+    auto* kinds = new QGroupBox;
+    kinds->setObjectName(QStringLiteral("KindFrame"));
+    auto* kindsLayout = new QHBoxLayout(kinds);
+    kindsLayout->setContentsMargins(8, 2, 8, 2);
+    for (const char* name : {"ProposalOption", "AcKOption", "InvoiceOption", "RecieptOption"}) {
+        kindsLayout->addWidget(named<QRadioButton>(name));
+    }
+    header->addWidget(kinds);
+    header->addSpacing(8);
+    header->addWidget(named<QLabel>("Label11"));
+    auto* number = named<QLineEdit>("PONoEd");
+    number->setFixedWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 24);
+    header->addWidget(number);
+    header->addWidget(named<QLabel>("RecYear"));
+    header->addStretch(1);
+    header->addWidget(named<QLabel>("OrderDateLabel"));
+    auto* date = named<QLineEdit>("OrderDateEd");
+    date->setFixedWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
+    header->addWidget(date);
+    header->addWidget(pickerButton("OrderDatePicker"));
+    header->addSpacing(8);
+    header->addWidget(named<QLabel>("JobNumberLabel"));
+    header->addWidget(historyBox("JobNumberEd"));
+    layout->addLayout(header);
+
+    // Sold To and Ship To blocks
+    auto* addresses = new QHBoxLayout;
+    const auto addressBlock = [](const char* label, const char* combo, const char* field,
+                                 const char* counter, const char* save, const char* del,
+                                 const char* extra) {
+        auto* box = new QVBoxLayout;
+        auto* top = new QHBoxLayout;
+        auto* caption = named<QLabel>(label);
+        QFont bold = caption->font();
+        bold.setBold(true);
+        caption->setFont(bold);
+        top->addWidget(caption);
+        auto* name = historyBox(combo);
+        name->setMinimumContentsLength(20);
+        top->addWidget(name, 1);
+        auto* count = named<QLabel>(counter);
+        count->setEnabled(false);
+        top->addWidget(count);
+        box->addLayout(top);
+        auto* lines = named<QPlainTextEdit>(field);
+        lines->setTabChangesFocus(true);
+        lines->setFixedHeight(lines->fontMetrics().lineSpacing() * 4 + 12);
+        box->addWidget(lines);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        if (extra) buttons->addWidget(button(extra));
+        buttons->addWidget(button(save));
+        buttons->addWidget(button(del));
+        box->addLayout(buttons);
+        return box;
+    };
+    addresses->addLayout(addressBlock("SoldToLabel", "ToCombo", "ToField", "VendAddyCounter",
+                                      "ChangedVendor", "DeleteVendor", "ShipToSame"),
+                         1);
+    addresses->addSpacing(12);
+    addresses->addLayout(addressBlock("ShipToLabel", "ShipToCombo", "ShipToField", "ToAddyCounter",
+                                      "ChangedDest", "DeleteDest", nullptr),
+                         1);
+    layout->addLayout(addresses);
+
+    // Shipping row
+    auto* shipping = new QHBoxLayout;
+    shipping->addWidget(named<QLabel>("ByLabel"));
+    shipping->addWidget(historyBox("ByEd"), 2);
+    shipping->addWidget(named<QLabel>("ShipDateLabel"));
+    auto* shipDate = named<QLineEdit>("ShipDateEd");
+    shipDate->setFixedWidth(date->width());
+    shipping->addWidget(shipDate);
+    shipping->addWidget(pickerButton("ShipDatePicker"));
+    shipping->addWidget(named<QLabel>("ViaLabel"));
+    shipping->addWidget(historyBox("ShipViaEd"), 2);
+    shipping->addWidget(named<QLabel>("FOBLabel"));
+    shipping->addWidget(historyBox("FOBEd"), 2);
+    shipping->addWidget(named<QLabel>("TermsLabel"));
+    shipping->addWidget(historyBox("TermsEd"), 2);
+    layout->addLayout(shipping);
+
+    // Line items beside the totals
+    auto* items = new QHBoxLayout;
+    auto* grid = gridView("OrderGrid");
+    grid->setProperty("stretchColumn", 4);
+    grid->setProperty("maxColumnChars", 16);
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * 5);
+    items->addWidget(grid, 1);
+    for (const char* name : {"ItemLabelQuant", "ItemLabelCategory", "ItemLabelMfg", "ItemLabelUnit",
+                             "ItemLabelDescription", "ItemLabelUnitCost", "ItemLabelTotal"}) {
+        named<QLabel>(name, area)->hide();
+    }
+
+    auto* totals = new QGridLayout;
+    totals->setVerticalSpacing(3);
+    totals->setHorizontalSpacing(6);
+    int row = 0;
+    const auto totalRow = [&](const char* factor, const char* label, const char* amount) {
+        if (factor) totals->addWidget(factorBox(factor), row, 0);
+        totals->addWidget(rightLabel(label), row, 1);
+        totals->addWidget(amountBox(amount), row, 2);
+        ++row;
+    };
+    totalRow(nullptr, "SubTotalLabel", "SubTotalEd");
+    totalRow("DiscountFactorEd", "DiscountLabel", "DiscountEd");
+    totalRow(nullptr, "NetTotalLabel", "NetTotalEd");
+    totalRow("TaxFactorEd", "Label6", "SalesTaxEd");
+    totalRow("OtherTaxFactorEd", "Label19", "OtherTaxEd");
+    totalRow(nullptr, "ShippingLabel", "ShippingEd");
+    totalRow(nullptr, "OrderTotalLabel", "OrderTotalEd");
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    totals->addWidget(line, row++, 1, 1, 2);
+    totalRow(nullptr, "PaymentsLabel", "PaymentsEd");
+    totalRow(nullptr, "BalanceDueLabel", "BalanceDueEd");
+    totals->setRowStretch(row, 1);
+    items->addLayout(totals);
+    layout->addLayout(items, 1);
+
+    // Comment and commands
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(named<QLabel>("CommentsLabel"));
+    auto* comments = historyBox("CommentsEd");
+    comments->setMinimumContentsLength(24);
+    bottom->addWidget(comments, 1);
+    bottom->addSpacing(12);
+    for (const char* name : {"TotalUp", "Clear", "SaveChanges", "Save_PO", "NewPO", "MakeOrder",
+                             "ShowPayments", "HelpButton"}) {
+        bottom->addWidget(button(name));
+    }
+    layout->addLayout(bottom);
+
+    // The order total stands out.
+    for (QWidget* w : area->findChildren<QWidget*>()) {
+        if (w->objectName() == QLatin1String("OrderTotalEd") ||
+            w->objectName() == QLatin1String("OrderTotalLabel")) {
+            QFont f = w->font();
+            f.setBold(true);
+            w->setFont(f);
+        }
+    }
+    return area;
+}
+
+QWidget* MainWindow::buildListArea() {
+    auto* area = new QWidget;
+    auto* layout = new QHBoxLayout(area);
+    layout->setContentsMargins(6, 0, 6, 0);
+
+    auto* listSide = new QVBoxLayout;
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(button("ViewExisting"));
+    switches->addWidget(button("HideOrders"));
+    auto* filters = named<QGroupBox>("Frame3");
+    auto* filterLayout = new QHBoxLayout(filters);
+    filterLayout->setContentsMargins(6, 0, 6, 0);
+    for (const char* name : {"PropCheck", "AckCheck", "InvCheck", "RecCheck"}) {
+        filterLayout->addWidget(named<QCheckBox>(name));
+    }
+    switches->addWidget(filters);
+    auto* range = named<QLineEdit>("DateRangeMonolog");
+    switches->addWidget(range, 1);
+    switches->addStretch(0);
+    listSide->addLayout(switches);
+
+    // The stock list and the document list share one place.
+    auto* lists = new QVBoxLayout;
+    lists->setSpacing(0);
+    auto* stock = gridView("StockGrid");
+    stock->setContextMenuPolicy(Qt::CustomContextMenu);
+    lists->addWidget(stock);
+    auto* documents = gridView("POGrid");
+    documents->setContextMenuPolicy(Qt::CustomContextMenu);
+    lists->addWidget(documents);
+    listSide->addLayout(lists, 1);
+    for (const char* name : {"poLabelNumber", "poLabelStatus", "poLabelDate", "poLabelSoldTo",
+                             "poLabelShipTo", "poLabelShipDate", "poLabelOrderTotal",
+                             "poLabelShipping", "poLabelSalesTax", "poLabelNet", "poLabelDiscount",
+                             "poLabelSubTotal", "FileOrderTag"}) {
+        named<QLabel>(name, area)->hide();
+    }
+
+    // Stock item edit panel
+    auto* stockEdit = new QHBoxLayout;
+    for (const char* name : {"StockCatCombo", "StockVendorCombo", "StockUnitCombo"}) {
+        stockEdit->addWidget(historyBox(name), 1);
+    }
+    auto* description = named<QLineEdit>("StockDescriptionEd");
+    description->setMinimumWidth(description->fontMetrics().averageCharWidth() * 20);
+    stockEdit->addWidget(description, 3);
+    auto* cost = named<QLineEdit>("StockUnitCostEd");
+    cost->setAlignment(Qt::AlignRight);
+    cost->setFixedWidth(cost->fontMetrics().averageCharWidth() * 10 + 16);
+    stockEdit->addWidget(cost);
+    for (const char* name : {"SaveNewStockItem", "SaveChangedStockItem", "DeleteStockItem"}) {
+        stockEdit->addWidget(button(name));
+    }
+    listSide->addLayout(stockEdit);
+    layout->addLayout(listSide, 1);
+
+    // Payments of the document, shown on request
+    auto* payments = named<QGroupBox>("PaymentsFrame");
+    auto* payLayout = new QGridLayout(payments);
+    auto* payGrid = gridView("PaymentsGrid");
+    payGrid->horizontalHeader()->setVisible(false);
+    payLayout->addWidget(payGrid, 0, 0, 1, 4);
+    payLayout->addWidget(named<QLineEdit>("PaymentDateEd"), 1, 0, 1, 2);
+    payLayout->addWidget(pickerButton("PaymentDatePick"), 1, 2);
+    payLayout->addWidget(amountBox("PaymentAmountEd", 10), 1, 3);
+    payLayout->addWidget(button("SavePayment"), 2, 1);
+    payLayout->addWidget(button("DeletePayment"), 2, 2);
+    payLayout->addWidget(button("ClosePayments"), 2, 3);
+    payments->setFixedWidth(payments->sizeHint().width() + 40);
+    layout->addWidget(payments);
+    return area;
+}
+
+double MainWindow::twipsPerPixel() const {
+    const QScreen* s = screen();
+    const double dpi = s ? s->logicalDotsPerInch() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+void MainWindow::applyGeometry() {
+    const FormModel& form = m_app.mainForm();
+    const double tpp = twipsPerPixel();
+    const WindowGeometry& g = form.geometry();
+    const WindowGeometry& min = form.minimumSize();
+    m_placing = true;
+    // The layout may need more room than the smallest window of the record;
+    // captions set since it was built are not in its cached sizes yet.
+    for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
+    const QSize layoutMin = centralWidget()->minimumSizeHint() +
+                            QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    setMinimumSize(qMax(qRound(min.width / tpp), layoutMin.width()),
+                   qMax(qRound(min.height / tpp), layoutMin.height()));
+    QSize size(qRound(g.width / tpp), qRound(g.height / tpp));
+    QPoint pos(qRound(g.left / tpp), qRound(g.top / tpp));
+    // A window saved on a larger or absent screen is brought back into view.
+    if (const QScreen* s = screen()) {
+        const QRect avail = s->availableGeometry();
+        size = size.boundedTo(avail.size()).expandedTo(minimumSize());
+        pos.setX(qBound(avail.left(), pos.x(), qMax(avail.left(), avail.right() - size.width())));
+        pos.setY(qBound(avail.top(), pos.y(), qMax(avail.top(), avail.bottom() - size.height())));
+    }
+    resize(size);
+    move(pos);
+    m_placing = false;
+    noteGeometry();
+}
+
+void MainWindow::noteGeometry() {
+    if (m_placing || isMinimized() || isMaximized() || isFullScreen()) return;
+    const double tpp = twipsPerPixel();
+    WindowGeometry g;
+    g.left = pos().x() * tpp;
+    g.top = pos().y() * tpp;
+    g.width = width() * tpp;
+    g.height = height() * tpp;
+    m_app.mainForm().noteGeometry(g);
+}
+
+void MainWindow::start() {
+    m_app.start();
+    applyGeometry();
+    show();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    noteGeometry();
+    if (m_app.close()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    noteGeometry();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    noteGeometry();
+}

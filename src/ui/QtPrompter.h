@@ -1,0 +1,16 @@
+#pragma once
+
+#include "shell/Prompter.h"
+
+class QWidget;
+
+// Message boxes of the desktop.
+class QtPrompter final : public Prompter {
+public:
+    void setParentWindow(QWidget* parent) { m_parent = parent; }
+    MsgButton message(MsgIcon icon, MsgButtons buttons, MsgButton defaultButton,
+                      const QString& title, const QString& text) override;
+
+private:
+    QWidget* m_parent = nullptr;
+};
