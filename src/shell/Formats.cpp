@@ -108,26 +108,64 @@ std::optional<double> Formats::toNumber(const QString& text) const {
 }
 
 CurrencyParse Formats::toCurrency(const QString& text) const {
+    // Read digit by digit: this runs once per line of every total.
+    const QString t = text.trimmed();
+    qsizetype i = 0;
     bool negative = false;
-    QString whole, fraction;
-    if (!split(text, &negative, &whole, &fraction)) return {NumberStatus::NotANumber, {}};
-    while (whole.size() > 1 && whole.startsWith(u'0')) whole.remove(0, 1);
-    if (whole.size() > 15) return {NumberStatus::OutOfRange, {}};
-    // Four places kept; the rest decides the rounding, halves to even.
-    const QString kept = (fraction + QStringLiteral("0000")).left(4);
-    const QString rest = fraction.mid(4);
-    qint64 raw = 0;
-    if (__builtin_mul_overflow(whole.isEmpty() ? 0 : whole.toLongLong(), Currency::kScale, &raw) ||
-        __builtin_add_overflow(raw, kept.toLongLong(), &raw)) {
-        return {NumberStatus::OutOfRange, {}};
+    if (t.startsWith(u'-') || t.startsWith(m_locale.negativeSign())) {
+        negative = true;
+        ++i;
+    } else if (t.startsWith(u'+') || t.startsWith(m_locale.positiveSign())) {
+        ++i;
     }
-    if (!rest.isEmpty()) {
-        const QChar first = rest.at(0);
-        bool tail = false;
-        for (QChar c : rest.mid(1)) tail = tail || c != u'0';
-        if (first > u'5' || (first == u'5' && (tail || (raw % 2) != 0))) {
-            if (__builtin_add_overflow(raw, 1, &raw)) return {NumberStatus::OutOfRange, {}};
+    while (i < t.size() && t.at(i).isSpace()) ++i;
+
+    constexpr qint64 kMaxWhole = 922337203685477LL;
+    qint64 whole = 0;
+    qint64 fraction = 0;  // first four decimals
+    int fractionDigits = 0;
+    QChar fifth = u'0';   // the digit that decides the rounding
+    bool tail = false;    // any non-zero digit after it
+    bool inFraction = false;
+    bool anyDigit = false;
+    bool tooLarge = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= u'0' && c <= u'9') {
+            anyDigit = true;
+            const int d = c.unicode() - u'0';
+            if (!inFraction) {
+                whole = whole * 10 + d;
+                if (whole > kMaxWhole) {
+                    tooLarge = true;
+                    whole = kMaxWhole;
+                }
+            } else if (fractionDigits < 4) {
+                fraction = fraction * 10 + d;
+                ++fractionDigits;
+            } else if (fractionDigits == 4) {
+                fifth = c;
+                ++fractionDigits;
+            } else {
+                tail = tail || d != 0;
+            }
+        } else if (c == m_decimal && !inFraction) {
+            inFraction = true;
+        } else if (c == m_group && !inFraction) {
+            // thousands separators are ignored wherever they stand in the whole part
+        } else {
+            return {NumberStatus::NotANumber, {}};
         }
     }
+    if (!anyDigit) return {NumberStatus::NotANumber, {}};
+    if (tooLarge) return {NumberStatus::OutOfRange, {}};
+    for (int k = fractionDigits; k < 4; ++k) fraction *= 10;
+    qint64 raw = 0;
+    bool overflow = __builtin_mul_overflow(whole, Currency::kScale, &raw) ||
+                    __builtin_add_overflow(raw, fraction, &raw);
+    if (!overflow && (fifth > u'5' || (fifth == u'5' && (tail || (raw % 2) != 0)))) {
+        overflow = __builtin_add_overflow(raw, 1, &raw);
+    }
+    if (overflow) return {NumberStatus::OutOfRange, {}};
     return {NumberStatus::Ok, Currency::fromRaw(negative ? -raw : raw)};
 }
