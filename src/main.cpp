@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QLocale>
 #include <QStandardPaths>
 
@@ -25,7 +26,9 @@ int main(int argc, char* argv[]) {
     seams.clock = &clock;
     seams.formats = &formats;
 
-    Application app(seams, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty()) documents = QDir::homePath();
+    Application app(seams, documents);
     MainWindow window(app);
     prompter.setParentWindow(&window);
     desktop.setParentWindow(&window);

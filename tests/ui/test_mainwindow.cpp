@@ -1,0 +1,152 @@
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "shell/FormModel.h"
+#include "shell/GridModel.h"
+#include "support/Fakes.h"
+#include "ui/MainWindow.h"
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    template <typename W>
+    static W* widget(MainWindow& w, const char* name) {
+        W* found = w.findChild<W*>(QLatin1String(name));
+        if (!found) qFatal("no widget %s", name);
+        return found;
+    }
+
+private Q_SLOTS:
+    void everyControlHasAWidgetOrAction() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        for (const Control& c : t.app->mainForm().controls()) {
+            QVERIFY2(w.findChild<QObject*>(c.name), qPrintable(c.name));
+        }
+    }
+
+    void showsTheStartStateFromTheModel() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        w.start();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tallybrook"));
+        QCOMPARE(widget<QLabel>(w, "Label6")->text(), QStringLiteral("+ Tax"));
+        QCOMPARE(widget<QLabel>(w, "Label19")->text(), QStringLiteral("+ Tax 2"));
+        QCOMPARE(widget<QLineEdit>(w, "PONoEd")->text(), QStringLiteral("(PEND)"));
+        QVERIFY(widget<QLineEdit>(w, "PONoEd")->isReadOnly());
+        QCOMPARE(widget<QLineEdit>(w, "OrderDateEd")->text(), QStringLiteral("12/6/2026"));
+        QVERIFY(widget<QRadioButton>(w, "ProposalOption")->isChecked());
+        QVERIFY(!widget<QAbstractButton>(w, "SaveChanges")->isEnabled());
+        QVERIFY(!widget<QAbstractButton>(w, "ShipToSame")->isEnabled());
+        QVERIFY(widget<QAbstractButton>(w, "TotalUp")->isEnabled());
+        QVERIFY(widget<QTableView>(w, "OrderGrid")->isColumnHidden(1));
+        QVERIFY(widget<QTableView>(w, "OrderGrid")->isColumnHidden(7));
+        QCOMPARE(widget<QTableView>(w, "OrderGrid")->model()->headerData(4, Qt::Horizontal),
+                 QVariant(QStringLiteral("Description")));
+        QVERIFY(!widget<QWidget>(w, "Frame3")->isVisible());
+        QVERIFY(t.prompter.asked.isEmpty());
+    }
+
+    void typedMultipliersAndTotalUpButtonGiveTheTotals() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        w.start();
+        GridModel* grid = t.app->mainForm().grid(QStringLiteral("OrderGrid"));
+        grid->addItem(QStringLiteral("1\t\t\tea\tWidget\t100.00\t100.00\tspecial"));
+        grid->addItem(QStringLiteral("1\t\t\tea\tGadget\t25.50\t25.50\tspecial"));
+        QTest::keyClicks(widget<QLineEdit>(w, "DiscountFactorEd"), QStringLiteral(".1"));
+        QTest::keyClicks(widget<QLineEdit>(w, "TaxFactorEd"), QStringLiteral(".065"));
+        auto* shipping = widget<QLineEdit>(w, "ShippingEd");
+        shipping->selectAll();
+        QTest::keyClicks(shipping, QStringLiteral("10"));
+        QTest::mouseClick(widget<QAbstractButton>(w, "TotalUp"), Qt::LeftButton);
+
+        const QList<QPair<const char*, const char*>> expected = {
+            {"SubTotalEd", "125.50"}, {"DiscountEd", "12.55"}, {"NetTotalEd", "112.95"},
+            {"SalesTaxEd", "7.34"},   {"OtherTaxEd", "0.00"},  {"ShippingEd", "10.00"},
+            {"OrderTotalEd", "130.29"}, {"OtherTaxFactorEd", ""}, {"TaxFactorEd", ".065"}};
+        for (const auto& [name, text] : expected) {
+            QCOMPARE(widget<QLineEdit>(w, name)->text(), QString::fromLatin1(text));
+        }
+
+        QTest::mouseClick(widget<QAbstractButton>(w, "Clear"), Qt::LeftButton);
+        QCOMPARE(widget<QTableView>(w, "OrderGrid")->model()->rowCount(), 0);
+        QCOMPARE(widget<QLineEdit>(w, "OrderTotalEd")->text(), QStringLiteral("0.00"));
+        QCOMPARE(widget<QLineEdit>(w, "DiscountFactorEd")->text(), QString());
+    }
+
+    void editsReachTheModelWithTheirLimits() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        w.start();
+        FormModel& form = t.app->mainForm();
+        QTest::keyClicks(widget<QComboBox>(w, "JobNumberEd")->lineEdit(),
+                         QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(form.text(QStringLiteral("JobNumberEd")), QStringLiteral("ABCDEFGHIJKL"));
+        QTest::keyClicks(widget<QComboBox>(w, "ToCombo")->lineEdit(), QString(70, u'x'));
+        QCOMPARE(form.text(QStringLiteral("ToCombo")).size(), 60);
+
+        auto* lines = widget<QPlainTextEdit>(w, "ToField");
+        lines->setPlainText(QStringLiteral("12 Main Street\nSpringfield"));
+        QCOMPARE(form.text(QStringLiteral("ToField")), QStringLiteral("12 Main Street\r\nSpringfield"));
+
+        QTest::mouseClick(widget<QRadioButton>(w, "InvoiceOption"), Qt::LeftButton);
+        QVERIFY(form.isChecked(QStringLiteral("InvoiceOption")));
+        QVERIFY(!form.isChecked(QStringLiteral("ProposalOption")));
+        form.setChecked(QStringLiteral("RecieptOption"), true);
+        QVERIFY(widget<QRadioButton>(w, "RecieptOption")->isChecked());
+        QVERIFY(!widget<QRadioButton>(w, "InvoiceOption")->isChecked());
+    }
+
+    void closingWritesTheGeometryAndTheNextStartRestoresIt() {
+        QTemporaryDir dir;
+        WindowGeometry saved;
+        {
+            TestApp t(dir.path());
+            MainWindow w(*t.app);
+            w.start();
+            w.resize(w.minimumSize() + QSize(40, 20));
+            w.move(30, 45);
+            QVERIFY(w.close());
+            saved = t.app->mainForm().geometry();
+            QCOMPARE(saved.width, w.width() * 15.0);
+            QCOMPARE(saved.height, w.height() * 15.0);
+        }
+        // The next start hands the same measures to the window (which then
+        // keeps it on the screen it has).
+        TestApp t(dir.path());
+        t.app->start();
+        const WindowGeometry& g = t.app->mainForm().geometry();
+        QCOMPARE(g.width, saved.width);
+        QCOMPARE(g.height, saved.height);
+        QCOMPARE(g.left, saved.left);
+        QCOMPARE(g.top, saved.top);
+    }
+
+    void helpMenuShowsTheHelpPage() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        w.start();
+        w.findChild<QAction*>(QStringLiteral("mu_HelpContents"))->trigger();
+        QCOMPARE(t.desktop.helpShown.size(), 1);
+        QVERIFY(t.desktop.helpShown.first().endsWith(QStringLiteral("Fernhollow/ovo_prog.hlp")));
+        // Not built yet: present but off.
+        QVERIFY(!w.findChild<QAction*>(QStringLiteral("mu_DataExport"))->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_mainwindow.moc"
