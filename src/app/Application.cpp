@@ -42,8 +42,9 @@ void Application::start() {
     const Hooks& h = m_ctx.hooks;
 
     s.HomeFolder = Shell::homeFolderFor(m_documentsFolder);
-    m_shell.ensureHelpFile();
     m_shell.LoadConfig();
+    // After the configuration, which makes the program's folder on a first start.
+    m_shell.ensureHelpFile();
 
     s.ConfigRec.taxName1 = trimBlanks(s.ConfigRec.taxName1);
     f.setCaption(QStringLiteral("Label6"), QStringLiteral("+ ") + s.ConfigRec.taxName1);

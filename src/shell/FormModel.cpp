@@ -29,6 +29,14 @@ const Control& FormModel::control(const QString& name) const {
 
 Control& FormModel::mut(const QString& name) { return const_cast<Control&>(control(name)); }
 
+template <typename T>
+void FormModel::assign(const QString& name, T Control::*member, const T& value, Property property) {
+    Control& c = mut(name);
+    if (c.*member == value) return;
+    c.*member = value;
+    Q_EMIT changed(name, property);
+}
+
 void FormModel::setText(const QString& name, const QString& text) {
     Control& c = mut(name);
     if (c.text == text) return;
@@ -38,38 +46,23 @@ void FormModel::setText(const QString& name, const QString& text) {
 }
 
 void FormModel::setCaption(const QString& name, const QString& caption) {
-    Control& c = mut(name);
-    if (c.caption == caption) return;
-    c.caption = caption;
-    Q_EMIT changed(name, Property::Caption);
+    assign(name, &Control::caption, caption, Property::Caption);
 }
 
 void FormModel::setToolTip(const QString& name, const QString& toolTip) {
-    Control& c = mut(name);
-    if (c.toolTip == toolTip) return;
-    c.toolTip = toolTip;
-    Q_EMIT changed(name, Property::ToolTip);
+    assign(name, &Control::toolTip, toolTip, Property::ToolTip);
 }
 
 void FormModel::setEnabled(const QString& name, bool enabled) {
-    Control& c = mut(name);
-    if (c.enabled == enabled) return;
-    c.enabled = enabled;
-    Q_EMIT changed(name, Property::Enabled);
+    assign(name, &Control::enabled, enabled, Property::Enabled);
 }
 
 void FormModel::setVisible(const QString& name, bool visible) {
-    Control& c = mut(name);
-    if (c.visible == visible) return;
-    c.visible = visible;
-    Q_EMIT changed(name, Property::Visible);
+    assign(name, &Control::visible, visible, Property::Visible);
 }
 
 void FormModel::setLocked(const QString& name, bool locked) {
-    Control& c = mut(name);
-    if (c.locked == locked) return;
-    c.locked = locked;
-    Q_EMIT changed(name, Property::Locked);
+    assign(name, &Control::locked, locked, Property::Locked);
 }
 
 void FormModel::setChecked(const QString& name, bool checked) {
@@ -94,17 +87,11 @@ void FormModel::setChecked(const QString& name, bool checked) {
 }
 
 void FormModel::setItems(const QString& name, const QStringList& items) {
-    Control& c = mut(name);
-    if (c.items == items) return;
-    c.items = items;
-    Q_EMIT changed(name, Property::Items);
+    assign(name, &Control::items, items, Property::Items);
 }
 
 void FormModel::setMaxLength(const QString& name, int maxLength) {
-    Control& c = mut(name);
-    if (c.maxLength == maxLength) return;
-    c.maxLength = maxLength;
-    Q_EMIT changed(name, Property::MaxLength);
+    assign(name, &Control::maxLength, maxLength, Property::MaxLength);
 }
 
 void FormModel::onClick(const QString& name, std::function<void()> handler) {

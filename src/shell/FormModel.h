@@ -114,6 +114,8 @@ Q_SIGNALS:
 
 private:
     Control& mut(const QString& name);
+    template <typename T>
+    void assign(const QString& name, T Control::*member, const T& value, Property property);
 
     QString m_name;
     QString m_caption;

@@ -13,6 +13,11 @@ namespace {
 
 QByteArray fsName(const QString& path) { return QFile::encodeName(nativePath(path)); }
 
+FileError openError(const QString& path, const QFileDevice& file) {
+    return file.error() == QFileDevice::PermissionsError ? FileError::held(path, file.errorString())
+                                                         : FileError::other(path, file.errorString());
+}
+
 }  // namespace
 
 QString nativePath(const QString& dataPath) {
@@ -115,11 +120,7 @@ FileError RecordFile::write(int n, const Record& record) {
 FileError replaceFile(const QString& path, const QByteArray& bytes) {
     if (FileError f = injectedFault(FileOp::Replace, path); !f.ok()) return f;
     QSaveFile file(nativePath(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.error() == QFileDevice::PermissionsError
-                   ? FileError::held(path, file.errorString())
-                   : FileError::other(path, file.errorString());
-    }
+    if (!file.open(QIODevice::WriteOnly)) return openError(path, file);
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
@@ -132,11 +133,7 @@ FileError replaceFile(const QString& path, const QByteArray& bytes) {
 FileError readWholeFile(const QString& path, QByteArray* out) {
     if (FileError f = injectedFault(FileOp::Read, path); !f.ok()) return f;
     QFile file(nativePath(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return file.error() == QFileDevice::PermissionsError
-                   ? FileError::held(path, file.errorString())
-                   : FileError::other(path, file.errorString());
-    }
+    if (!file.open(QIODevice::ReadOnly)) return openError(path, file);
     *out = file.readAll();
     if (file.error() != QFileDevice::NoError) return FileError::other(path, file.errorString());
     return {};

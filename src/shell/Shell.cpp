@@ -35,7 +35,7 @@ amount.</li>
 both taxes, shipping and the order total.</p>
 <ul>
 <li>The small box beside the discount, and those beside each tax, hold a
-<i>multiplier</i>: .1 is 10%, .065 is 6.5%. With a multiplier the amount is
+<i>multiplier</i>: <nobr>.1</nobr> is 10%, <nobr>.065</nobr> is 6.5%. With a multiplier the amount is
 computed; with the box blank you may type the amount yourself.</li>
 <li>Both taxes are computed on the net total.</li>
 <li>Shipping is always typed.</li>

@@ -1,0 +1,166 @@
+// The totals of a document: sub total, discount, net, two taxes, shipping
+// and order total, each step working from the text an earlier step showed.
+#include <QtTest>
+
+#include "app/Application.h"
+#include "document/Totals.h"
+#include "shell/FormModel.h"
+#include "shell/GridModel.h"
+#include "support/Fakes.h"
+
+namespace {
+
+// In: DiscountFactorEd, DiscountEd, TaxFactorEd, SalesTaxEd, OtherTaxFactorEd,
+// OtherTaxEd, ShippingEd. Out: the same seven, then SubTotalEd, NetTotalEd,
+// OrderTotalEd; or "too large".
+QStringList totals(const QStringList& amounts, const QStringList& in) {
+    const TotalsFields typed{"stale", in[0], in[1], "stale", in[2],
+                             in[3],   in[4], in[5], in[6],   "stale"};
+    const std::optional<TotalsFields> r = computeTotals(amounts, typed, usFormats());
+    if (!r) return {QStringLiteral("too large")};
+    return {r->discountFactor, r->discount, r->taxFactor, r->salesTax, r->otherTaxFactor,
+            r->otherTax,       r->shipping, r->subTotal,  r->netTotal, r->orderTotal};
+}
+
+QStringList moneyFields(const FormModel& f) {
+    QStringList out;
+    for (const char* name : {"SubTotalEd", "DiscountFactorEd", "DiscountEd", "NetTotalEd",
+                             "TaxFactorEd", "SalesTaxEd", "OtherTaxFactorEd", "OtherTaxEd",
+                             "ShippingEd", "OrderTotalEd", "PaymentsEd", "BalanceDueEd"}) {
+        out << QLatin1String(name) + u'=' + f.text(QLatin1String(name));
+    }
+    return out;
+}
+
+// A line as the line entry adds it: quantity, category, manufacturer, unit,
+// description, unit price, amount, tag.
+QString line(const char* price, const char* amount) {
+    return QStringLiteral("1\tcat\tmfg\tea\tdesc\t%1\t%2\t17")
+        .arg(QLatin1String(price), QLatin1String(amount));
+}
+
+}  // namespace
+
+class TestTotals : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void computeTotals_data();
+    void computeTotals();
+    void totalUpThroughWindow();
+    void totalUpTooLargeWarnsOnce();
+};
+
+void TestTotals::computeTotals_data() {
+    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<QStringList>("in");
+    QTest::addColumn<QStringList>("out");
+    using L = QStringList;
+
+    QTest::newRow("worked example")
+        << L{"100.00", "25.50"} << L{".1", "0.00", ".065", "0.00", "", "0.00", "10"}
+        << L{".1", "12.55", ".065", "7.34", "", "0.00", "10.00", "125.50", "112.95", "130.29"};
+    QTest::newRow("empty grid, discount typed as 5")
+        << L{} << L{"", "5", "", "0.00", "", "0.00", "0.00"}
+        << L{"", "5", "", "0.00", "", "0.00", "0.00", "0.00", "-5.00", "-5.00"};
+    QTest::newRow("empty discount") << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
+        << L{"", "0.00", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
+    QTest::newRow("minus signs dropped")
+        << L{"-10.00", "5.00"} << L{"", "0.00", "", "-3", "", "-1.50", "-2"}
+        << L{"", "0.00", "", "3.00", "", "1.50", "2.00", "15.00", "15.00", "21.50"};
+    QTest::newRow("thousands separators")
+        << L{"1,234.50", "1,000"} << L{"", "1,000.00", "", "0", "", "0", "1,000"}
+        << L{"",     "1,000.00", "",         "0.00",     "",
+             "0.00", "1,000.00", "2,234.50", "1,234.50", "2,234.50"};
+    QTest::newRow("50% is fifty times")
+        << L{"10.00"} << L{"50%", "0.00", "", "0.00", "", "0.00", "0.00"}
+        << L{"50", "500.00", "", "0.00", "", "0.00", "0.00", "10.00", "-490.00", "-490.00"};
+    QTest::newRow(".5 is half") << L{"10.00"} << L{" $.5 ", "0.00", "", "0.00", "", "0.00", "0.00"}
+                                << L{".5",   "5.00", "",      "0.00", "",
+                                     "0.00", "0.00", "10.00", "5.00", "5.00"};
+    QTest::newRow("computed amounts replace typed ones")
+        << L{"100.00"} << L{".1", "99", ".1", "55", ".2", "66", "0"}
+        << L{".1", "10.00", ".1", "9.00", ".2", "18.00", "0.00", "100.00", "90.00", "117.00"};
+    QTest::newRow("typed discount kept as typed")
+        << L{"100.00"} << L{"", "12.345", "", "0.00", "", "0.00", "0.00"}
+        << L{"", "12.345", "", "0.00", "", "0.00", "0.00", "100.00", "87.66", "87.66"};
+    QTest::newRow("discount of letters counts as 0")
+        << L{"100.00"} << L{"", "abc", "", "0.00", "", "0.00", "0.00"}
+        << L{"", "abc", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
+    // A zero multiplier leaves the typed amount in charge, and ends blank.
+    for (const char* zero : {"", "0", "0.00", "abc", "."}) {
+        QTest::addRow("multiplier \"%s\"", zero)
+            << L{"100.00"} << L{zero, "4", zero, "3", zero, "2", "1"}
+            << L{"", "4", "", "3.00", "", "2.00", "1.00", "100.00", "96.00", "102.00"};
+    }
+    // The half cents of each step are rounded before the next step uses them.
+    QTest::newRow("net from the shown discount")
+        << L{"0.10"} << L{".05", "0.00", "", "0.00", "", "0.00", "0.00"}
+        << L{".05", "0.01", "", "0.00", "", "0.00", "0.00", "0.10", "0.09", "0.09"};
+    QTest::newRow("total from the shown taxes")
+        << L{"1.00"} << L{"", "0.00", ".005", "0.00", ".005", "0.00", "0.00"}
+        << L{"", "0.00", ".005", "0.01", ".005", "0.01", "0.00", "1.00", "1.00", "1.02"};
+    const L plain = {"", "0.00", "", "0.00", "", "0.00", "0.00"};
+    QTest::newRow("one line beyond the range")
+        << L{"1,000,000,000,000,000.00"} << plain << L{"too large"};
+    QTest::newRow("sum beyond the range")
+        << L{"900,000,000,000,000", "900,000,000,000,000"} << plain << L{"too large"};
+    QTest::newRow("tax beyond the range")
+        << L{"900,000,000,000"} << L{"", "0", "5000", "0", "", "0", "0"} << L{"too large"};
+    QTest::newRow("negative discount beyond the range")
+        << L{"900,000,000,000,000"} << L{"", "-900,000,000,000,000", "", "0", "", "0", "0"}
+        << L{"too large"};
+}
+
+void TestTotals::computeTotals() {
+    QFETCH(QStringList, amounts);
+    QFETCH(QStringList, in);
+    QFETCH(QStringList, out);
+    QCOMPARE(totals(amounts, in), out);
+}
+
+void TestTotals::totalUpThroughWindow() {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    FormModel& f = t.app->mainForm();
+    // Only the amount column counts, not the unit price.
+    f.grid(QStringLiteral("OrderGrid"))->addItem(line("50.00", "100.00"));
+    f.grid(QStringLiteral("OrderGrid"))->addItem(line("999.00", "25.50"));
+    f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(".1"));
+    f.setText(QStringLiteral("TaxFactorEd"), QStringLiteral(".065"));
+    f.setText(QStringLiteral("ShippingEd"), QStringLiteral("10"));
+    f.setText(QStringLiteral("PaymentsEd"), QStringLiteral("50.00"));
+    f.setText(QStringLiteral("BalanceDueEd"), QStringLiteral("12.34"));
+    t.app->state().Dirty = true;
+
+    f.click(QStringLiteral("TotalUp"));
+
+    QCOMPARE(moneyFields(f),
+             (QStringList{"SubTotalEd=125.50", "DiscountFactorEd=.1", "DiscountEd=12.55",
+                          "NetTotalEd=112.95", "TaxFactorEd=.065", "SalesTaxEd=7.34",
+                          "OtherTaxFactorEd=", "OtherTaxEd=0.00", "ShippingEd=10.00",
+                          "OrderTotalEd=130.29", "PaymentsEd=50.00", "BalanceDueEd=12.34"}));
+    QVERIFY(t.app->state().Dirty);
+    QVERIFY(t.prompter.asked.isEmpty());
+}
+
+void TestTotals::totalUpTooLargeWarnsOnce() {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    FormModel& f = t.app->mainForm();
+    f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
+    f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
+    f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(" .1 "));
+    f.setText(QStringLiteral("ShippingEd"), QStringLiteral("7"));
+    const QStringList before = moneyFields(f);
+
+    QVERIFY(!t.app->totals().TotalUp());
+
+    QCOMPARE(t.prompter.asked.size(), 1);
+    QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
+    QCOMPARE(moneyFields(f), before);
+}
+
+QTEST_GUILESS_MAIN(TestTotals)
+#include "test_totals.moc"
