@@ -79,7 +79,12 @@ void Shell::LoadConfig() {
     ConfigRecord loaded = s.ConfigRec;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         RecordFile file(path, cfg::kLength);
-        if (FileError e = file.open(); !e.ok()) return e;
+        // Only a new file is written here; a read-only one is still read.
+        const bool stored = QFileInfo(nativePath(path)).size() > 0;
+        if (FileError e = file.open(stored ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+            !e.ok()) {
+            return e;
+        }
         if (file.size() == 0) {
             if (FileError e = file.write(1, s.ConfigRec.encode()); !e.ok()) return e;
         }
