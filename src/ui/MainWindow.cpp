@@ -146,6 +146,8 @@ void MainWindow::buildMenus() {
             QAction* action = c.kind == ControlKind::Separator ? menu->addSeparator()
                                                                  : menu->addAction(c.caption);
             action->setObjectName(c.name);
+            // The help file answers F1 anywhere in the window.
+            if (c.name == QLatin1String("mu_HelpContents")) action->setShortcut(QKeySequence::HelpContents);
         }
     }
 }

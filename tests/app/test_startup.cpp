@@ -10,41 +10,6 @@
 
 namespace {
 
-QString homeOf(const QTemporaryDir& dir) {
-    return Shell::homeFolderFor(dir.path());
-}
-QString configOf(const QTemporaryDir& dir) {
-    return homeOf(dir) + QStringLiteral("ovo_14.cfg");
-}
-QString dataOf(const QTemporaryDir& dir) {
-    return homeOf(dir) + QStringLiteral("ovo_data/");
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-void patch(const QString& path, int offset, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(offset));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-void runOnce(const QTemporaryDir& dir) {
-    TestApp t(dir.path());
-    t.app->start();
-    QVERIFY(t.prompter.asked.isEmpty());
-    QVERIFY(t.app->close());
-}
-
 // Records which lists the start-up asked their owners to fill, in order.
 void traceHooks(Application& app, QStringList* calls) {
     Hooks& h = app.context().hooks;
@@ -138,7 +103,7 @@ void TestStartup::missingDataDirectory() {
     QTemporaryDir dir;
     runOnce(dir);
     const QString missing = dir.path() + QStringLiteral("/server/ovo_data/");
-    patch(configOf(dir), 908, missing.toLatin1().leftJustified(300, ' '));
+    patchFile(configOf(dir), 908, missing.toLatin1().leftJustified(300, ' '));
 
     TestApp t(dir.path());
     QStringList hooks;
@@ -231,7 +196,7 @@ void TestStartup::kindFlags() {
 
     QTemporaryDir dir;
     runOnce(dir);
-    patch(configOf(dir), 154, stored);
+    patchFile(configOf(dir), 154, stored);
 
     TestApp t(dir.path());
     t.app->start();

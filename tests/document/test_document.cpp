@@ -123,10 +123,7 @@ void TestDocument::clearWithoutDataAccess() {
     TestApp(dir.path()).app->start();
     // Point the configuration at a folder that is not there.
     const QString missing = dir.path() + QStringLiteral("/offline/");
-    QFile cfg(Shell::homeFolderFor(dir.path()) + QStringLiteral("ovo_14.cfg"));
-    QVERIFY(cfg.open(QIODevice::ReadWrite) && cfg.seek(908));
-    QCOMPARE(cfg.write(missing.toLatin1().leftJustified(300, ' ')), qint64(300));
-    cfg.close();
+    patchFile(configOf(dir), 908, missing.toLatin1().leftJustified(300, ' '));
 
     TestApp t(dir.path());
     t.app->start();

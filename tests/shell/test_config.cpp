@@ -32,13 +32,6 @@ void put(QByteArray& record, int offset, const QByteArray& text, int width) {
     record.replace(offset, width, text.left(width).leftJustified(width, ' '));
 }
 
-QString homeOf(const QTemporaryDir& dir) {
-    return Shell::homeFolderFor(dir.path());
-}
-QString configOf(const QTemporaryDir& dir) {
-    return homeOf(dir) + QStringLiteral("ovo_14.cfg");
-}
-
 // The record of a new file.
 QByteArray defaultRecord(const QString& homeFolder) {
     QByteArray r(kLength, '\0');  // the reserved numbers stay zero bytes
@@ -79,18 +72,6 @@ QByteArray afterFirstRun(const QString& homeFolder) {
     return r;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void patch(const QString& path, int offset, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    QVERIFY(f.seek(offset));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // Empty when equal; else where the bytes first differ.
 QString difference(const QByteArray& actual, const QByteArray& expected) {
     for (qsizetype i = 0; i < qMin(actual.size(), expected.size()); ++i) {
@@ -103,13 +84,6 @@ QString difference(const QByteArray& actual, const QByteArray& expected) {
     }
     if (actual.size() == expected.size()) return {};
     return QStringLiteral("length %1, expected %2").arg(actual.size()).arg(expected.size());
-}
-
-void runOnce(const QTemporaryDir& dir) {
-    TestApp t(dir.path());
-    t.app->start();
-    QVERIFY(t.prompter.asked.isEmpty());
-    QVERIFY(t.app->close());
 }
 
 }  // namespace
@@ -214,7 +188,7 @@ void TestConfig::bytesAfterRecordKept() {
     QByteArray second = defaultRecord(homeOf(dir));
     put(second, 1208, "ZZZ", 5);
     const QByteArray tail = second + QByteArray("\x01\x02\xFFtail", 7);
-    patch(configOf(dir), kLength, tail);
+    patchFile(configOf(dir), kLength, tail);
     {
         TestApp t(dir.path());
         t.app->start();
@@ -294,7 +268,7 @@ void TestConfig::geometryFromStoredFields() {
 
     QTemporaryDir dir;
     runOnce(dir);
-    patch(configOf(dir), 176, fields);
+    patchFile(configOf(dir), 176, fields);
 
     TestApp t(dir.path());
     t.app->start();

@@ -6,21 +6,6 @@
 #include "shell/RecordLockRetry.h"
 #include "support/Fakes.h"
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
-
 class TestRecordFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:

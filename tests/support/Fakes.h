@@ -65,3 +65,17 @@ struct TestApp {
     QList<std::chrono::milliseconds> sleeps;
     std::unique_ptr<Application> app;
 };
+
+class QTemporaryDir;
+
+// Files of a test's own documents folder.
+QString homeOf(const QTemporaryDir& dir);    // .../Fernhollow/
+QString configOf(const QTemporaryDir& dir);  // .../Fernhollow/ovo_14.cfg
+QString dataOf(const QTemporaryDir& dir);    // .../Fernhollow/ovo_data/
+
+QByteArray readFile(const QString& path);  // "<missing>" when it cannot be read
+void writeFile(const QString& path, const QByteArray& bytes);
+void patchFile(const QString& path, qint64 offset, const QByteArray& bytes);
+
+// Starts and closes the program once, as a first run does.
+void runOnce(const QTemporaryDir& dir);
