@@ -48,6 +48,7 @@ private Q_SLOTS:
     void computeTotals();
     void totalUpThroughWindow();
     void totalUpTooLargeWarnsOnce();
+    void anyTypedTextGivesReadableTotals();
 };
 
 void TestTotals::computeTotals_data() {
@@ -160,6 +161,27 @@ void TestTotals::totalUpTooLargeWarnsOnce() {
     QCOMPARE(t.prompter.asked.size(), 1);
     QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
     QCOMPARE(moneyFields(f), before);
+}
+
+void TestTotals::anyTypedTextGivesReadableTotals() {
+    // Whatever is typed, the totals are either refused as too large or come
+    // out as texts that read back as numbers (the sanitizer build watches
+    // the arithmetic on the way).
+    const QString alphabet = QStringLiteral("0123456789999.,,-+$% abc");
+    QRandomGenerator rng(20261206);
+    const auto typed = [&] {
+        QString s;
+        for (int n = rng.bounded(22); n > 0; --n) s += alphabet.at(rng.bounded(alphabet.size()));
+        return s;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const QStringList amounts = {typed(), typed(), typed()};
+        const QStringList r = totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
+        if (r.size() == 1) continue;
+        for (int k : {3, 5, 6, 7, 8, 9}) {
+            QVERIFY2(usFormats().toCurrency(r[k]).ok(), qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTotals)
