@@ -13,8 +13,10 @@ namespace {
 
 void fillGrid(GridModel* grid, int lines) {
     for (int i = 1; i <= lines; ++i) {
-        const QString amount = QStringLiteral("%1.%2").arg(i * 7 % 5000).arg(i % 100, 2, 10, QChar(u'0'));
-        grid->addItem(QStringLiteral(" %1\tcat\tMfg\tea\tItem %1\t1.00\t%2\t%1").arg(i).arg(amount));
+        const QString amount =
+            QStringLiteral("%1.%2").arg(i * 7 % 5000).arg(i % 100, 2, 10, QChar(u'0'));
+        grid->addItem(
+            QStringLiteral(" %1\tcat\tMfg\tea\tItem %1\t1.00\t%2\t%1").arg(i).arg(amount));
     }
 }
 

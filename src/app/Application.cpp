@@ -31,7 +31,8 @@ void Application::bindCommands() {
     f.onClick(QStringLiteral("TotalUp"), [this] { m_totals.TotalUp(); });
     f.onClick(QStringLiteral("Clear"), [this] { m_document.Clear(); });
     f.onClick(QStringLiteral("HelpButton"), [this] { m_shell.HelpButton(); });
-    f.onClick(QStringLiteral("mu_HelpContents"), [this] { m_form->click(QStringLiteral("HelpButton")); });
+    f.onClick(QStringLiteral("mu_HelpContents"),
+              [this] { m_form->click(QStringLiteral("HelpButton")); });
     f.onClick(QStringLiteral("mu_About"), [this] { m_shell.mu_About(); });
     f.onClick(QStringLiteral("mu_exit"), [this] { m_form->requestClose(); });
 }
@@ -52,7 +53,8 @@ void Application::start() {
     f.setCaption(QStringLiteral("Label19"), QStringLiteral("+ ") + s.ConfigRec.taxName2);
 
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
-    if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N") && h.CheckForOldData) {
+    if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N") &&
+        h.CheckForOldData) {
         h.CheckForOldData();
     }
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();

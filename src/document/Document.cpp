@@ -23,7 +23,9 @@ const char* const kAmountFields[] = {"DiscountEd", "SalesTaxEd", "OtherTaxEd",
 
 }  // namespace
 
-const KindInfo& kindInfo(DocumentKind kind) { return kKinds[static_cast<int>(kind)]; }
+const KindInfo& kindInfo(DocumentKind kind) {
+    return kKinds[static_cast<int>(kind)];
+}
 
 std::optional<DocumentKind> kindFromCode(const QString& code) {
     if (code.size() != 1) return std::nullopt;
@@ -44,7 +46,9 @@ void Document::selectKind(DocumentKind kind) {
     m_ctx.form->setChecked(QLatin1String(kindInfo(kind).option), true);
 }
 
-QString Document::kindCode() const { return QString(QChar(kindInfo(selectedKind()).code)); }
+QString Document::kindCode() const {
+    return QString(QChar(kindInfo(selectedKind()).code));
+}
 
 QString Document::orderGridFormat() const {
     const FormModel& f = *m_ctx.form;
@@ -84,8 +88,9 @@ void Document::Clear() {
     f.setText(QStringLiteral("OtherTaxFactorEd"), taxFactorDefault(c.state.ConfigRec.taxFactor2));
     f.setText(QStringLiteral("DiscountFactorEd"), QString());
     f.setText(QStringLiteral("OrderDateEd"), c.formats->shortDate(c.clock->today()));
-    for (const char* name : {"CommentsEd", "FOBEd", "TermsEd", "ByEd", "ShipViaEd", "ToField",
-                             "ToCombo", "ShipToField", "ShipToCombo", "JobNumberEd", "ShipDateEd"}) {
+    for (const char* name :
+         {"CommentsEd", "FOBEd", "TermsEd", "ByEd", "ShipViaEd", "ToField", "ToCombo",
+          "ShipToField", "ShipToCombo", "JobNumberEd", "ShipDateEd"}) {
         f.setText(QLatin1String(name), QString());
     }
     for (const char* name : kAmountFields) f.setText(QLatin1String(name), QStringLiteral("0.00"));

@@ -23,7 +23,9 @@ FileError FileError::fromErrno(const QString& path, int err) {
     }
 }
 
-void setFileFaultHook(FileFaultHook h) { hook() = std::move(h); }
+void setFileFaultHook(FileFaultHook h) {
+    hook() = std::move(h);
+}
 
 FileError injectedFault(FileOp op, const QString& path) {
     return hook() ? hook()(op, path) : FileError::none();

@@ -27,7 +27,9 @@ const Control& FormModel::control(const QString& name) const {
     return m_controls[static_cast<size_t>(*it)];
 }
 
-Control& FormModel::mut(const QString& name) { return const_cast<Control&>(control(name)); }
+Control& FormModel::mut(const QString& name) {
+    return const_cast<Control&>(control(name));
+}
 
 template <typename T>
 void FormModel::assign(const QString& name, T Control::*member, const T& value, Property property) {

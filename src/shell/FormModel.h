@@ -56,7 +56,17 @@ struct WindowGeometry {
 class FormModel : public QObject {
     Q_OBJECT
 public:
-    enum class Property { Caption, ToolTip, Enabled, Visible, Locked, Text, Checked, Items, MaxLength };
+    enum class Property {
+        Caption,
+        ToolTip,
+        Enabled,
+        Visible,
+        Locked,
+        Text,
+        Checked,
+        Items,
+        MaxLength
+    };
 
     FormModel(QString name, QString caption, QObject* parent = nullptr);
     ~FormModel() override;

@@ -4,7 +4,9 @@
 
 namespace {
 
-QChar firstChar(const QString& s, QChar fallback) { return s.isEmpty() ? fallback : s.at(0); }
+QChar firstChar(const QString& s, QChar fallback) {
+    return s.isEmpty() ? fallback : s.at(0);
+}
 
 // Builds a pattern of the locale's currency text with "#" in place of the
 // digits, from how the locale writes one unit.
@@ -53,7 +55,8 @@ QDate Formats::toDate(const QString& text) const {
 
 QString Formats::standard(Currency value) const {
     const qint64 cents = value.cents();
-    const quint64 magnitude = cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
+    const quint64 magnitude =
+        cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
     QString text = m_locale.toString(static_cast<qulonglong>(magnitude / 100));
     text += m_decimal;
     text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
@@ -64,7 +67,8 @@ QString Formats::standard(Currency value) const {
 QString Formats::currency(Currency value) const {
     const bool negative = value.cents() < 0;
     QString digits = standard(negative ? Currency::fromRaw(0).minus(value).value_or(value) : value);
-    if (digits.startsWith(m_locale.negativeSign())) digits.remove(0, m_locale.negativeSign().size());
+    if (digits.startsWith(m_locale.negativeSign()))
+        digits.remove(0, m_locale.negativeSign().size());
     QString text = negative ? m_currencyNegative : m_currencyPositive;
     text.replace(QStringLiteral("#"), digits);
     return text;
@@ -124,8 +128,8 @@ CurrencyParse Formats::toCurrency(const QString& text) const {
     qint64 whole = 0;
     qint64 fraction = 0;  // first four decimals
     int fractionDigits = 0;
-    QChar fifth = u'0';   // the digit that decides the rounding
-    bool tail = false;    // any non-zero digit after it
+    QChar fifth = u'0';  // the digit that decides the rounding
+    bool tail = false;   // any non-zero digit after it
     bool inFraction = false;
     bool anyDigit = false;
     bool tooLarge = false;

@@ -71,7 +71,9 @@ void GridModel::setFormatString(const QString& format) {
     if (rows() > 1) Q_EMIT dataChanged(index(0, 0), index(rows() - 2, m_cols - 1));
 }
 
-int GridModel::columnWidthChars(int col) const { return m_widths.value(col); }
+int GridModel::columnWidthChars(int col) const {
+    return m_widths.value(col);
+}
 
 Qt::Alignment GridModel::columnAlignment(int col) const {
     return m_align.value(col, Qt::AlignLeft | Qt::AlignVCenter);
@@ -83,7 +85,9 @@ void GridModel::setColumnHidden(int col, bool hidden) {
     Q_EMIT columnsHiddenChanged();
 }
 
-bool GridModel::isColumnHidden(int col) const { return m_hidden.value(col); }
+bool GridModel::isColumnHidden(int col) const {
+    return m_hidden.value(col);
+}
 
 void GridModel::addItem(const QString& tabbedCells) {
     const QStringList given = tabbedCells.split(u'\t');
@@ -118,13 +122,17 @@ void GridModel::setCell(int row, int col, const QString& text) {
     }
 }
 
-QStringList GridModel::rowCells(int row) const { return m_rows.value(row); }
+QStringList GridModel::rowCells(int row) const {
+    return m_rows.value(row);
+}
 
 int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows() - 1;
 }
 
-int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_cols; }
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_cols;
+}
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -134,7 +142,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation != Qt::Horizontal)
+        return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole) return cell(0, section).trimmed();
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(section));
     return {};

@@ -1,21 +1,24 @@
 #include "shell/RecordFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSaveFile>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <cerrno>
 
 namespace {
 
-QByteArray fsName(const QString& path) { return QFile::encodeName(nativePath(path)); }
+QByteArray fsName(const QString& path) {
+    return QFile::encodeName(nativePath(path));
+}
 
 FileError openError(const QString& path, const QFileDevice& file) {
-    return file.error() == QFileDevice::PermissionsError ? FileError::held(path, file.errorString())
-                                                         : FileError::other(path, file.errorString());
+    return file.error() == QFileDevice::PermissionsError
+               ? FileError::held(path, file.errorString())
+               : FileError::other(path, file.errorString());
 }
 
 }  // namespace
@@ -29,7 +32,9 @@ QString nativePath(const QString& dataPath) {
 RecordFile::RecordFile(QString path, int recordLength)
     : m_path(std::move(path)), m_length(recordLength) {}
 
-RecordFile::~RecordFile() { close(); }
+RecordFile::~RecordFile() {
+    close();
+}
 
 FileError RecordFile::open(Mode mode) {
     close();
@@ -42,7 +47,8 @@ FileError RecordFile::open(Mode mode) {
         const int err = errno;
         ::close(fd);
         if (err == EWOULDBLOCK) {
-            return FileError::held(m_path, QStringLiteral("It is in use by another copy of Tallybrook."));
+            return FileError::held(m_path,
+                                   QStringLiteral("It is in use by another copy of Tallybrook."));
         }
         // A file system without locks still lets us work, as before locks existed.
         if (err != ENOLCK && err != EOPNOTSUPP && err != ENOSYS) {
@@ -85,7 +91,8 @@ FileError RecordFile::read(int n, Record* out) const {
     const off_t at = static_cast<off_t>(n - 1) * m_length;
     qsizetype got = 0;
     while (got < m_length) {
-        const ssize_t r = ::pread(m_fd, bytes.data() + got, static_cast<size_t>(m_length - got), at + got);
+        const ssize_t r =
+            ::pread(m_fd, bytes.data() + got, static_cast<size_t>(m_length - got), at + got);
         if (r < 0) {
             if (errno == EINTR) continue;
             return FileError::fromErrno(m_path, errno);

@@ -64,9 +64,13 @@ QString Shell::homeFolderFor(const QString& documentsFolder) {
     return home + QStringLiteral("Fernhollow") + QDir::separator();
 }
 
-QString Shell::configPath() const { return m_ctx.state.HomeFolder + QLatin1String(kConfigFileName); }
+QString Shell::configPath() const {
+    return m_ctx.state.HomeFolder + QLatin1String(kConfigFileName);
+}
 
-QString Shell::helpPath() const { return m_ctx.state.HomeFolder + QLatin1String(kHelpFileName); }
+QString Shell::helpPath() const {
+    return m_ctx.state.HomeFolder + QLatin1String(kHelpFileName);
+}
 
 void Shell::LoadConfig() {
     AppState& s = m_ctx.state;
@@ -81,7 +85,8 @@ void Shell::LoadConfig() {
         RecordFile file(path, cfg::kLength);
         // Only a new file is written here; a read-only one is still read.
         const bool stored = QFileInfo(nativePath(path)).size() > 0;
-        if (FileError e = file.open(stored ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+        if (FileError e =
+                file.open(stored ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
             !e.ok()) {
             return e;
         }
@@ -171,10 +176,9 @@ void Shell::HelpButton() {
     ensureHelpFile();
     const QString path = helpPath();
     if (!QFileInfo::exists(nativePath(path))) {
-        m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok,
-                                QStringLiteral("Help"),
-                                QStringLiteral("The help file %1 could not be written.")
-                                    .arg(nativePath(path)));
+        m_ctx.prompter->message(
+            MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Help"),
+            QStringLiteral("The help file %1 could not be written.").arg(nativePath(path)));
         return;
     }
     m_ctx.desktop->showHelp(nativePath(path));
@@ -183,8 +187,9 @@ void Shell::HelpButton() {
 void Shell::mu_About() {
     QString text = msg::kProductName + QStringLiteral("\nVersion ") +
                    QStringLiteral(TALLYBROOK_VERSION) +
-                   QStringLiteral("\n\nProposals, acknowledgements, invoices and receipts "
-                                  "for the small business.\n\nData directory: ") +
+                   QStringLiteral(
+                       "\n\nProposals, acknowledgements, invoices and receipts "
+                       "for the small business.\n\nData directory: ") +
                    nativePath(m_ctx.state.DataPath);
     if (!m_ctx.state.DataAccessOK) text += QStringLiteral("\n(cannot be reached at present)");
     m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok,
@@ -196,7 +201,8 @@ void Shell::restoreGeometry() {
     const ConfigRecord d = ConfigRecord::defaults(m_ctx.state.HomeFolder);
     // Height, width, top, left: the order the window applies them in.
     WindowGeometry g;
-    g.height = ConfigRecord::measure(c.windowHeight).value_or(*ConfigRecord::measure(d.windowHeight));
+    g.height =
+        ConfigRecord::measure(c.windowHeight).value_or(*ConfigRecord::measure(d.windowHeight));
     g.width = ConfigRecord::measure(c.windowWidth).value_or(*ConfigRecord::measure(d.windowWidth));
     g.top = ConfigRecord::measure(c.windowTop).value_or(*ConfigRecord::measure(d.windowTop));
     g.left = ConfigRecord::measure(c.windowLeft).value_or(*ConfigRecord::measure(d.windowLeft));

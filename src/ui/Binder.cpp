@@ -21,8 +21,12 @@
 namespace {
 
 // Multi-line text keeps CR LF line ends in the model, as files hold them.
-QString toModelLines(QString text) { return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n")); }
-QString toViewLines(QString text) { return text.remove(u'\r'); }
+QString toModelLines(QString text) {
+    return text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+QString toViewLines(QString text) {
+    return text.remove(u'\r');
+}
 
 // Column widths follow the headings' lengths in the format text; the
 // widest are capped so that a row fits on the screen.
@@ -47,7 +51,8 @@ void applyColumns(QTableView* table, const GridModel* grid) {
 
 }  // namespace
 
-Binder::Binder(FormModel& model, QWidget* window) : QObject(window), m_model(model), m_window(window) {
+Binder::Binder(FormModel& model, QWidget* window)
+    : QObject(window), m_model(model), m_window(window) {
     connect(&m_model, &FormModel::changed, this, &Binder::refresh);
 }
 

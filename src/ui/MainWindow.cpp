@@ -144,10 +144,11 @@ void MainWindow::buildMenus() {
             QMenu* menu = menus.value(c.parent);
             if (!menu) continue;
             QAction* action = c.kind == ControlKind::Separator ? menu->addSeparator()
-                                                                 : menu->addAction(c.caption);
+                                                               : menu->addAction(c.caption);
             action->setObjectName(c.name);
             // The help file answers F1 anywhere in the window.
-            if (c.name == QLatin1String("mu_HelpContents")) action->setShortcut(QKeySequence::HelpContents);
+            if (c.name == QLatin1String("mu_HelpContents"))
+                action->setShortcut(QKeySequence::HelpContents);
         }
     }
 }
@@ -338,10 +339,10 @@ QWidget* MainWindow::buildListArea() {
     documents->setContextMenuPolicy(Qt::CustomContextMenu);
     lists->addWidget(documents);
     listSide->addLayout(lists, 1);
-    for (const char* name : {"poLabelNumber", "poLabelStatus", "poLabelDate", "poLabelSoldTo",
-                             "poLabelShipTo", "poLabelShipDate", "poLabelOrderTotal",
-                             "poLabelShipping", "poLabelSalesTax", "poLabelNet", "poLabelDiscount",
-                             "poLabelSubTotal", "FileOrderTag"}) {
+    for (const char* name :
+         {"poLabelNumber", "poLabelStatus", "poLabelDate", "poLabelSoldTo", "poLabelShipTo",
+          "poLabelShipDate", "poLabelOrderTotal", "poLabelShipping", "poLabelSalesTax",
+          "poLabelNet", "poLabelDiscount", "poLabelSubTotal", "FileOrderTag"}) {
         named<QLabel>(name, area)->hide();
     }
 
@@ -395,8 +396,9 @@ void MainWindow::applyGeometry() {
     // The layout may need more room than the smallest window of the record;
     // captions set since it was built are not in its cached sizes yet.
     for (QLayout* l : findChildren<QLayout*>()) l->invalidate();
-    const QSize layoutMin = centralWidget()->minimumSizeHint() +
-                            QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const QSize layoutMin =
+        centralWidget()->minimumSizeHint() +
+        QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     setMinimumSize(qMax(qRound(min.width / tpp), layoutMin.width()),
                    qMax(qRound(min.height / tpp), layoutMin.height()));
     QSize size(qRound(g.width / tpp), qRound(g.height / tpp));

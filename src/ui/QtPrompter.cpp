@@ -6,23 +6,34 @@ namespace {
 
 QMessageBox::StandardButton toQt(MsgButton b) {
     switch (b) {
-        case MsgButton::Ok: return QMessageBox::Ok;
-        case MsgButton::Cancel: return QMessageBox::Cancel;
-        case MsgButton::Yes: return QMessageBox::Yes;
-        case MsgButton::No: return QMessageBox::No;
-        case MsgButton::Retry: return QMessageBox::Retry;
-        case MsgButton::None: break;
+        case MsgButton::Ok:
+            return QMessageBox::Ok;
+        case MsgButton::Cancel:
+            return QMessageBox::Cancel;
+        case MsgButton::Yes:
+            return QMessageBox::Yes;
+        case MsgButton::No:
+            return QMessageBox::No;
+        case MsgButton::Retry:
+            return QMessageBox::Retry;
+        case MsgButton::None:
+            break;
     }
     return QMessageBox::NoButton;
 }
 
 QMessageBox::Icon toQt(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::Warning: return QMessageBox::Warning;
-        case MsgIcon::Critical: return QMessageBox::Critical;
-        case MsgIcon::None: break;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }

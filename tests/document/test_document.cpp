@@ -63,15 +63,20 @@ void TestDocument::clear_data() {
     QTest::addColumn<QString>("taxFactor");   // shown after Clear
 
     QTest::newRow("numbered invoice")
-        << "000123" << DocumentKind::Invoice << false << true << ".065" << ".065";
+        << "000123" << DocumentKind::Invoice << false << true << ".065"
+        << ".065";
     QTest::newRow("unnumbered, unchanged")
-        << "(PEND)" << DocumentKind::Proposal << false << false << "0" << "";
+        << "(PEND)" << DocumentKind::Proposal << false << false << "0"
+        << "";
     QTest::newRow("unnumbered, changed")
-        << "(PEND)" << DocumentKind::Acknowledgement << true << true << "" << "";
+        << "(PEND)" << DocumentKind::Acknowledgement << true << true << ""
+        << "";
     QTest::newRow("default not a number")
-        << "(PEND)" << DocumentKind::Receipt << false << false << "abc" << "";
+        << "(PEND)" << DocumentKind::Receipt << false << false << "abc"
+        << "";
     QTest::newRow("default with blanks")
-        << "000001" << DocumentKind::Receipt << false << true << " .07 " << ".07";
+        << "000001" << DocumentKind::Receipt << false << true << " .07 "
+        << ".07";
 }
 
 void TestDocument::clear() {

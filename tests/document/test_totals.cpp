@@ -63,7 +63,8 @@ void TestTotals::computeTotals_data() {
     QTest::newRow("empty grid, discount typed as 5")
         << L{} << L{"", "5", "", "0.00", "", "0.00", "0.00"}
         << L{"", "5", "", "0.00", "", "0.00", "0.00", "0.00", "-5.00", "-5.00"};
-    QTest::newRow("empty discount") << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
+    QTest::newRow("empty discount")
+        << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
         << L{"", "0.00", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
     QTest::newRow("minus signs dropped")
         << L{"-10.00", "5.00"} << L{"", "0.00", "", "-3", "", "-1.50", "-2"}
@@ -176,10 +177,12 @@ void TestTotals::anyTypedTextGivesReadableTotals() {
     };
     for (int i = 0; i < 3000; ++i) {
         const QStringList amounts = {typed(), typed(), typed()};
-        const QStringList r = totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
+        const QStringList r =
+            totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
         if (r.size() == 1) continue;
         for (int k : {3, 5, 6, 7, 8, 9}) {
-            QVERIFY2(usFormats().toCurrency(r[k]).ok(), qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
+            QVERIFY2(usFormats().toCurrency(r[k]).ok(),
+                     qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
         }
     }
 }

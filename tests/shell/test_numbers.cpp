@@ -39,12 +39,24 @@ void TestNumbers::cleanNumber_data() {
     QTest::addColumn<QString>("cleaned");
     QTest::addColumn<QString>("trimmedInPlace");
 
-    QTest::newRow("dollar sign and thousands") << "$1,234.50" << "1,234.50" << "$1,234.50";
-    QTest::newRow("no digits") << "abc" << "0" << "abc";
-    QTest::newRow("minus sign dropped") << "-5" << "5" << "-5";
-    QTest::newRow("blanks only") << "   " << "0" << "";
-    QTest::newRow("percent sign") << "50%" << "50" << "50%";
-    QTest::newRow("only blanks are trimmed") << "\t7 " << "7" << "\t7";
+    QTest::newRow("dollar sign and thousands") << "$1,234.50"
+                                               << "1,234.50"
+                                               << "$1,234.50";
+    QTest::newRow("no digits") << "abc"
+                               << "0"
+                               << "abc";
+    QTest::newRow("minus sign dropped") << "-5"
+                                        << "5"
+                                        << "-5";
+    QTest::newRow("blanks only") << "   "
+                                 << "0"
+                                 << "";
+    QTest::newRow("percent sign") << "50%"
+                                  << "50"
+                                  << "50%";
+    QTest::newRow("only blanks are trimmed") << "\t7 "
+                                             << "7"
+                                             << "\t7";
 }
 
 void TestNumbers::cleanNumber() {
@@ -86,10 +98,14 @@ void TestNumbers::standardText_data() {
     QTest::addColumn<QString>("standard");
     QTest::addColumn<QString>("currency");
 
-    QTest::newRow("below the half cent") << qint64(12345) << "1.23" << "$1.23";
-    QTest::newRow("half cent away from zero") << qint64(12350) << "1.24" << "$1.24";
-    QTest::newRow("negative half cent") << qint64(-12350) << "-1.24" << "($1.24)";
-    QTest::newRow("tiny negative has no sign") << qint64(-49) << "0.00" << "$0.00";
+    QTest::newRow("below the half cent") << qint64(12345) << "1.23"
+                                         << "$1.23";
+    QTest::newRow("half cent away from zero") << qint64(12350) << "1.24"
+                                              << "$1.24";
+    QTest::newRow("negative half cent") << qint64(-12350) << "-1.24"
+                                        << "($1.24)";
+    QTest::newRow("tiny negative has no sign") << qint64(-49) << "0.00"
+                                               << "$0.00";
     QTest::newRow("largest amount") << kMaxRaw << "922,337,203,685,477.58"
                                     << "$922,337,203,685,477.58";
 }

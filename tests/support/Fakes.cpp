@@ -34,9 +34,15 @@ TestApp::TestApp(const QString& documentsFolder, QDate today) : clock(today) {
     app = std::make_unique<Application>(seams, documentsFolder);
 }
 
-QString homeOf(const QTemporaryDir& dir) { return Shell::homeFolderFor(dir.path()); }
-QString configOf(const QTemporaryDir& dir) { return homeOf(dir) + QStringLiteral("ovo_14.cfg"); }
-QString dataOf(const QTemporaryDir& dir) { return homeOf(dir) + QStringLiteral("ovo_data/"); }
+QString homeOf(const QTemporaryDir& dir) {
+    return Shell::homeFolderFor(dir.path());
+}
+QString configOf(const QTemporaryDir& dir) {
+    return homeOf(dir) + QStringLiteral("ovo_14.cfg");
+}
+QString dataOf(const QTemporaryDir& dir) {
+    return homeOf(dir) + QStringLiteral("ovo_data/");
+}
 
 QByteArray readFile(const QString& path) {
     QFile f(path);

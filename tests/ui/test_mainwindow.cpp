@@ -47,7 +47,8 @@ private Q_SLOTS:
         QVERIFY(!widget<QWidget>(w, "Frame3")->isVisible());
         auto* grid = widget<QTableView>(w, "OrderGrid");
         QVERIFY(grid->isColumnHidden(1) && grid->isColumnHidden(7) && !grid->isColumnHidden(6));
-        QCOMPARE(grid->model()->headerData(4, Qt::Horizontal), QVariant(QStringLiteral("Description")));
+        QCOMPARE(grid->model()->headerData(4, Qt::Horizontal),
+                 QVariant(QStringLiteral("Description")));
     }
 
     void typedMultipliersAndTotalUpButtonGiveTheTotals() {
@@ -66,8 +67,8 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QAbstractButton>(w, "TotalUp"), Qt::LeftButton);
 
         const QList<QPair<const char*, const char*>> expected = {
-            {"SubTotalEd", "125.50"}, {"DiscountEd", "12.55"}, {"NetTotalEd", "112.95"},
-            {"SalesTaxEd", "7.34"},   {"OtherTaxEd", "0.00"},  {"ShippingEd", "10.00"},
+            {"SubTotalEd", "125.50"},   {"DiscountEd", "12.55"},  {"NetTotalEd", "112.95"},
+            {"SalesTaxEd", "7.34"},     {"OtherTaxEd", "0.00"},   {"ShippingEd", "10.00"},
             {"OrderTotalEd", "130.29"}, {"OtherTaxFactorEd", ""}, {"TaxFactorEd", ".065"}};
         for (const auto& [name, text] : expected) {
             QCOMPARE(widget<QLineEdit>(w, name)->text(), QString::fromLatin1(text));
@@ -93,7 +94,8 @@ private Q_SLOTS:
 
         auto* lines = widget<QPlainTextEdit>(w, "ToField");
         lines->setPlainText(QStringLiteral("12 Main Street\nSpringfield"));
-        QCOMPARE(form.text(QStringLiteral("ToField")), QStringLiteral("12 Main Street\r\nSpringfield"));
+        QCOMPARE(form.text(QStringLiteral("ToField")),
+                 QStringLiteral("12 Main Street\r\nSpringfield"));
 
         QTest::mouseClick(widget<QRadioButton>(w, "InvoiceOption"), Qt::LeftButton);
         QVERIFY(form.isChecked(QStringLiteral("InvoiceOption")));
