@@ -46,7 +46,6 @@ class TestTotals : public QObject {
 private Q_SLOTS:
     void computeTotals_data();
     void computeTotals();
-    void totalUpThroughWindow();
     void totalUpTooLargeWarnsOnce();
     void anyTypedTextGivesReadableTotals();
 };
@@ -118,32 +117,6 @@ void TestTotals::computeTotals() {
     QFETCH(QStringList, in);
     QFETCH(QStringList, out);
     QCOMPARE(totals(amounts, in), out);
-}
-
-void TestTotals::totalUpThroughWindow() {
-    QTemporaryDir dir;
-    TestApp t(dir.path());
-    t.app->start();
-    FormModel& f = t.app->mainForm();
-    // Only the amount column counts, not the unit price.
-    f.grid(QStringLiteral("OrderGrid"))->addItem(line("50.00", "100.00"));
-    f.grid(QStringLiteral("OrderGrid"))->addItem(line("999.00", "25.50"));
-    f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(".1"));
-    f.setText(QStringLiteral("TaxFactorEd"), QStringLiteral(".065"));
-    f.setText(QStringLiteral("ShippingEd"), QStringLiteral("10"));
-    f.setText(QStringLiteral("PaymentsEd"), QStringLiteral("50.00"));
-    f.setText(QStringLiteral("BalanceDueEd"), QStringLiteral("12.34"));
-    t.app->state().Dirty = true;
-
-    f.click(QStringLiteral("TotalUp"));
-
-    QCOMPARE(moneyFields(f),
-             (QStringList{"SubTotalEd=125.50", "DiscountFactorEd=.1", "DiscountEd=12.55",
-                          "NetTotalEd=112.95", "TaxFactorEd=.065", "SalesTaxEd=7.34",
-                          "OtherTaxFactorEd=", "OtherTaxEd=0.00", "ShippingEd=10.00",
-                          "OrderTotalEd=130.29", "PaymentsEd=50.00", "BalanceDueEd=12.34"}));
-    QVERIFY(t.app->state().Dirty);
-    QVERIFY(t.prompter.asked.isEmpty());
 }
 
 void TestTotals::totalUpTooLargeWarnsOnce() {

@@ -16,7 +16,6 @@ private Q_SLOTS:
     void openCreatesOnlyForWriting();
     void secondOpenSeesHeld_data();
     void secondOpenSeesHeld();
-    void replaceFaultKeepsOldContent();
     void retry_data();
     void retry();
 
@@ -84,20 +83,6 @@ void TestRecordFile::secondOpenSeesHeld() {
     // Closing gives the file free again.
     first.close();
     QVERIFY(second.open(mode(secondWrites)).ok());
-}
-
-void TestRecordFile::replaceFaultKeepsOldContent() {
-    writeFile(path("keep.dat"), "old content");
-    setFileFaultHook([](FileOp op, const QString& at) {
-        return op == FileOp::Replace ? FileError::other(at, QStringLiteral("disk full"))
-                                     : FileError::none();
-    });
-    QCOMPARE(replaceFile(path("keep.dat"), "new content").kind, FileError::Kind::Other);
-    QCOMPARE(readFile(path("keep.dat")), QByteArray("old content"));
-
-    setFileFaultHook({});
-    QVERIFY(replaceFile(path("keep.dat"), "new content").ok());
-    QCOMPARE(readFile(path("keep.dat")), QByteArray("new content"));
 }
 
 void TestRecordFile::retry_data() {

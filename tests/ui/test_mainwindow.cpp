@@ -58,7 +58,9 @@ private Q_SLOTS:
         w.start();
         GridModel* grid = t.app->mainForm().grid(QStringLiteral("OrderGrid"));
         grid->addItem(QStringLiteral("1\t\t\tea\tWidget\t100.00\t100.00\tspecial"));
-        grid->addItem(QStringLiteral("1\t\t\tea\tGadget\t25.50\t25.50\tspecial"));
+        // Only the amount column counts, not the unit price.
+        grid->addItem(QStringLiteral("1\t\t\tea\tGadget\t999.00\t25.50\tspecial"));
+        t.app->state().Dirty = true;
         QTest::keyClicks(widget<QLineEdit>(w, "DiscountFactorEd"), QStringLiteral(".1"));
         QTest::keyClicks(widget<QLineEdit>(w, "TaxFactorEd"), QStringLiteral(".065"));
         auto* shipping = widget<QLineEdit>(w, "ShippingEd");
@@ -73,6 +75,10 @@ private Q_SLOTS:
         for (const auto& [name, text] : expected) {
             QCOMPARE(widget<QLineEdit>(w, name)->text(), QString::fromLatin1(text));
         }
+
+        // Payments and the changed flag are not the totals' business.
+        QCOMPARE(widget<QLineEdit>(w, "BalanceDueEd")->text(), QStringLiteral("0.00"));
+        QVERIFY(t.app->state().Dirty);
 
         QTest::mouseClick(widget<QAbstractButton>(w, "Clear"), Qt::LeftButton);
         QCOMPARE(widget<QTableView>(w, "OrderGrid")->model()->rowCount(), 0);
