@@ -30,8 +30,8 @@ QString toViewLines(QString text) {
 
 // Column widths follow the headings' lengths in the format text; the
 // widest are capped so that a row fits on the screen.
-// A view may name a column that takes the spare room ("stretchColumn") and
-// a narrower cap ("maxColumnChars").
+// A view may name a column that takes the spare room ("stretchColumn"), a
+// narrower cap ("maxColumnChars") and a heading row it never shows ("noHeader").
 void applyColumns(QTableView* table, const GridModel* grid) {
     const int charWidth = table->fontMetrics().averageCharWidth();
     const QVariant stretch = table->property("stretchColumn");
@@ -39,7 +39,9 @@ void applyColumns(QTableView* table, const GridModel* grid) {
                         ? table->property("maxColumnChars").toInt()
                         : 48;
     QHeaderView* header = table->horizontalHeader();
+    bool anyHeading = false;
     for (int col = 0; col < grid->cols(); ++col) {
+        anyHeading = anyHeading || !grid->cell(0, col).trimmed().isEmpty();
         table->setColumnHidden(col, grid->isColumnHidden(col));
         const int chars = qBound(4, grid->columnWidthChars(col), cap);
         table->setColumnWidth(col, chars * charWidth + 12);
@@ -47,6 +49,8 @@ void applyColumns(QTableView* table, const GridModel* grid) {
                                               ? QHeaderView::Stretch
                                               : QHeaderView::Interactive);
     }
+    // A list not filled yet shows no empty heading row; "noHeader" keeps one hidden.
+    header->setVisible(anyHeading && !table->property("noHeader").toBool());
 }
 
 }  // namespace

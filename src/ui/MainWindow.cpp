@@ -368,7 +368,7 @@ QWidget* MainWindow::buildListArea() {
     auto* payments = named<QGroupBox>("PaymentsFrame");
     auto* payLayout = new QGridLayout(payments);
     auto* payGrid = gridView("PaymentsGrid");
-    payGrid->horizontalHeader()->setVisible(false);
+    payGrid->setProperty("noHeader", true);
     payLayout->addWidget(payGrid, 0, 0, 1, 4);
     payLayout->addWidget(named<QLineEdit>("PaymentDateEd"), 1, 0, 1, 2);
     payLayout->addWidget(pickerButton("PaymentDatePick"), 1, 2);
