@@ -42,22 +42,17 @@ FileError RecordFile::open(Mode mode) {
     const int flags = mode == Mode::ReadWrite ? (O_RDWR | O_CREAT) : O_RDONLY;
     const int fd = ::open(fsName(m_path).constData(), flags | O_CLOEXEC, 0666);
     if (fd < 0) return FileError::fromErrno(m_path, errno);
-    // Writers hold the file alone, readers share it.
+    // Writers hold the file alone, readers share it. A file system without
+    // locks still lets us work, as before locks existed.
     if (::flock(fd, (mode == Mode::ReadWrite ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         const int err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK) {
-            return FileError::held(m_path,
-                                   QStringLiteral("It is in use by another copy of Tallybrook."));
-        }
-        // A file system without locks still lets us work, as before locks existed.
         if (err != ENOLCK && err != EOPNOTSUPP && err != ENOSYS) {
-            return FileError::fromErrno(m_path, err);
+            ::close(fd);
+            return err == EWOULDBLOCK
+                       ? FileError::held(
+                             m_path, QStringLiteral("It is in use by another copy of Tallybrook."))
+                       : FileError::fromErrno(m_path, err);
         }
-        const int again = ::open(fsName(m_path).constData(), flags | O_CLOEXEC, 0666);
-        if (again < 0) return FileError::fromErrno(m_path, errno);
-        m_fd = again;
-        return {};
     }
     m_fd = fd;
     return {};
