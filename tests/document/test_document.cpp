@@ -47,157 +47,155 @@ QStringList snapshot(const FormModel& f) {
 class TestDocument : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void clear_data();
-    void clear();
-    void clearWithoutDataAccess();
-    void gridHeadings();
-    void kindCodes();
-};
+    void clear_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<DocumentKind>("kind");
+        QTest::addColumn<bool>("dirtyBefore");
+        QTest::addColumn<bool>("dirtyAfter");
+        QTest::addColumn<QString>("taxDefault");  // of the configuration
+        QTest::addColumn<QString>("taxFactor");   // shown after Clear
 
-void TestDocument::clear_data() {
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<DocumentKind>("kind");
-    QTest::addColumn<bool>("dirtyBefore");
-    QTest::addColumn<bool>("dirtyAfter");
-    QTest::addColumn<QString>("taxDefault");  // of the configuration
-    QTest::addColumn<QString>("taxFactor");   // shown after Clear
-
-    QTest::newRow("numbered invoice")
-        << "000123" << DocumentKind::Invoice << false << true << ".065"
-        << ".065";
-    QTest::newRow("unnumbered, unchanged")
-        << "(PEND)" << DocumentKind::Proposal << false << false << "0"
-        << "";
-    QTest::newRow("unnumbered, changed")
-        << "(PEND)" << DocumentKind::Acknowledgement << true << true << ""
-        << "";
-    QTest::newRow("default not a number")
-        << "(PEND)" << DocumentKind::Receipt << false << false << "abc"
-        << "";
-    QTest::newRow("default with blanks")
-        << "000001" << DocumentKind::Receipt << false << true << " .07 "
-        << ".07";
-}
-
-void TestDocument::clear() {
-    QFETCH(QString, number);
-    QFETCH(DocumentKind, kind);
-    QFETCH(bool, dirtyBefore);
-    QFETCH(bool, dirtyAfter);
-    QFETCH(QString, taxDefault);
-    QFETCH(QString, taxFactor);
-
-    QTemporaryDir dir;
-    TestApp t(dir.path());
-    t.app->start();
-    FormModel& f = t.app->mainForm();
-    int stockReloads = 0;
-    t.app->context().hooks.PopStockList = [&stockReloads] { ++stockReloads; };
-    t.app->state().ConfigRec.taxFactor1 = taxDefault;
-    t.app->state().ConfigRec.taxFactor2 = taxDefault;
-
-    fillDocument(f);
-    f.setText(QStringLiteral("PONoEd"), number);
-    t.app->document().selectKind(kind);
-    t.app->state().Dirty = dirtyBefore;
-    t.clock.date = QDate(2027, 2, 3);
-
-    f.click(QStringLiteral("Clear"));
-
-    QVERIFY(t.prompter.asked.isEmpty());
-    QCOMPARE(f.text(QStringLiteral("PONoEd")), number);
-    QCOMPARE(t.app->document().selectedKind(), kind);
-    QCOMPARE(f.text(QStringLiteral("PaymentsEd")), QStringLiteral("50.00"));
-    QCOMPARE(f.text(QStringLiteral("BalanceDueEd")), QStringLiteral("80.29"));
-    QCOMPARE(f.text(QStringLiteral("OrderDateEd")), QStringLiteral("2/3/2027"));
-    for (const char* name : kClearedToBlank) QVERIFY2(f.text(QLatin1String(name)).isEmpty(), name);
-    for (const char* name : kClearedToZero) {
-        QVERIFY2(f.text(QLatin1String(name)) == QLatin1String("0.00"), name);
+        QTest::newRow("numbered invoice")
+            << "000123" << DocumentKind::Invoice << false << true << ".065"
+            << ".065";
+        QTest::newRow("unnumbered, unchanged")
+            << "(PEND)" << DocumentKind::Proposal << false << false << "0"
+            << "";
+        QTest::newRow("unnumbered, changed")
+            << "(PEND)" << DocumentKind::Acknowledgement << true << true << ""
+            << "";
+        QTest::newRow("default not a number")
+            << "(PEND)" << DocumentKind::Receipt << false << false << "abc"
+            << "";
+        QTest::newRow("default with blanks")
+            << "000001" << DocumentKind::Receipt << false << true << " .07 "
+            << ".07";
     }
-    QCOMPARE(f.text(QStringLiteral("TaxFactorEd")), taxFactor);
-    QCOMPARE(f.text(QStringLiteral("OtherTaxFactorEd")), taxFactor);
-    QCOMPARE(f.grid(QStringLiteral("OrderGrid"))->rows(), 1);
-    QCOMPARE(stockReloads, 1);
-    // Clearing a numbered document is a change to it.
-    QCOMPARE(t.app->state().Dirty, dirtyAfter);
-    QCOMPARE(f.isEnabled(QStringLiteral("SaveChanges")), number != QLatin1String("(PEND)"));
-}
 
-void TestDocument::clearWithoutDataAccess() {
-    QTemporaryDir dir;
-    TestApp(dir.path()).app->start();
-    // Point the configuration at a folder that is not there.
-    const QString missing = dir.path() + QStringLiteral("/offline/");
-    patchFile(configOf(dir), 908, missing.toLatin1().leftJustified(300, ' '));
+    void clear() {
+        QFETCH(QString, number);
+        QFETCH(DocumentKind, kind);
+        QFETCH(bool, dirtyBefore);
+        QFETCH(bool, dirtyAfter);
+        QFETCH(QString, taxDefault);
+        QFETCH(QString, taxFactor);
 
-    TestApp t(dir.path());
-    t.app->start();
-    QCOMPARE(t.prompter.asked.size(), 1);
-    FormModel& f = t.app->mainForm();
-    fillDocument(f);
-    f.setText(QStringLiteral("PONoEd"), QStringLiteral("000123"));
-    const QStringList before = snapshot(f);
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        t.app->start();
+        FormModel& f = t.app->mainForm();
+        int stockReloads = 0;
+        t.app->context().hooks.PopStockList = [&stockReloads] { ++stockReloads; };
+        t.app->state().ConfigRec.taxFactor1 = taxDefault;
+        t.app->state().ConfigRec.taxFactor2 = taxDefault;
 
-    f.click(QStringLiteral("Clear"));
-
-    QCOMPARE(t.prompter.asked.size(), 2);
-    QCOMPARE(t.prompter.asked.last().title, QStringLiteral("No Server Access!"));
-    QVERIFY(t.prompter.asked.last().text.contains(missing));
-    QCOMPARE(snapshot(f), before);
-    QVERIFY(!t.app->state().Dirty);
-}
-
-void TestDocument::gridHeadings() {
-    // Translated captions, as a strings file puts them on the item labels.
-    const QStringList captions = {
-        "Menge", "Herst.", "Einheit", "Beschreibung", QStringLiteral("St\u00FCckpreis"), "Summe"};
-    QTemporaryDir dir;
-    TestApp t(dir.path());
-    t.app->start();
-    FormModel& f = t.app->mainForm();
-    const char* const labels[] = {"ItemLabelQuant",       "ItemLabelMfg",      "ItemLabelUnit",
-                                  "ItemLabelDescription", "ItemLabelUnitCost", "ItemLabelTotal"};
-    for (int i = 0; i < 6; ++i) f.setCaption(QLatin1String(labels[i]), captions[i]);
-    f.grid(QStringLiteral("OrderGrid"))->addItem(QStringLiteral("1\t\t\t\tx\t1\t1.00\tspecial"));
-
-    t.app->document().Clear();
-
-    const GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
-    // The runs of blanks set the column widths; column 7 keeps its own heading.
-    QCOMPARE(grid->formatString(), u'<' + captions[0] + QStringLiteral("||") + captions[1] +
-                                       QString(16, u' ') + QStringLiteral("|<") + captions[2] +
-                                       QString(8, u' ') + QStringLiteral("|<") + captions[3] +
-                                       QString(60, u' ') + QStringLiteral("|<") + captions[4] +
-                                       QString(5, u' ') + QStringLiteral("|<") + captions[5] +
-                                       QString(165, u' ') + QStringLiteral("|<File Number"));
-    QCOMPARE(grid->rows(), 1);
-    QCOMPARE(grid->cell(0, 1), QString());
-    QCOMPARE(grid->cell(0, 7), QStringLiteral("File Number"));
-    QList<bool> hidden;
-    for (int c = 0; c < grid->cols(); ++c) hidden << grid->isColumnHidden(c);
-    QCOMPARE(hidden, (QList<bool>{false, true, false, false, false, false, false, true}));
-}
-
-void TestDocument::kindCodes() {
-    QTemporaryDir dir;
-    TestApp t(dir.path());
-    t.app->start();
-    const QList<std::tuple<DocumentKind, const char*, QString>> kinds = {
-        {DocumentKind::Proposal, "ProposalOption", "p"},
-        {DocumentKind::Acknowledgement, "AcKOption", "P"},
-        {DocumentKind::Invoice, "InvoiceOption", "i"},
-        {DocumentKind::Receipt, "RecieptOption", "I"}};
-    for (const auto& [kind, option, code] : kinds) {
+        fillDocument(f);
+        f.setText(QStringLiteral("PONoEd"), number);
         t.app->document().selectKind(kind);
-        QVERIFY(t.app->mainForm().isChecked(QLatin1String(option)));
+        t.app->state().Dirty = dirtyBefore;
+        t.clock.date = QDate(2027, 2, 3);
+
+        f.click(QStringLiteral("Clear"));
+
+        QVERIFY(t.prompter.asked.isEmpty());
+        QCOMPARE(f.text(QStringLiteral("PONoEd")), number);
         QCOMPARE(t.app->document().selectedKind(), kind);
-        QCOMPARE(t.app->document().kindCode(), code);
-        QCOMPARE(::kindFromCode(code), std::optional<DocumentKind>(kind));
+        QCOMPARE(f.text(QStringLiteral("PaymentsEd")), QStringLiteral("50.00"));
+        QCOMPARE(f.text(QStringLiteral("BalanceDueEd")), QStringLiteral("80.29"));
+        QCOMPARE(f.text(QStringLiteral("OrderDateEd")), QStringLiteral("2/3/2027"));
+        for (const char* name : kClearedToBlank)
+            QVERIFY2(f.text(QLatin1String(name)).isEmpty(), name);
+        for (const char* name : kClearedToZero) {
+            QVERIFY2(f.text(QLatin1String(name)) == QLatin1String("0.00"), name);
+        }
+        QCOMPARE(f.text(QStringLiteral("TaxFactorEd")), taxFactor);
+        QCOMPARE(f.text(QStringLiteral("OtherTaxFactorEd")), taxFactor);
+        QCOMPARE(f.grid(QStringLiteral("OrderGrid"))->rows(), 1);
+        QCOMPARE(stockReloads, 1);
+        // Clearing a numbered document is a change to it.
+        QCOMPARE(t.app->state().Dirty, dirtyAfter);
+        QCOMPARE(f.isEnabled(QStringLiteral("SaveChanges")), number != QLatin1String("(PEND)"));
     }
-    // Codes are matched with their case; nothing else is a kind.
-    for (const char* other : {"D", "", "pi", "p ", "x"})
-        QVERIFY(!::kindFromCode(QLatin1String(other)));
-}
+
+    void clearWithoutDataAccess() {
+        QTemporaryDir dir;
+        TestApp(dir.path()).app->start();
+        // Point the configuration at a folder that is not there.
+        const QString missing = dir.path() + QStringLiteral("/offline/");
+        patchFile(configOf(dir), 908, missing.toLatin1().leftJustified(300, ' '));
+
+        TestApp t(dir.path());
+        t.app->start();
+        QCOMPARE(t.prompter.asked.size(), 1);
+        FormModel& f = t.app->mainForm();
+        fillDocument(f);
+        f.setText(QStringLiteral("PONoEd"), QStringLiteral("000123"));
+        const QStringList before = snapshot(f);
+
+        f.click(QStringLiteral("Clear"));
+
+        QCOMPARE(t.prompter.asked.size(), 2);
+        QCOMPARE(t.prompter.asked.last().title, QStringLiteral("No Server Access!"));
+        QVERIFY(t.prompter.asked.last().text.contains(missing));
+        QCOMPARE(snapshot(f), before);
+        QVERIFY(!t.app->state().Dirty);
+    }
+
+    void gridHeadings() {
+        // Translated captions, as a strings file puts them on the item labels.
+        const QStringList captions = {
+            "Menge", "Herst.", "Einheit", "Beschreibung", QStringLiteral("St\u00FCckpreis"),
+            "Summe"};
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        t.app->start();
+        FormModel& f = t.app->mainForm();
+        const char* const labels[] = {"ItemLabelQuant",    "ItemLabelMfg",
+                                      "ItemLabelUnit",     "ItemLabelDescription",
+                                      "ItemLabelUnitCost", "ItemLabelTotal"};
+        for (int i = 0; i < 6; ++i) f.setCaption(QLatin1String(labels[i]), captions[i]);
+        f.grid(QStringLiteral("OrderGrid"))
+            ->addItem(QStringLiteral("1\t\t\t\tx\t1\t1.00\tspecial"));
+
+        t.app->document().Clear();
+
+        const GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
+        // The runs of blanks set the column widths; column 7 keeps its own heading.
+        QCOMPARE(grid->formatString(), u'<' + captions[0] + QStringLiteral("||") + captions[1] +
+                                           QString(16, u' ') + QStringLiteral("|<") + captions[2] +
+                                           QString(8, u' ') + QStringLiteral("|<") + captions[3] +
+                                           QString(60, u' ') + QStringLiteral("|<") + captions[4] +
+                                           QString(5, u' ') + QStringLiteral("|<") + captions[5] +
+                                           QString(165, u' ') + QStringLiteral("|<File Number"));
+        QCOMPARE(grid->rows(), 1);
+        QCOMPARE(grid->cell(0, 1), QString());
+        QCOMPARE(grid->cell(0, 7), QStringLiteral("File Number"));
+        QList<bool> hidden;
+        for (int c = 0; c < grid->cols(); ++c) hidden << grid->isColumnHidden(c);
+        QCOMPARE(hidden, (QList<bool>{false, true, false, false, false, false, false, true}));
+    }
+
+    void kindCodes() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        t.app->start();
+        const QList<std::tuple<DocumentKind, const char*, QString>> kinds = {
+            {DocumentKind::Proposal, "ProposalOption", "p"},
+            {DocumentKind::Acknowledgement, "AcKOption", "P"},
+            {DocumentKind::Invoice, "InvoiceOption", "i"},
+            {DocumentKind::Receipt, "RecieptOption", "I"}};
+        for (const auto& [kind, option, code] : kinds) {
+            t.app->document().selectKind(kind);
+            QVERIFY(t.app->mainForm().isChecked(QLatin1String(option)));
+            QCOMPARE(t.app->document().selectedKind(), kind);
+            QCOMPARE(t.app->document().kindCode(), code);
+            QCOMPARE(::kindFromCode(code), std::optional<DocumentKind>(kind));
+        }
+        // Codes are matched with their case; nothing else is a kind.
+        for (const char* other : {"D", "", "pi", "p ", "x"})
+            QVERIFY(!::kindFromCode(QLatin1String(other)));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDocument)
 #include "test_document.moc"

@@ -44,121 +44,115 @@ QString line(const char* price, const char* amount) {
 class TestTotals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void computeTotals_data();
-    void computeTotals();
-    void totalUpTooLargeWarnsOnce();
-    void anyTypedTextGivesReadableTotals();
-};
+    void computeTotals_data() {
+        QTest::addColumn<QStringList>("amounts");
+        QTest::addColumn<QStringList>("in");
+        QTest::addColumn<QStringList>("out");
+        using L = QStringList;
 
-void TestTotals::computeTotals_data() {
-    QTest::addColumn<QStringList>("amounts");
-    QTest::addColumn<QStringList>("in");
-    QTest::addColumn<QStringList>("out");
-    using L = QStringList;
-
-    QTest::newRow("worked example")
-        << L{"100.00", "25.50"} << L{".1", "0.00", ".065", "0.00", "", "0.00", "10"}
-        << L{".1", "12.55", ".065", "7.34", "", "0.00", "10.00", "125.50", "112.95", "130.29"};
-    QTest::newRow("empty grid, discount typed as 5")
-        << L{} << L{"", "5", "", "0.00", "", "0.00", "0.00"}
-        << L{"", "5", "", "0.00", "", "0.00", "0.00", "0.00", "-5.00", "-5.00"};
-    QTest::newRow("empty discount")
-        << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
-        << L{"", "0.00", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
-    QTest::newRow("minus signs dropped")
-        << L{"-10.00", "5.00"} << L{"", "0.00", "", "-3", "", "-1.50", "-2"}
-        << L{"", "0.00", "", "3.00", "", "1.50", "2.00", "15.00", "15.00", "21.50"};
-    QTest::newRow("thousands separators")
-        << L{"1,234.50", "1,000"} << L{"", "1,000.00", "", "0", "", "0", "1,000"}
-        << L{"",     "1,000.00", "",         "0.00",     "",
-             "0.00", "1,000.00", "2,234.50", "1,234.50", "2,234.50"};
-    QTest::newRow("50% is fifty times")
-        << L{"10.00"} << L{"50%", "0.00", "", "0.00", "", "0.00", "0.00"}
-        << L{"50", "500.00", "", "0.00", "", "0.00", "0.00", "10.00", "-490.00", "-490.00"};
-    QTest::newRow(".5 is half") << L{"10.00"} << L{" $.5 ", "0.00", "", "0.00", "", "0.00", "0.00"}
-                                << L{".5",   "5.00", "",      "0.00", "",
-                                     "0.00", "0.00", "10.00", "5.00", "5.00"};
-    QTest::newRow("computed amounts replace typed ones")
-        << L{"100.00"} << L{".1", "99", ".1", "55", ".2", "66", "0"}
-        << L{".1", "10.00", ".1", "9.00", ".2", "18.00", "0.00", "100.00", "90.00", "117.00"};
-    QTest::newRow("typed discount kept as typed")
-        << L{"100.00"} << L{"", "12.345", "", "0.00", "", "0.00", "0.00"}
-        << L{"", "12.345", "", "0.00", "", "0.00", "0.00", "100.00", "87.66", "87.66"};
-    QTest::newRow("discount of letters counts as 0")
-        << L{"100.00"} << L{"", "abc", "", "0.00", "", "0.00", "0.00"}
-        << L{"", "abc", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
-    // A zero multiplier leaves the typed amount in charge, and ends blank.
-    for (const char* zero : {"", "0", "0.00", "abc", "."}) {
-        QTest::addRow("multiplier \"%s\"", zero)
-            << L{"100.00"} << L{zero, "4", zero, "3", zero, "2", "1"}
-            << L{"", "4", "", "3.00", "", "2.00", "1.00", "100.00", "96.00", "102.00"};
+        QTest::newRow("worked example")
+            << L{"100.00", "25.50"} << L{".1", "0.00", ".065", "0.00", "", "0.00", "10"}
+            << L{".1", "12.55", ".065", "7.34", "", "0.00", "10.00", "125.50", "112.95", "130.29"};
+        QTest::newRow("empty grid, discount typed as 5")
+            << L{} << L{"", "5", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "5", "", "0.00", "", "0.00", "0.00", "0.00", "-5.00", "-5.00"};
+        QTest::newRow("empty discount")
+            << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "0.00", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
+        QTest::newRow("minus signs dropped")
+            << L{"-10.00", "5.00"} << L{"", "0.00", "", "-3", "", "-1.50", "-2"}
+            << L{"", "0.00", "", "3.00", "", "1.50", "2.00", "15.00", "15.00", "21.50"};
+        QTest::newRow("thousands separators")
+            << L{"1,234.50", "1,000"} << L{"", "1,000.00", "", "0", "", "0", "1,000"}
+            << L{"",     "1,000.00", "",         "0.00",     "",
+                 "0.00", "1,000.00", "2,234.50", "1,234.50", "2,234.50"};
+        QTest::newRow("50% is fifty times")
+            << L{"10.00"} << L{"50%", "0.00", "", "0.00", "", "0.00", "0.00"}
+            << L{"50", "500.00", "", "0.00", "", "0.00", "0.00", "10.00", "-490.00", "-490.00"};
+        QTest::newRow(".5 is half")
+            << L{"10.00"} << L{" $.5 ", "0.00", "", "0.00", "", "0.00", "0.00"}
+            << L{".5", "5.00", "", "0.00", "", "0.00", "0.00", "10.00", "5.00", "5.00"};
+        QTest::newRow("computed amounts replace typed ones")
+            << L{"100.00"} << L{".1", "99", ".1", "55", ".2", "66", "0"}
+            << L{".1", "10.00", ".1", "9.00", ".2", "18.00", "0.00", "100.00", "90.00", "117.00"};
+        QTest::newRow("typed discount kept as typed")
+            << L{"100.00"} << L{"", "12.345", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "12.345", "", "0.00", "", "0.00", "0.00", "100.00", "87.66", "87.66"};
+        QTest::newRow("discount of letters counts as 0")
+            << L{"100.00"} << L{"", "abc", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "abc", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
+        // A zero multiplier leaves the typed amount in charge, and ends blank.
+        for (const char* zero : {"", "0", "0.00", "abc", "."}) {
+            QTest::addRow("multiplier \"%s\"", zero)
+                << L{"100.00"} << L{zero, "4", zero, "3", zero, "2", "1"}
+                << L{"", "4", "", "3.00", "", "2.00", "1.00", "100.00", "96.00", "102.00"};
+        }
+        // The half cents of each step are rounded before the next step uses them.
+        QTest::newRow("net from the shown discount")
+            << L{"0.10"} << L{".05", "0.00", "", "0.00", "", "0.00", "0.00"}
+            << L{".05", "0.01", "", "0.00", "", "0.00", "0.00", "0.10", "0.09", "0.09"};
+        QTest::newRow("total from the shown taxes")
+            << L{"1.00"} << L{"", "0.00", ".005", "0.00", ".005", "0.00", "0.00"}
+            << L{"", "0.00", ".005", "0.01", ".005", "0.01", "0.00", "1.00", "1.00", "1.02"};
+        const L plain = {"", "0.00", "", "0.00", "", "0.00", "0.00"};
+        QTest::newRow("sum beyond the range")
+            << L{"900,000,000,000,000", "900,000,000,000,000"} << plain << L{"too large"};
+        QTest::newRow("tax beyond the range")
+            << L{"900,000,000,000"} << L{"", "0", "5000", "0", "", "0", "0"} << L{"too large"};
+        QTest::newRow("negative discount beyond the range")
+            << L{"900,000,000,000,000"} << L{"", "-900,000,000,000,000", "", "0", "", "0", "0"}
+            << L{"too large"};
     }
-    // The half cents of each step are rounded before the next step uses them.
-    QTest::newRow("net from the shown discount")
-        << L{"0.10"} << L{".05", "0.00", "", "0.00", "", "0.00", "0.00"}
-        << L{".05", "0.01", "", "0.00", "", "0.00", "0.00", "0.10", "0.09", "0.09"};
-    QTest::newRow("total from the shown taxes")
-        << L{"1.00"} << L{"", "0.00", ".005", "0.00", ".005", "0.00", "0.00"}
-        << L{"", "0.00", ".005", "0.01", ".005", "0.01", "0.00", "1.00", "1.00", "1.02"};
-    const L plain = {"", "0.00", "", "0.00", "", "0.00", "0.00"};
-    QTest::newRow("one line beyond the range")
-        << L{"1,000,000,000,000,000.00"} << plain << L{"too large"};
-    QTest::newRow("sum beyond the range")
-        << L{"900,000,000,000,000", "900,000,000,000,000"} << plain << L{"too large"};
-    QTest::newRow("tax beyond the range")
-        << L{"900,000,000,000"} << L{"", "0", "5000", "0", "", "0", "0"} << L{"too large"};
-    QTest::newRow("negative discount beyond the range")
-        << L{"900,000,000,000,000"} << L{"", "-900,000,000,000,000", "", "0", "", "0", "0"}
-        << L{"too large"};
-}
 
-void TestTotals::computeTotals() {
-    QFETCH(QStringList, amounts);
-    QFETCH(QStringList, in);
-    QFETCH(QStringList, out);
-    QCOMPARE(totals(amounts, in), out);
-}
+    void computeTotals() {
+        QFETCH(QStringList, amounts);
+        QFETCH(QStringList, in);
+        QFETCH(QStringList, out);
+        QCOMPARE(totals(amounts, in), out);
+    }
 
-void TestTotals::totalUpTooLargeWarnsOnce() {
-    QTemporaryDir dir;
-    TestApp t(dir.path());
-    t.app->start();
-    FormModel& f = t.app->mainForm();
-    f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
-    f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
-    f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(" .1 "));
-    f.setText(QStringLiteral("ShippingEd"), QStringLiteral("7"));
-    const QStringList before = moneyFields(f);
+    void totalUpTooLargeWarnsOnce() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        t.app->start();
+        FormModel& f = t.app->mainForm();
+        f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
+        f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
+        f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(" .1 "));
+        f.setText(QStringLiteral("ShippingEd"), QStringLiteral("7"));
+        const QStringList before = moneyFields(f);
 
-    QVERIFY(!t.app->totals().TotalUp());
+        QVERIFY(!t.app->totals().TotalUp());
 
-    QCOMPARE(t.prompter.asked.size(), 1);
-    QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
-    QCOMPARE(moneyFields(f), before);
-}
+        QCOMPARE(t.prompter.asked.size(), 1);
+        QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
+        QCOMPARE(moneyFields(f), before);
+    }
 
-void TestTotals::anyTypedTextGivesReadableTotals() {
-    // Whatever is typed, the totals are either refused as too large or come
-    // out as texts that read back as numbers (the sanitizer build watches
-    // the arithmetic on the way).
-    const QString alphabet = QStringLiteral("0123456789999.,,-+$% abc");
-    QRandomGenerator rng(20261206);
-    const auto typed = [&] {
-        QString s;
-        for (int n = rng.bounded(22); n > 0; --n) s += alphabet.at(rng.bounded(alphabet.size()));
-        return s;
-    };
-    for (int i = 0; i < 3000; ++i) {
-        const QStringList amounts = {typed(), typed(), typed()};
-        const QStringList r =
-            totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
-        if (r.size() == 1) continue;
-        for (int k : {3, 5, 6, 7, 8, 9}) {
-            QVERIFY2(usFormats().toCurrency(r[k]).ok(),
-                     qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
+    void anyTypedTextGivesReadableTotals() {
+        // Whatever is typed, the totals are either refused as too large or come
+        // out as texts that read back as numbers (the sanitizer build watches
+        // the arithmetic on the way).
+        const QString alphabet = QStringLiteral("0123456789999.,,-+$% abc");
+        QRandomGenerator rng(20261206);
+        const auto typed = [&] {
+            QString s;
+            for (int n = rng.bounded(22); n > 0; --n)
+                s += alphabet.at(rng.bounded(alphabet.size()));
+            return s;
+        };
+        for (int i = 0; i < 3000; ++i) {
+            const QStringList amounts = {typed(), typed(), typed()};
+            const QStringList r =
+                totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
+            if (r.size() == 1) continue;
+            for (int k : {3, 5, 6, 7, 8, 9}) {
+                QVERIFY2(usFormats().toCurrency(r[k]).ok(),
+                         qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
+            }
         }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestTotals)
 #include "test_totals.moc"
