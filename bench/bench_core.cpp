@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "shell/FormModel.h"
-#include "shell/GridModel.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
 #include "support/Fakes.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QStandardPaths>
 
 #include "app/Application.h"
-#include "shell/Clock.h"
-#include "shell/Formats.h"
+#include "base/Clock.h"
+#include "base/Formats.h"
 #include "ui/MainWindow.h"
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"

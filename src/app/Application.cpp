@@ -1,12 +1,12 @@
 #include "app/Application.h"
 
-#include "shell/Clock.h"
-#include "shell/FormModel.h"
-#include "shell/Formats.h"
-#include "shell/MainForm.h"
-#include "shell/Messages.h"
-#include "shell/SerialDate.h"
-#include "shell/Text.h"
+#include "base/Clock.h"
+#include "forms/FormModel.h"
+#include "base/Formats.h"
+#include "forms/MainForm.h"
+#include "records/Messages.h"
+#include "base/SerialDate.h"
+#include "base/Text.h"
 
 Application::Application(const Seams& seams, QString documentsFolder)
     : m_form(makeMainForm()),

@@ -2,12 +2,12 @@
 
 #include "document/Totals.h"
 #include "shell/AppContext.h"
-#include "shell/Clock.h"
-#include "shell/FormModel.h"
-#include "shell/Formats.h"
-#include "shell/GridModel.h"
+#include "base/Clock.h"
+#include "forms/FormModel.h"
+#include "base/Formats.h"
+#include "forms/GridModel.h"
 #include "shell/Shell.h"
-#include "shell/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "document/Totals.h"
 
 #include "shell/AppContext.h"
-#include "shell/FormModel.h"
-#include "shell/Formats.h"
-#include "shell/GridModel.h"
-#include "shell/Prompter.h"
-#include "shell/Text.h"
+#include "forms/FormModel.h"
+#include "base/Formats.h"
+#include "forms/GridModel.h"
+#include "base/Prompter.h"
+#include "base/Text.h"
 
 namespace {
 

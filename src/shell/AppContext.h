@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "shell/ConfigRecord.h"
-#include "shell/RecordLockRetry.h"
+#include "records/RecordLockRetry.h"
 
 class Clock;
 class Desktop;

@@ -5,7 +5,7 @@
 #include <array>
 #include <optional>
 
-#include "shell/Record.h"
+#include "records/Record.h"
 
 // The one record of the configuration file "ovo_14.cfg": 1724 bytes, fields
 // back to back, little-endian numbers, blank-padded Windows-1252 text.

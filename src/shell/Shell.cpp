@@ -5,13 +5,13 @@
 #include <QFileInfo>
 
 #include "shell/AppContext.h"
-#include "shell/Clock.h"
-#include "shell/Desktop.h"
-#include "shell/FormModel.h"
-#include "shell/Messages.h"
-#include "shell/Prompter.h"
-#include "shell/RecordFile.h"
-#include "shell/Text.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "forms/FormModel.h"
+#include "records/Messages.h"
+#include "base/Prompter.h"
+#include "records/RecordFile.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "shell/GridModel.h"
+#include "forms/GridModel.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "shell/FormModel.h"
+#include "forms/FormModel.h"
 
 class QAction;
 class QMenu;

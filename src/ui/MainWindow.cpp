@@ -24,7 +24,7 @@
 #include <type_traits>
 
 #include "app/Application.h"
-#include "shell/FormModel.h"
+#include "forms/FormModel.h"
 #include "ui/Binder.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "shell/Desktop.h"
+#include "base/Desktop.h"
 
 class QDialog;
 class QTextBrowser;

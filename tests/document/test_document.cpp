@@ -3,8 +3,8 @@
 
 #include "app/Application.h"
 #include "document/Document.h"
-#include "shell/FormModel.h"
-#include "shell/GridModel.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
 #include "shell/Shell.h"
 #include "support/Fakes.h"
 

@@ -4,8 +4,8 @@
 
 #include "app/Application.h"
 #include "document/Totals.h"
-#include "shell/FormModel.h"
-#include "shell/GridModel.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
 #include "support/Fakes.h"
 
 namespace {

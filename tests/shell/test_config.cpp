@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/Application.h"
-#include "shell/FormModel.h"
+#include "forms/FormModel.h"
 #include "shell/Shell.h"
 #include "support/Fakes.h"
 

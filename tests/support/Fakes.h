@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "app/Application.h"
-#include "shell/Clock.h"
-#include "shell/Desktop.h"
-#include "shell/Formats.h"
-#include "shell/Prompter.h"
+#include "base/Clock.h"
+#include "base/Desktop.h"
+#include "base/Formats.h"
+#include "base/Prompter.h"
 
 // A message box as the program asked it.
 struct AskedMessage {

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "shell/FormModel.h"
-#include "shell/GridModel.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
 #include "support/Fakes.h"
 #include "ui/MainWindow.h"
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "shell/Currency.h"
+#include "base/Currency.h"
 
 enum class NumberStatus { Ok, NotANumber, OutOfRange };
 

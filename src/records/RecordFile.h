@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "shell/FileError.h"
-#include "shell/Record.h"
+#include "records/FileError.h"
+#include "records/Record.h"
 
 // A data file of fixed-length records without header: record n (from 1)
 // lies at (n - 1) x length. Open it, work, close it within one event; while

@@ -1,10 +1,10 @@
-#include "shell/Record.h"
+#include "records/Record.h"
 
 #include <QtEndian>
 #include <cstring>
 
-#include "shell/Cp1252.h"
-#include "shell/Text.h"
+#include "base/Cp1252.h"
+#include "base/Text.h"
 
 qint16 Record::int16At(int offset) const {
     return qFromLittleEndian<qint16>(m_bytes.constData() + offset);

@@ -1,6 +1,6 @@
-#include "shell/FormModel.h"
+#include "forms/FormModel.h"
 
-#include "shell/GridModel.h"
+#include "forms/GridModel.h"
 
 FormModel::FormModel(QString name, QString caption, QObject* parent)
     : QObject(parent), m_name(std::move(name)), m_caption(std::move(caption)) {}

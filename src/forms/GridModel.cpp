@@ -1,4 +1,4 @@
-#include "shell/GridModel.h"
+#include "forms/GridModel.h"
 
 GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent) {
     m_rows.append(QStringList());

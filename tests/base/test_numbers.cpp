@@ -3,11 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "shell/Cp1252.h"
-#include "shell/Currency.h"
-#include "shell/Formats.h"
-#include "shell/SerialDate.h"
-#include "shell/Text.h"
+#include "base/Cp1252.h"
+#include "base/Currency.h"
+#include "base/Formats.h"
+#include "base/SerialDate.h"
+#include "base/Text.h"
 #include "support/Fakes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/FileError.h"
+#include "records/FileError.h"
 
 #include <cerrno>
 #include <cstring>

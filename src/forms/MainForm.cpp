@@ -1,7 +1,7 @@
-#include "shell/MainForm.h"
+#include "forms/MainForm.h"
 
-#include "shell/FormModel.h"
-#include "shell/GridModel.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
 
 namespace {
 

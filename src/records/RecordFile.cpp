@@ -1,4 +1,4 @@
-#include "shell/RecordFile.h"
+#include "records/RecordFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

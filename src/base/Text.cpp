@@ -1,4 +1,4 @@
-#include "shell/Text.h"
+#include "base/Text.h"
 
 QString trimBlanks(const QString& text) {
     qsizetype begin = 0;

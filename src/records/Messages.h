@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "shell/Prompter.h"
+#include "base/Prompter.h"
 
 struct FileError;
 

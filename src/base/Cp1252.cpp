@@ -1,4 +1,4 @@
-#include "shell/Cp1252.h"
+#include "base/Cp1252.h"
 
 #include <array>
 

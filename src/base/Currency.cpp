@@ -1,4 +1,4 @@
-#include "shell/Currency.h"
+#include "base/Currency.h"
 
 #include <cfenv>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "shell/Messages.h"
+#include "records/Messages.h"
 
-#include "shell/RecordFile.h"
+#include "records/RecordFile.h"
 
-#include "shell/FileError.h"
+#include "records/FileError.h"
 
 MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error) {
     return prompter.message(

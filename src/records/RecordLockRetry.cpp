@@ -1,9 +1,9 @@
-#include "shell/RecordLockRetry.h"
+#include "records/RecordLockRetry.h"
 
 #include <QThread>
 
-#include "shell/Messages.h"
-#include "shell/Prompter.h"
+#include "records/Messages.h"
+#include "base/Prompter.h"
 
 bool RecordLockRetry(Prompter& prompter, const RetryPolicy& policy,
                      const std::function<FileError()>& attempt) {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <functional>
 
-#include "shell/FileError.h"
+#include "records/FileError.h"
 
 class Prompter;
 

@@ -1,4 +1,4 @@
-#include "shell/SerialDate.h"
+#include "base/SerialDate.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // Fixed-record data files, whole-file replace and the wait-and-retry rule.
 #include <QtTest>
 
-#include "shell/FileError.h"
-#include "shell/RecordFile.h"
-#include "shell/RecordLockRetry.h"
+#include "records/FileError.h"
+#include "records/RecordFile.h"
+#include "records/RecordLockRetry.h"
 #include "support/Fakes.h"
 
 class TestRecordFile : public QObject {
