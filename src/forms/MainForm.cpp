@@ -55,8 +55,8 @@ const Row kRows[] = {
     {"xx_read_de_strings", K::MenuItem, "read the de strings", "", "xx_TranslationTools", None},
     {"xx_read_en_strings", K::MenuItem, "read the en strings", "", "xx_TranslationTools", None},
     {"mu_Developer", K::Menu, "Developer", "", "", Hidden},
-    {"make10", K::MenuItem, "make 10 copies", "", "mu_Developer", None},
     {"mu_maketeststockitems", K::MenuItem, "make test stock items", "", "mu_Developer", None},
+    {"make10", K::MenuItem, "make 10 copies", "", "mu_Developer", None},
     {"mu_dobothtests", K::MenuItem, "do both tests", "", "mu_Developer", None},
 
     // Kind and number
@@ -232,8 +232,8 @@ const QStringList& commandsNotYetAvailable() {
         "xx_edit_strings_file",
         "xx_read_de_strings",
         "xx_read_en_strings",
-        "make10",
         "mu_maketeststockitems",
+        "make10",
         "mu_dobothtests",
         "OrderDatePicker",
         "ChangedVendor",

@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QValidator>
 #include <QWidget>
+#include <algorithm>
 
 #include "forms/GridModel.h"
 
@@ -51,6 +53,71 @@ void applyColumns(QTableView* table, const GridModel* grid) {
     }
     // A list not filled yet shows no empty heading row; "noHeader" keeps one hidden.
     header->setVisible(anyHeading && !table->property("noHeader").toBool());
+}
+
+// The typing limit of a field. Typing and pasting stop at the limit; text the
+// program puts there, or an entry picked from the combo box's list, is never
+// cut, and editing such a longer text may shorten it but not lengthen it.
+class TypingLimit : public QValidator {
+public:
+    TypingLimit(QLineEdit* edit, QComboBox* combo) : QValidator(edit), m_combo(combo) {
+        m_accepted = edit->text().size();
+        QObject::connect(edit, &QLineEdit::textChanged, this,
+                         [this](const QString& text) { m_accepted = text.size(); });
+    }
+
+    void setLimit(int limit) { m_limit = limit; }
+
+    // Runs `set` as the program's own change, exempt from the limit.
+    template <typename F>
+    void programmatic(F set) {
+        const bool was = m_programmatic;
+        m_programmatic = true;
+        set();
+        m_programmatic = was;
+    }
+
+    State validate(QString& input, int& pos) const override {
+        const qsizetype room = std::max<qsizetype>(m_limit, m_accepted);
+        if (m_limit <= 0 || m_programmatic || input.size() <= room) return Acceptable;
+        if (m_combo && m_combo->findText(input, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) {
+            return Acceptable;
+        }
+        // Keep what fits of the text just inserted before the cursor.
+        const qsizetype excess = input.size() - room;
+        if (pos < excess) return Invalid;
+        input.remove(pos - excess, excess);
+        pos -= static_cast<int>(excess);
+        return Acceptable;
+    }
+
+private:
+    QComboBox* m_combo;
+    int m_limit = 0;
+    qsizetype m_accepted = 0;
+    bool m_programmatic = false;
+};
+
+TypingLimit* typingLimitOf(QLineEdit* edit, QComboBox* combo) {
+    if (!edit) return nullptr;
+    if (auto* limit = dynamic_cast<TypingLimit*>(const_cast<QValidator*>(edit->validator()))) {
+        return limit;
+    }
+    auto* limit = new TypingLimit(edit, combo);
+    edit->setValidator(limit);
+    return limit;
+}
+
+// Sets a field's text as the program's own change.
+template <typename F>
+void setProgrammatically(QLineEdit* edit, F set) {
+    auto* limit =
+        edit ? dynamic_cast<TypingLimit*>(const_cast<QValidator*>(edit->validator())) : nullptr;
+    if (limit) {
+        limit->programmatic(set);
+    } else {
+        set();
+    }
 }
 
 }  // namespace
@@ -184,9 +251,11 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
         if (property == P::Caption) group->setTitle(c.caption);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        if (property == P::Text && edit->text() != c.text) edit->setText(c.text);
+        if (property == P::Text && edit->text() != c.text) {
+            setProgrammatically(edit, [&] { edit->setText(c.text); });
+        }
         if (property == P::Locked) edit->setReadOnly(c.locked);
-        if (property == P::MaxLength) edit->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+        if (property == P::MaxLength) typingLimitOf(edit, nullptr)->setLimit(c.maxLength);
     } else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) {
         if (property == P::Text && !m_fromView && toModelLines(multi->toPlainText()) != c.text) {
             m_fromView = true;
@@ -198,18 +267,20 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
         if (property == P::Items) {
             m_fromView = true;
             const QString text = combo->currentText();
-            combo->clear();
-            combo->addItems(c.items);
-            combo->setEditText(text);
+            setProgrammatically(combo->lineEdit(), [&] {
+                combo->clear();
+                combo->addItems(c.items);
+                combo->setEditText(text);
+            });
             m_fromView = false;
         }
         if (property == P::Text && combo->currentText() != c.text && !m_fromView) {
             m_fromView = true;
-            combo->setEditText(c.text);
+            setProgrammatically(combo->lineEdit(), [&] { combo->setEditText(c.text); });
             m_fromView = false;
         }
         if (property == P::MaxLength && combo->lineEdit()) {
-            combo->lineEdit()->setMaxLength(c.maxLength > 0 ? c.maxLength : 32767);
+            typingLimitOf(combo->lineEdit(), combo)->setLimit(c.maxLength);
         }
     }
 }

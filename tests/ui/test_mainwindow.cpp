@@ -98,6 +98,22 @@ private Q_SLOTS:
         QTest::keyClicks(widget<QComboBox>(w, "ToCombo")->lineEdit(), QString(70, u'x'));
         QCOMPARE(form.text(QStringLiteral("ToCombo")).size(), 60);
 
+        // The limits are for typing: what the program puts there, or a pick
+        // from the list, is never cut, and editing it only shortens it.
+        const QString reference = QStringLiteral("REF-2026-000123-B");
+        form.setText(QStringLiteral("JobNumberEd"), reference);
+        auto* job = widget<QComboBox>(w, "JobNumberEd")->lineEdit();
+        QCOMPARE(job->text(), reference);
+        job->end(false);
+        QTest::keyClick(job, Qt::Key_Backspace);
+        QCOMPARE(form.text(QStringLiteral("JobNumberEd")), reference.chopped(1));
+        QTest::keyClicks(job, QStringLiteral("XY"));
+        QCOMPARE(form.text(QStringLiteral("JobNumberEd")), reference.chopped(1));
+        const QString longName(75, u'n');
+        form.setItems(QStringLiteral("ToCombo"), {QStringLiteral("Short"), longName});
+        widget<QComboBox>(w, "ToCombo")->setCurrentIndex(1);
+        QCOMPARE(form.text(QStringLiteral("ToCombo")), longName);
+
         auto* lines = widget<QPlainTextEdit>(w, "ToField");
         lines->setPlainText(QStringLiteral("12 Main Street\nSpringfield"));
         QCOMPARE(form.text(QStringLiteral("ToField")),
@@ -122,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(t.app->mainForm().geometry().height, w.height() * 15.0);
     }
 
-    void helpMenuShowsTheHelpPage() {
+    void menusInOrderAndHelpPage() {
         QTemporaryDir dir;
         TestApp t(dir.path());
         MainWindow w(*t.app);
@@ -130,6 +146,13 @@ private Q_SLOTS:
         w.findChild<QAction*>(QStringLiteral("mu_HelpContents"))->trigger();
         QCOMPARE(t.desktop.helpShown.size(), 1);
         QVERIFY(t.desktop.helpShown.first().endsWith(QStringLiteral("Fernhollow/ovo_prog.hlp")));
+        QStringList developerItems;
+        for (QAction* a : w.findChild<QMenu*>(QStringLiteral("mu_Developer"))->actions()) {
+            developerItems << a->objectName();
+        }
+        QCOMPARE(developerItems,
+                 (QStringList{QStringLiteral("mu_maketeststockitems"), QStringLiteral("make10"),
+                              QStringLiteral("mu_dobothtests")}));
         // Not built yet: present but off.
         QVERIFY(!w.findChild<QAction*>(QStringLiteral("mu_DataExport"))->isEnabled());
     }
