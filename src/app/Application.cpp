@@ -13,10 +13,13 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_documentsFolder(std::move(documentsFolder)),
       m_shell(m_ctx),
       m_totals(m_ctx),
-      m_document(m_ctx, m_totals) {
+      m_document(m_ctx, m_totals),
+      m_catalogue(m_ctx),
+      m_lineEntry(m_ctx, m_document, m_totals) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
+    m_ctx.windows = seams.windows;
     m_ctx.clock = seams.clock;
     m_ctx.formats = seams.formats;
     m_ctx.retry = seams.retry;
@@ -35,6 +38,23 @@ void Application::bindCommands() {
               [this] { m_form->click(QStringLiteral("HelpButton")); });
     f.onClick(QStringLiteral("mu_About"), [this] { m_shell.mu_About(); });
     f.onClick(QStringLiteral("mu_exit"), [this] { m_form->requestClose(); });
+
+    m_ctx.hooks.PopStockList = [this] { m_catalogue.PopStockList(); };
+    f.onClick(QStringLiteral("SaveNewStockItem"), [this] { m_catalogue.SaveNewStockItem(); });
+    f.onClick(QStringLiteral("SaveChangedStockItem"),
+              [this] { m_catalogue.SaveChangedStockItem(); });
+    f.onClick(QStringLiteral("DeleteStockItem"), [this] { m_catalogue.DeleteStockItem(); });
+    f.onClick(QStringLiteral("ItemsPopDelete"), [this] { m_catalogue.DeleteStockItem(); });
+    f.onClick(QStringLiteral("mu_maketeststockitems"),
+              [this] { m_catalogue.mu_maketeststockitems(); });
+    f.onClick(QStringLiteral("StockGrid"), [this] { m_catalogue.StockGrid_Click(); });
+    f.onRightClick(QStringLiteral("StockGrid"), [this] { m_catalogue.StockGrid_MouseUp(); });
+    f.onDoubleClick(QStringLiteral("StockGrid"), [this] { m_lineEntry.StockGrid_DblClick(); });
+    f.onRightClick(QStringLiteral("OrderGrid"), [this] { m_lineEntry.OrderGrid_MouseUp(); });
+    f.onDoubleClick(QStringLiteral("OrderGrid"), [this] { m_lineEntry.OrderGrid_DblClick(); });
+    f.onClick(QStringLiteral("OrderPop_DescriptionOverride"),
+              [this] { m_lineEntry.OrderPop_DescriptionOverride(); });
+    f.onClick(QStringLiteral("OrderPop_OneTime"), [this] { m_lineEntry.OrderPop_OneTime(); });
 }
 
 void Application::start() {

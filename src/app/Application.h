@@ -3,6 +3,8 @@
 #include <QString>
 #include <memory>
 
+#include "catalogue/Catalogue.h"
+#include "catalogue/LineEntry.h"
 #include "document/Document.h"
 #include "document/Totals.h"
 #include "shell/AppContext.h"
@@ -19,6 +21,7 @@ public:
         Desktop* desktop = nullptr;
         const Clock* clock = nullptr;
         const Formats* formats = nullptr;
+        WindowHost* windows = nullptr;
         RetryPolicy retry;
     };
 
@@ -32,6 +35,8 @@ public:
     Shell& shell() { return m_shell; }
     Document& document() { return m_document; }
     Totals& totals() { return m_totals; }
+    Catalogue& catalogue() { return m_catalogue; }
+    LineEntry& lineEntry() { return m_lineEntry; }
 
     // The main window's load event.
     void start();
@@ -47,4 +52,6 @@ private:
     Shell m_shell;
     Totals m_totals;
     Document m_document;
+    Catalogue m_catalogue;
+    LineEntry m_lineEntry;
 };

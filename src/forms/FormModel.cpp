@@ -111,6 +111,26 @@ void FormModel::onChange(const QString& name, std::function<void()> handler) {
     m_changeHandlers.insert(name, std::move(handler));
 }
 
+void FormModel::onDoubleClick(const QString& name, std::function<void()> handler) {
+    Q_ASSERT_X(has(name), "FormModel::onDoubleClick", qPrintable(name));
+    m_doubleClickHandlers.insert(name, std::move(handler));
+}
+
+void FormModel::doubleClick(const QString& name) {
+    if (!control(name).enabled) return;
+    if (auto h = m_doubleClickHandlers.value(name)) h();
+}
+
+void FormModel::onRightClick(const QString& name, std::function<void()> handler) {
+    Q_ASSERT_X(has(name), "FormModel::onRightClick", qPrintable(name));
+    m_rightClickHandlers.insert(name, std::move(handler));
+}
+
+void FormModel::rightClick(const QString& name) {
+    if (!control(name).enabled) return;
+    if (auto h = m_rightClickHandlers.value(name)) h();
+}
+
 void FormModel::setGeometry(const WindowGeometry& g) {
     m_geometry = g;
     Q_EMIT geometryChanged();

@@ -104,6 +104,18 @@ public:
     void onClick(const QString& name, std::function<void()> handler);
     void click(const QString& name);
     void onChange(const QString& name, std::function<void()> handler);
+    void onDoubleClick(const QString& name, std::function<void()> handler);
+    void doubleClick(const QString& name);
+    // The right mouse button released over the control.
+    void onRightClick(const QString& name, std::function<void()> handler);
+    void rightClick(const QString& name);
+
+    // Asks the view to show a pop-up menu at the pointer.
+    void showPopup(const QString& name) { Q_EMIT popupRequested(name); }
+    // Asks the view to put the input focus on a control.
+    void setFocus(const QString& name) { Q_EMIT focusRequested(name); }
+    // The busy pointer while a long list is filled.
+    void setBusy(bool busy) { Q_EMIT busyChanged(busy); }
 
     const WindowGeometry& geometry() const { return m_geometry; }
     // From the program: moves the window (the view follows).
@@ -121,6 +133,9 @@ Q_SIGNALS:
     void windowCaptionChanged(const QString& caption);
     void geometryChanged();
     void closeRequested();
+    void popupRequested(const QString& name);
+    void focusRequested(const QString& name);
+    void busyChanged(bool busy);
 
 private:
     Control& mut(const QString& name);
@@ -133,6 +148,8 @@ private:
     QHash<QString, int> m_index;
     QHash<QString, std::function<void()>> m_clickHandlers;
     QHash<QString, std::function<void()>> m_changeHandlers;
+    QHash<QString, std::function<void()>> m_doubleClickHandlers;
+    QHash<QString, std::function<void()>> m_rightClickHandlers;
     WindowGeometry m_geometry;
     WindowGeometry m_minimum;
 };

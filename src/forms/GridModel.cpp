@@ -1,5 +1,7 @@
 #include "forms/GridModel.h"
 
+#include <algorithm>
+
 GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent) {
     m_rows.append(QStringList());
     setCols(cols);
@@ -97,6 +99,39 @@ void GridModel::addItem(const QString& tabbedCells) {
     beginInsertRows({}, at - 1, at - 1);
     m_rows.append(r);
     endInsertRows();
+}
+
+void GridModel::insertItem(int row, const QString& tabbedCells) {
+    if (row < 1 || row > rows()) return;
+    const QStringList given = tabbedCells.split(u'\t');
+    QStringList r;
+    for (int c = 0; c < m_cols; ++c) r.append(given.value(c));
+    beginInsertRows({}, row - 1, row - 1);
+    m_rows.insert(row, r);
+    endInsertRows();
+}
+
+void GridModel::setDataRows(QVector<QStringList> rows) {
+    beginResetModel();
+    const QStringList heading = m_rows.first();
+    m_rows = std::move(rows);
+    m_rows.prepend(heading);
+    for (QStringList& r : m_rows) {
+        while (r.size() < m_cols) r.append(QString());
+        while (r.size() > m_cols) r.removeLast();
+    }
+    if (m_currentRow >= this->rows()) m_currentRow = this->rows() - 1;
+    endResetModel();
+}
+
+void GridModel::sortRows(int col, const CellLess& less, bool ascending) {
+    if (col < 0 || col >= m_cols || rows() < 3) return;
+    Q_EMIT layoutAboutToBeChanged();
+    std::stable_sort(m_rows.begin() + 1, m_rows.end(),
+                     [&](const QStringList& a, const QStringList& b) {
+                         return ascending ? less(a[col], b[col]) : less(b[col], a[col]);
+                     });
+    Q_EMIT layoutChanged();
 }
 
 void GridModel::removeItem(int row) {

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 // A grid of text cells with one fixed heading row, addressed as the window
 // code addresses it: row 0 is the heading, rows 1.. are data; columns from 0.
@@ -34,6 +35,10 @@ public:
 
     // Appends a row given as one text with the cells separated by tabs.
     void addItem(const QString& tabbedCells);
+    // Inserts such a row so that it becomes row `row` (1 .. rows()).
+    void insertItem(int row, const QString& tabbedCells);
+    // Replaces every data row at once (one reset, for long lists).
+    void setDataRows(QVector<QStringList> rows);
     void removeItem(int row);
 
     QString cell(int row, int col) const;
@@ -42,6 +47,12 @@ public:
 
     int currentRow() const { return m_currentRow; }
     void setCurrentRow(int row) { m_currentRow = row; }
+    int currentCol() const { return m_currentCol; }
+    void setCurrentCol(int col) { m_currentCol = col; }
+
+    // Sorts the data rows by one column, stable; `less` compares two cells.
+    using CellLess = std::function<bool(const QString&, const QString&)>;
+    void sortRows(int col, const CellLess& less, bool ascending);
 
     // QAbstractTableModel
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -60,4 +71,5 @@ private:
     QVector<Qt::Alignment> m_align;
     QVector<bool> m_hidden;
     int m_currentRow = 0;
+    int m_currentCol = 0;
 };

@@ -232,7 +232,6 @@ const QStringList& commandsNotYetAvailable() {
         "xx_edit_strings_file",
         "xx_read_de_strings",
         "xx_read_en_strings",
-        "mu_maketeststockitems",
         "make10",
         "mu_dobothtests",
         "OrderDatePicker",
@@ -248,17 +247,11 @@ const QStringList& commandsNotYetAvailable() {
         "ShowPayments",
         "ViewExisting",
         "HideOrders",
-        "SaveNewStockItem",
-        "SaveChangedStockItem",
-        "DeleteStockItem",
         "PaymentDatePick",
         "SavePayment",
         "DeletePayment",
         "ClosePayments",
-        "OrderPop_DescriptionOverride",
-        "OrderPop_OneTime",
         "POPop_delete",
-        "ItemsPopDelete",
     };
     return names;
 }
@@ -280,6 +273,16 @@ std::unique_ptr<FormModel> makeMainForm() {
         form->add(std::move(c));
     }
     for (const QString& name : commandsNotYetAvailable()) form->setEnabled(name, false);
+
+    // The stock edit panel first shows what each field is for.
+    const QPair<const char*, const char*> panel[] = {{"StockCatCombo", "Category"},
+                                                     {"StockVendorCombo", "Mfg."},
+                                                     {"StockUnitCombo", "Unit"},
+                                                     {"StockDescriptionEd", "Description"},
+                                                     {"StockUnitCostEd", "cost"}};
+    for (const auto& [name, text] : panel) {
+        form->setText(QLatin1String(name), QLatin1String(text));
+    }
 
     // Columns 1 (category) and 7 (stock tag) are for the program, not the user.
     GridModel* order = form->grid(QStringLiteral("OrderGrid"));

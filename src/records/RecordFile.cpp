@@ -100,6 +100,26 @@ FileError RecordFile::read(int n, Record* out) const {
     return {};
 }
 
+FileError RecordFile::readAll(QByteArray* out) const {
+    if (FileError f = injectedFault(FileOp::Read, m_path); !f.ok()) return f;
+    if (m_fd < 0) return FileError::other(m_path, QStringLiteral("The file is not open."));
+    const qint64 want = size();
+    QByteArray bytes(want, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < want) {
+        const ssize_t r = ::pread(m_fd, bytes.data() + got, static_cast<size_t>(want - got), got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return FileError::fromErrno(m_path, errno);
+        }
+        if (r == 0) break;
+        got += r;
+    }
+    bytes.truncate(got);
+    *out = std::move(bytes);
+    return {};
+}
+
 FileError RecordFile::write(int n, const Record& record) {
     if (FileError f = injectedFault(FileOp::Write, m_path); !f.ok()) return f;
     if (m_fd < 0 || n < 1 || record.length() != m_length) {

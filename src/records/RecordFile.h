@@ -33,6 +33,8 @@ public:
     // (or empty), so a caller can tell missing fields from stored ones.
     FileError read(int n, Record* out) const;
     FileError write(int n, const Record& record);
+    // The whole file in one read (lists read every record at once).
+    FileError readAll(QByteArray* out) const;
 
 private:
     QString m_path;

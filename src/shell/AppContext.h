@@ -11,6 +11,7 @@ class Desktop;
 class FormModel;
 class Formats;
 class Prompter;
+class WindowHost;
 
 // State shared by every part of the program for the whole run.
 struct AppState {
@@ -23,6 +24,10 @@ struct AppState {
     QString HistoryFileName;
     QString HistoryText;
     QString DisplayFile;
+    // "up" / "dn": the next heading sort of the stock and document lists.
+    QString GridSortDirection;
+    // Set while a developer test runs, so that no other one starts.
+    bool TestRunning = false;
 };
 
 // Work owned by parts of the program that plug in at fixed points of the
@@ -44,6 +49,7 @@ struct AppContext {
     FormModel* form = nullptr;
     Prompter* prompter = nullptr;
     Desktop* desktop = nullptr;
+    WindowHost* windows = nullptr;
     const Clock* clock = nullptr;
     const Formats* formats = nullptr;
     RetryPolicy retry;

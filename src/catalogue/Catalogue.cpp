@@ -1,0 +1,388 @@
+#include "catalogue/Catalogue.h"
+
+#include <QFileInfo>
+#include <QSet>
+#include <QVector>
+#include <cmath>
+
+#include "base/Formats.h"
+#include "base/Prompter.h"
+#include "base/Text.h"
+#include "catalogue/StockItem.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "records/RecordFile.h"
+#include "records/RecordLockRetry.h"
+#include "shell/AppContext.h"
+#include "shell/Shell.h"
+
+namespace {
+
+const QString kStockGrid = QStringLiteral("StockGrid");
+const QString kCat = QStringLiteral("StockCatCombo");
+const QString kVendor = QStringLiteral("StockVendorCombo");
+const QString kUnit = QStringLiteral("StockUnitCombo");
+const QString kDescription = QStringLiteral("StockDescriptionEd");
+const QString kCost = QStringLiteral("StockUnitCostEd");
+const QString kTag = QStringLiteral("FileOrderTag");
+
+constexpr int kCostColumn = 4;
+constexpr int kTagColumn = 5;
+constexpr int kDescriptionColumn = 3;
+// Tags are whole numbers a double holds exactly.
+constexpr double kMaxTag = 9007199254740992.0;
+
+// A missing file is created; an existing one is only read.
+FileError openForReading(RecordFile& file) {
+    const bool exists = QFileInfo::exists(nativePath(file.path()));
+    return file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+}
+
+// Every whole record of the file, up to the count other copies address.
+QVector<StockItem> decodeAll(const QByteArray& bytes, int count) {
+    QVector<StockItem> items;
+    items.reserve(count);
+    for (int n = 0; n < count; ++n) {
+        const qsizetype at = qsizetype(n) * stockrec::kLength;
+        StockItem item;
+        if (!StockItem::decode(bytes.constData() + at, bytes.size() - at, &item)) break;
+        items.append(std::move(item));
+    }
+    return items;
+}
+
+QString tagText(double tag) {
+    if (std::isfinite(tag) && tag == std::floor(tag) && std::fabs(tag) < kMaxTag) {
+        return QString::number(static_cast<qint64>(tag));
+    }
+    return QString::number(tag, 'g', 17);
+}
+
+// The item the edit panel describes (texts cut to the field widths on writing).
+void fromPanel(const FormModel& f, Currency cost, StockItem* item) {
+    item->category = trimBlanks(f.text(kCat));
+    item->description = trimBlanks(f.text(kDescription));
+    item->unit = trimBlanks(f.text(kUnit));
+    item->mfg = trimBlanks(f.text(kVendor));
+    item->unitCost = cost;
+    item->flag = QStringLiteral("1");
+}
+
+// Numbers by value, before any text; text by text.
+bool genericLess(const Formats& formats, const QString& a, const QString& b) {
+    const std::optional<double> x = formats.toNumber(trimBlanks(a));
+    const std::optional<double> y = formats.toNumber(trimBlanks(b));
+    if (x && y) return *x < *y;
+    if (x || y) return x.has_value();
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
+}  // namespace
+
+QString Catalogue::path() const {
+    return m_ctx.state.DataPath + QLatin1String(kFileName);
+}
+
+QString Catalogue::stockGridFormat() const {
+    const FormModel& f = *m_ctx.form;
+    const auto label = [&f](const char* name) { return f.caption(QLatin1String(name)); };
+    return u'<' + label("ItemLabelCategory") + QStringLiteral("|<") + label("ItemLabelMfg") +
+           QString(20, u' ') + QStringLiteral("|<") + label("ItemLabelUnit") + QString(9, u' ') +
+           QStringLiteral("|<") + label("ItemLabelDescription") + QString(101, u' ') +
+           QStringLiteral("|<") + label("ItemLabelUnitCost") + QString(180, u' ') +
+           QStringLiteral("|<File Number");
+}
+
+bool Catalogue::accessOk() {
+    if (m_ctx.state.DataAccessOK) return true;
+    Shell(m_ctx).NoServerAccess();
+    return false;
+}
+
+void Catalogue::tell(const QString& title, const QString& text) {
+    if (!m_quiet)
+        m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, title, text);
+}
+
+void Catalogue::PopStockList() {
+    if (!m_ctx.state.DataAccessOK) return;
+    FormModel& f = *m_ctx.form;
+    f.setBusy(true);
+    const QString cat = f.text(kCat), vendor = f.text(kVendor), unit = f.text(kUnit);
+    GridModel* grid = f.grid(kStockGrid);
+    grid->setDataRows({});
+    grid->setFormatString(stockGridFormat());
+
+    QVector<StockItem> items;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), stockrec::kLength);
+        if (FileError e = openForReading(file); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        items = decodeAll(bytes, file.recordCount());
+        return {};
+    });
+
+    QVector<QStringList> rows;
+    rows.reserve(items.size());
+    // Each distinct value once, in the order of first appearance.
+    QStringList lists[3];
+    QSet<QString> seen[3];
+    const auto note = [&](int which, const QString& value) {
+        const QString v = trimBlanks(value);
+        if (seen[which].contains(v)) return;
+        seen[which].insert(v);
+        lists[which].append(v);
+    };
+    for (const StockItem& item : items) {
+        if (item.deleted()) continue;
+        rows.append({item.category, item.mfg, item.unit, item.description,
+                     m_ctx.formats->standard(item.unitCost), tagText(item.tag)});
+        note(0, item.category);
+        note(1, item.mfg);
+        note(2, item.unit);
+    }
+    const int listed = static_cast<int>(rows.size());
+    grid->setDataRows(std::move(rows));
+
+    f.setItems(kCat, lists[0]);
+    f.setItems(kVendor, lists[1]);
+    f.setItems(kUnit, lists[2]);
+    f.setText(kCat, cat);
+    f.setText(kVendor, vendor);
+    f.setText(kUnit, unit);
+    f.setToolTip(QStringLiteral("BottomLabel"),
+                 QString::number(listed) + QStringLiteral(" stock items listed"));
+    f.setBusy(false);
+}
+
+std::optional<double> Catalogue::GetNextTag() {
+    std::optional<double> next;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), stockrec::kLength);
+        if (FileError e = openForReading(file); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        double highest = 0;
+        for (const StockItem& item : decodeAll(bytes, file.recordCount())) {
+            if (std::isfinite(item.tag) && item.tag > highest) highest = item.tag;
+        }
+        if (highest + 1 < kMaxTag) next = std::floor(highest) + 1;
+        return {};
+    });
+    return next;
+}
+
+std::optional<double> Catalogue::pickedTag() {
+    const QString text = trimBlanks(m_ctx.form->caption(kTag));
+    bool ok = false;
+    const double tag = text.toDouble(&ok);
+    if (!ok || !std::isfinite(tag)) return std::nullopt;
+    return tag;
+}
+
+void Catalogue::SaveNewStockItem() {
+    if (!accessOk()) return;
+    FormModel& f = *m_ctx.form;
+    const CurrencyParse cost = m_ctx.formats->toCurrency(CleanNumber(f.text(kCost)));
+    if (!cost.ok()) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("The unit cost \"%1\" is not an amount Tallybrook can store. Please "
+                            "type the unit cost as a number, for example 12.50. The item has not "
+                            "been saved.")
+                 .arg(trimBlanks(f.text(kCost))));
+        return;
+    }
+    StockItem item;
+    fromPanel(f, cost.value, &item);
+
+    enum class Outcome { Saved, Full, NoTag } outcome = Outcome::Saved;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        // The file stays locked from finding the highest tag to writing the
+        // new record, so that two copies never give out the same tag.
+        RecordFile file(path(), stockrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const int count = file.recordCount();
+        if (count >= RecordFile::kMaxRecords) {
+            outcome = Outcome::Full;
+            return {};
+        }
+        double highest = 0;
+        for (const StockItem& stored : decodeAll(bytes, count)) {
+            if (std::isfinite(stored.tag) && stored.tag > highest) highest = stored.tag;
+        }
+        if (highest + 1 >= kMaxTag) {
+            outcome = Outcome::NoTag;
+            return {};
+        }
+        item.tag = std::floor(highest) + 1;
+        return file.write(count + 1, Record(item.encode()));
+    });
+    if (ok && outcome == Outcome::Full) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("The stock file already holds %1 items, as many as it can. The item "
+                            "has not been saved.")
+                 .arg(m_ctx.formats->locale().toString(RecordFile::kMaxRecords)));
+    } else if (ok && outcome == Outcome::NoTag) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("The stock file holds a file number too large to count on from. "
+                            "The item has not been saved."));
+    }
+    PopStockList();
+    f.setFocus(kCat);
+}
+
+void Catalogue::SaveChangedStockItem() {
+    if (!accessOk()) return;
+    FormModel& f = *m_ctx.form;
+    const std::optional<double> tag = pickedTag();
+    if (!tag) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("Please pick the stock item to change in the list first."));
+        return;
+    }
+    // The cost is read as shown ("1,234.50"), without dropping signs.
+    const CurrencyParse cost = m_ctx.formats->toCurrency(trimBlanks(f.text(kCost)));
+    if (!cost.ok()) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("The unit cost \"%1\" is not a number. Please type it as a number, "
+                            "for example 12.50. The item has not been changed.")
+                 .arg(trimBlanks(f.text(kCost))));
+        return;
+    }
+    bool found = false;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), stockrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const QVector<StockItem> items = decodeAll(bytes, file.recordCount());
+        for (int n = 0; n < items.size(); ++n) {
+            if (items[n].tag != *tag) continue;
+            StockItem item = items[n];
+            fromPanel(f, cost.value, &item);
+            item.tag = *tag;
+            found = true;
+            return file.write(n + 1, Record(item.encode()));
+        }
+        return {};
+    });
+    if (!found) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("Stock item %1 is not in the stock file. Nothing has been changed.")
+                 .arg(tagText(*tag)));
+    }
+    PopStockList();
+    f.setFocus(kCat);
+}
+
+void Catalogue::DeleteStockItem() {
+    if (!accessOk()) return;
+    FormModel& f = *m_ctx.form;
+    const std::optional<double> tag = pickedTag();
+    if (!tag) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("Please pick the stock item to delete in the list first."));
+        return;
+    }
+    const QString question = QStringLiteral("Delete stock item: \n\n") + trimBlanks(f.text(kCat)) +
+                             u'\n' + trimBlanks(f.text(kVendor)) + u'\n' +
+                             trimBlanks(f.text(kDescription));
+    if (m_ctx.prompter->message(MsgIcon::Question, MsgButton::Yes | MsgButton::No, MsgButton::No,
+                                QStringLiteral("Confirm"), question) != MsgButton::Yes) {
+        return;
+    }
+    bool found = false;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), stockrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const QVector<StockItem> items = decodeAll(bytes, file.recordCount());
+        // The tag is the record number, unless another copy wrote a repeated
+        // tag: then the record is found by its tag.
+        qsizetype n = static_cast<qsizetype>(std::llround(*tag)) - 1;
+        if (n < 0 || n >= items.size() || items[n].tag != *tag) {
+            n = -1;
+            for (qsizetype i = 0; i < items.size() && n < 0; ++i) {
+                if (items[i].tag == *tag) n = i;
+            }
+        }
+        if (n < 0) return {};
+        StockItem item = items[n];
+        item.flag = QStringLiteral("D");
+        found = true;
+        return file.write(static_cast<int>(n + 1), Record(item.encode()));
+    });
+    if (!found) {
+        tell(QStringLiteral("Stock Item"),
+             QStringLiteral("Stock item %1 is not in the stock file. Nothing has been deleted.")
+                 .arg(tagText(*tag)));
+    }
+    PopStockList();
+}
+
+void Catalogue::StockGrid_Click() {
+    if (!accessOk()) return;
+    AppState& s = m_ctx.state;
+    FormModel& f = *m_ctx.form;
+    GridModel* grid = f.grid(kStockGrid);
+    if (s.GridSortDirection.isEmpty()) s.GridSortDirection = QStringLiteral("up");
+    const int row = grid->currentRow();
+    if (row == 0) {
+        const int col = grid->currentCol();
+        const bool up = s.GridSortDirection == QStringLiteral("up");
+        const Formats& formats = *m_ctx.formats;
+        GridModel::CellLess less;
+        if (col == kDescriptionColumn) {
+            less = [&formats](const QString& a, const QString& b) {
+                return genericLess(formats, a, b);
+            };
+        } else if (col == kCostColumn || col == kTagColumn) {
+            // Amounts and file numbers by value: 9.00 before 1,000.00.
+            less = [&formats](const QString& a, const QString& b) {
+                const auto x = formats.toCurrency(trimBlanks(a));
+                const auto y = formats.toCurrency(trimBlanks(b));
+                return x.value.raw() < y.value.raw();
+            };
+        } else {
+            less = [](const QString& a, const QString& b) {
+                return a.compare(b, Qt::CaseInsensitive) < 0;
+            };
+        }
+        grid->sortRows(col, less, up);
+        s.GridSortDirection = up ? QStringLiteral("dn") : QStringLiteral("up");
+        return;
+    }
+    if (row < 1 || row >= grid->rows()) return;
+    f.setText(kCat, trimBlanks(grid->cell(row, 0)));
+    f.setText(kVendor, trimBlanks(grid->cell(row, 1)));
+    f.setText(kDescription, trimBlanks(grid->cell(row, 3)));
+    f.setText(kUnit, trimBlanks(grid->cell(row, 2)));
+    f.setText(kCost, trimBlanks(grid->cell(row, 4)));
+    f.setCaption(kTag, trimBlanks(grid->cell(row, 5)));
+}
+
+void Catalogue::StockGrid_MouseUp() {
+    if (!accessOk()) return;
+    m_ctx.form->showPopup(QStringLiteral("ItemsPop"));
+}
+
+void Catalogue::mu_maketeststockitems() {
+    AppState& s = m_ctx.state;
+    if (s.TestRunning) return;
+    s.TestRunning = true;
+    m_quiet = true;
+    FormModel& f = *m_ctx.form;
+    for (int i = 1; i <= 10; ++i) {
+        f.setText(kDescription,
+                  QStringLiteral("%1 some item or another %2 %1").arg(i).arg(f.text(kCat)));
+        f.setText(kCost, m_ctx.formats->standard(Currency::fromRaw(qint64(i) * 347500)));
+        SaveNewStockItem();
+        SaveChangedStockItem();
+    }
+    m_quiet = false;
+    s.TestRunning = false;
+}

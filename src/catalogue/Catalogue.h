@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+struct AppContext;
+
+// The stock catalogue: the file "ovo_stock.dat", the stock list of the main
+// window with its three combo lists, and the edit panel's commands.
+class Catalogue {
+public:
+    static constexpr const char* kFileName = "ovo_stock.dat";
+
+    explicit Catalogue(AppContext& ctx) : m_ctx(ctx) {}
+
+    QString path() const;
+    // The list's heading format, from the item label captions of the moment.
+    QString stockGridFormat() const;
+
+    // Refills the stock list and the category, manufacturer and unit lists.
+    void PopStockList();
+    // One more than the highest tag in the file, deleted items included;
+    // nothing when the file could not be read (a tag is never reused).
+    std::optional<double> GetNextTag();
+
+    void SaveNewStockItem();
+    void SaveChangedStockItem();
+    void DeleteStockItem();
+
+    // The list's click: a heading sorts, a row goes to the edit panel.
+    void StockGrid_Click();
+    void StockGrid_MouseUp();
+
+    // Developer menu: ten test items.
+    void mu_maketeststockitems();
+
+private:
+    bool accessOk();
+    void tell(const QString& title, const QString& text);
+    std::optional<double> pickedTag();
+
+    AppContext& m_ctx;
+    bool m_quiet = false;  // the developer test saves without asking
+};
