@@ -24,11 +24,15 @@ char encodeOne(char16_t c) {
 }  // namespace
 
 QString decode(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char b : bytes) {
-        const auto u = static_cast<unsigned char>(b);
-        out.append(QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u)));
+    return decode(bytes.constData(), bytes.size());
+}
+
+QString decode(const char* data, qsizetype size) {
+    QString out(size, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto u = static_cast<unsigned char>(data[i]);
+        d[i] = QChar(u >= 0x80 && u < 0xA0 ? kHigh[u - 0x80] : char16_t(u));
     }
     return out;
 }

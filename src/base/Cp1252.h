@@ -8,6 +8,7 @@
 namespace cp1252 {
 
 QString decode(const QByteArray& bytes);
+QString decode(const char* data, qsizetype size);
 
 // A character that Windows-1252 cannot hold becomes "?" (one per character,
 // a surrogate pair counts as one character).

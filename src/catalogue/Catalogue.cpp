@@ -39,13 +39,15 @@ FileError openForReading(RecordFile& file) {
 }
 
 // Every whole record of the file, up to the count other copies address.
-QVector<StockItem> decodeAll(const QByteArray& bytes, int count) {
+QVector<StockItem> decodeAll(const QByteArray& bytes, int count, bool keepStored = true) {
     QVector<StockItem> items;
     items.reserve(count);
     for (int n = 0; n < count; ++n) {
         const qsizetype at = qsizetype(n) * stockrec::kLength;
         StockItem item;
-        if (!StockItem::decode(bytes.constData() + at, bytes.size() - at, &item)) break;
+        if (!StockItem::decode(bytes.constData() + at, bytes.size() - at, &item, keepStored)) {
+            break;
+        }
         items.append(std::move(item));
     }
     return items;
@@ -119,7 +121,7 @@ void Catalogue::PopStockList() {
         if (FileError e = openForReading(file); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        items = decodeAll(bytes, file.recordCount());
+        items = decodeAll(bytes, file.recordCount(), false);
         return {};
     });
 
@@ -164,7 +166,7 @@ std::optional<double> Catalogue::GetNextTag() {
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
         double highest = 0;
-        for (const StockItem& item : decodeAll(bytes, file.recordCount())) {
+        for (const StockItem& item : decodeAll(bytes, file.recordCount(), false)) {
             if (std::isfinite(item.tag) && item.tag > highest) highest = item.tag;
         }
         if (highest + 1 < kMaxTag) next = std::floor(highest) + 1;
@@ -210,7 +212,7 @@ void Catalogue::SaveNewStockItem() {
             return {};
         }
         double highest = 0;
-        for (const StockItem& stored : decodeAll(bytes, count)) {
+        for (const StockItem& stored : decodeAll(bytes, count, false)) {
             if (std::isfinite(stored.tag) && stored.tag > highest) highest = stored.tag;
         }
         if (highest + 1 >= kMaxTag) {

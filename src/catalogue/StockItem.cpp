@@ -3,28 +3,25 @@
 #include "base/Cp1252.h"
 #include "records/Record.h"
 
+#include <QtEndian>
+#include <cstring>
+
 using namespace stockrec;
 
-namespace {
-
-QString padded(const QByteArray& bytes, int offset, int width) {
-    return cp1252::decode(bytes.mid(offset, width));
-}
-
-}  // namespace
-
-bool StockItem::decode(const char* bytes, qsizetype size, StockItem* out) {
+bool StockItem::decode(const char* bytes, qsizetype size, StockItem* out, bool keepStored) {
     if (size < kLength) return false;
-    const QByteArray raw(bytes, kLength);
-    const Record r(raw);
-    out->stored = raw;
-    out->flag = padded(raw, Flag, 1);
-    out->category = padded(raw, Category, CategoryWidth);
-    out->tag = r.doubleAt(Tag);
-    out->description = padded(raw, Description, DescriptionWidth);
-    out->unit = padded(raw, Unit, UnitWidth);
-    out->mfg = padded(raw, Mfg, MfgWidth);
-    out->unitCost = Currency::fromRaw(r.int64At(UnitCost));
+    const auto text = [bytes](int offset, int width) {
+        return cp1252::decode(bytes + offset, width);
+    };
+    if (keepStored) out->stored = QByteArray(bytes, kLength);
+    out->flag = text(Flag, 1);
+    out->category = text(Category, CategoryWidth);
+    quint64 bits = qFromLittleEndian<quint64>(bytes + Tag);
+    std::memcpy(&out->tag, &bits, sizeof bits);
+    out->description = text(Description, DescriptionWidth);
+    out->unit = text(Unit, UnitWidth);
+    out->mfg = text(Mfg, MfgWidth);
+    out->unitCost = Currency::fromRaw(qFromLittleEndian<qint64>(bytes + UnitCost));
     return true;
 }
 

@@ -43,7 +43,8 @@ struct StockItem {
 
     bool deleted() const { return flag == QStringLiteral("D"); }
 
-    // A record of fewer than 383 bytes (the end of a cut file) is not an item.
-    static bool decode(const char* bytes, qsizetype size, StockItem* out);
+    // A record of fewer than 383 bytes (the end of a cut file) is not an
+    // item. Only a record that will be written back needs its bytes kept.
+    static bool decode(const char* bytes, qsizetype size, StockItem* out, bool keepStored = true);
     QByteArray encode() const;
 };

@@ -1,0 +1,80 @@
+// Figures for the stock list at full size and for adding stock lines.
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <cstring>
+
+#include "app/Application.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "support/Fakes.h"
+
+namespace {
+
+QByteArray padded(const QString& text, int width) {
+    QByteArray b = text.toLatin1().left(width);
+    return b + QByteArray(width - b.size(), ' ');
+}
+
+// 32,767 items with 5,000 distinct categories, manufacturers and units.
+void writeFullStockFile(const QString& path) {
+    QByteArray bytes;
+    bytes.reserve(32767 * 383);
+    for (int n = 1; n <= 32767; ++n) {
+        QByteArray r(383, '\0');
+        r[0] = '1';
+        r.replace(1, 30, padded(QStringLiteral("Category %1").arg(n % 5000), 30));
+        const double tag = n;
+        quint64 bits = 0;
+        std::memcpy(&bits, &tag, 8);
+        qToLittleEndian(bits, r.data() + 31);
+        r.replace(39, 120,
+                  padded(QStringLiteral("Stock item number %1, a longer description").arg(n), 120));
+        r.replace(159, 20, padded(QStringLiteral("unit %1").arg(n % 5000), 20));
+        r.replace(179, 60, padded(QStringLiteral("Maker %1").arg((n * 7) % 5000), 60));
+        qToLittleEndian<qint64>(qint64(n) * 12345, r.data() + 359);
+        bytes += r;
+    }
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+void BM_PopStockListFull(benchmark::State& state) {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    writeFullStockFile(dataOf(dir) + QStringLiteral("ovo_stock.dat"));
+    for (auto _ : state) t.app->catalogue().PopStockList();
+    state.counters["rows"] = t.app->mainForm().grid(QStringLiteral("StockGrid"))->rows() - 1;
+    state.counters["categories"] =
+        static_cast<double>(t.app->mainForm().items(QStringLiteral("StockCatCombo")).size());
+}
+BENCHMARK(BM_PopStockListFull)->Unit(benchmark::kMillisecond);
+
+// A stock pick on a document of 1,000 lines: find the line, replace it, total.
+void BM_AddStockLineTo1000(benchmark::State& state) {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    FormModel& f = t.app->mainForm();
+    f.setText(QStringLiteral("StockUnitCostEd"), QStringLiteral("2.50"));
+    t.app->catalogue().SaveNewStockItem();
+    GridModel* order = f.grid(QStringLiteral("OrderGrid"));
+    for (int i = 1; i <= 999; ++i) {
+        order->addItem(QStringLiteral(" 1\tc\tm\tea\tLine %1\t1.00\t1.00\tspecial").arg(i));
+    }
+    GridModel* stock = f.grid(QStringLiteral("StockGrid"));
+    stock->setCurrentRow(1);
+    t.app->lineEntry().StockGrid_DblClick();  // the item's line, last of 1,000
+    for (auto _ : state) {
+        // Keep the quantity small so every pick does the same work.
+        order->setCell(order->rows() - 1, 0, QStringLiteral(" 1"));
+        t.app->lineEntry().StockGrid_DblClick();
+    }
+    state.counters["lines"] = order->rows() - 1;
+}
+BENCHMARK(BM_AddStockLineTo1000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
