@@ -9,6 +9,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"
+#include "ui/QtWindowHost.h"
 
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
@@ -19,12 +20,14 @@ int main(int argc, char* argv[]) {
     const SystemClock clock;
     QtPrompter prompter;
     QtDesktop desktop;
+    QtWindowHost windows;
 
     Application::Seams seams;
     seams.prompter = &prompter;
     seams.desktop = &desktop;
     seams.clock = &clock;
     seams.formats = &formats;
+    seams.windows = &windows;
 
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty()) documents = QDir::homePath();
@@ -32,6 +35,7 @@ int main(int argc, char* argv[]) {
     MainWindow window(app);
     prompter.setParentWindow(&window);
     desktop.setParentWindow(&window);
+    windows.setParentWindow(&window);
     window.start();
     return qapp.exec();
 }

@@ -1,0 +1,88 @@
+#include "ui/DescriptionDialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "forms/FormModel.h"
+#include "ui/Binder.h"
+
+namespace {
+
+template <typename W>
+W* named(const char* name) {
+    auto* w = new W;
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+}  // namespace
+
+DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialog(parent) {
+    setObjectName(model.name());
+    setWindowTitle(model.windowCaption());
+    setModal(true);
+
+    auto* description = named<QPlainTextEdit>("Text1");
+    description->setAccessibleName(QStringLiteral("Description"));
+    description->setTabChangesFocus(true);
+    const int line = description->fontMetrics().lineSpacing();
+    description->setMinimumSize(description->fontMetrics().averageCharWidth() * 60, line * 4 + 12);
+
+    auto* quantity = named<QLineEdit>("QEd");
+    auto* unit = named<QComboBox>("DescriptionUnitCombo");
+    unit->setEditable(true);
+    unit->setInsertPolicy(QComboBox::NoInsert);
+    auto* cost = named<QLineEdit>("UCEd");
+    quantity->setAlignment(Qt::AlignRight);
+    cost->setAlignment(Qt::AlignRight);
+
+    auto* fields = new QGridLayout;
+    const auto labelFor = [](const char* name, QWidget* buddy) {
+        auto* l = named<QLabel>(name);
+        l->setBuddy(buddy);
+        return l;
+    };
+    fields->addWidget(labelFor("QLabel", quantity), 0, 0);
+    fields->addWidget(quantity, 0, 1);
+    fields->addWidget(labelFor("UnitLabel", unit), 0, 2);
+    fields->addWidget(unit, 0, 3);
+    fields->addWidget(labelFor("UCLabel", cost), 0, 4);
+    fields->addWidget(cost, 0, 5);
+    fields->setColumnStretch(3, 1);
+
+    auto* del = named<QPushButton>("Del");
+    auto* save = named<QPushButton>("Save");
+    auto* cancel = named<QPushButton>("Cancel");
+    del->setAccessibleName(QStringLiteral("Delete line"));
+    for (QPushButton* b : {del, save, cancel}) b->setAutoDefault(false);
+    save->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(del);
+    buttons->addStretch(1);
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(description);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+
+    setTabOrder(description, quantity);
+    setTabOrder(quantity, unit);
+    setTabOrder(unit, cost);
+    setTabOrder(cost, del);
+    setTabOrder(del, save);
+    setTabOrder(save, cancel);
+
+    auto* binder = new Binder(model, this);
+    binder->bindAll();
+    connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
+    // Save and Delete close through the model; the close box and Escape cancel.
+    connect(&model, &FormModel::closeRequested, this, &QDialog::accept);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDialog>
+
+class FormModel;
+
+// The "Edit Line Item" window over its model: the description, quantity,
+// unit and unit cost of one line, with Save, Cancel and Delete.
+class DescriptionDialog : public QDialog {
+    Q_OBJECT
+public:
+    DescriptionDialog(FormModel& model, QWidget* parent = nullptr);
+};
