@@ -52,4 +52,8 @@ QByteArray encode(const QString& text) {
     return out;
 }
 
+bool holds(QChar c) {
+    return c == u'?' || encodeOne(c.unicode()) != '?';
+}
+
 }  // namespace cp1252

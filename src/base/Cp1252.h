@@ -14,4 +14,7 @@ QString decode(const char* data, qsizetype size);
 // a surrogate pair counts as one character).
 QByteArray encode(const QString& text);
 
+// Whether `c` is one of the characters Windows-1252 holds.
+bool holds(QChar c);
+
 }  // namespace cp1252

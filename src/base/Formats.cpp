@@ -1,22 +1,183 @@
 #include "base/Formats.h"
 
-#include <QRegularExpression>
+#include <algorithm>
+
+#include "base/Cp1252.h"
 
 namespace {
+
+constexpr char16_t kDigitsMark = 0xE001;  // where a currency pattern takes the digits
+constexpr char16_t kSymbolMark = 0xE000;  // where Qt puts the currency symbol
 
 QChar firstChar(const QString& s, QChar fallback) {
     return s.isEmpty() ? fallback : s.at(0);
 }
 
-// Builds a pattern of the locale's currency text with "#" in place of the
-// digits, from how the locale writes one unit.
-QString currencyPattern(const QLocale& locale, double sample) {
-    const QString text = locale.toCurrencyString(sample, locale.currencySymbol(), 2);
+bool isMark(char32_t c) {
+    return QChar::category(c) == QChar::Other_Format;
+}
+
+// What a written text may hold: a character of Windows-1252 that is no mark.
+bool writable(QChar c) {
+    return cp1252::holds(c) && !isMark(c.unicode());
+}
+
+// The locale's own digits as ASCII digits, its minus sign U+2212 as "-",
+// direction marks dropped: the form every reading works on.
+QString plain(const QString& text) {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        qsizetype length = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            length = 2;
+        }
+        if (QChar::category(c) == QChar::Number_DecimalDigit) {
+            out.append(QChar(u'0' + QChar::digitValue(c)));
+        } else if (c == 0x2212) {
+            out.append(u'-');
+        } else if (!isMark(c)) {
+            out.append(text.mid(i, length));
+        }
+        i += length - 1;
+    }
+    return out;
+}
+
+// A date format split into fields ("dd", "yy") and the literal text between
+// them, quotes resolved.
+struct DatePiece {
+    QString text;
+    bool field = false;
+};
+
+QList<DatePiece> datePieces(const QString& format) {
+    static const QString fieldLetters = QStringLiteral("dMyhHmszaApt");
+    QList<DatePiece> pieces;
+    const auto literal = [&pieces](QChar c) {
+        if (pieces.isEmpty() || pieces.last().field) pieces.append(DatePiece{});
+        pieces.last().text.append(c);
+    };
+    const qsizetype n = format.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            if (i + 1 < n && format.at(i + 1) == u'\'') {
+                literal(c);
+                i += 2;
+                continue;
+            }
+            for (++i; i < n; ++i) {
+                if (format.at(i) != u'\'') {
+                    literal(format.at(i));
+                } else if (i + 1 < n && format.at(i + 1) == u'\'') {
+                    literal(u'\'');
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        } else if (fieldLetters.contains(c)) {
+            qsizetype end = i;
+            while (end < n && format.at(end) == c) ++end;
+            pieces.append(DatePiece{format.mid(i, end - i), true});
+            i = end;
+        } else {
+            literal(c);
+            ++i;
+        }
+    }
+    return pieces;
+}
+
+QString dateFormat(const QList<DatePiece>& pieces, bool fourDigitYear) {
+    QString out;
+    for (const DatePiece& p : pieces) {
+        if (p.field) {
+            out += fourDigitYear && p.text == u"yy" ? QStringLiteral("yyyy") : p.text;
+            continue;
+        }
+        bool quote = false;
+        for (QChar c : p.text) quote = quote || c.isLetter() || c == u'\'';
+        if (!quote) {
+            out += p.text;
+        } else {
+            QString escaped = p.text;
+            escaped.replace(u'\'', QStringLiteral("''"));
+            out += u'\'' + escaped + u'\'';
+        }
+    }
+    return out;
+}
+
+// The locale's date pieces with direction marks dropped (how a date typed in
+// the locale's own form reads), or also with every literal Windows-1252
+// cannot hold dropped (how dates are written).
+QList<DatePiece> withLiterals(QList<DatePiece> pieces, bool writableOnly) {
+    QList<DatePiece> out;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        DatePiece p = pieces.at(i);
+        if (p.field) {
+            out.append(p);
+            continue;
+        }
+        QString kept;
+        for (QChar c : p.text) {
+            if (writableOnly ? writable(c) : !isMark(c.unicode())) kept.append(c);
+        }
+        if (kept.size() != p.text.size() && writableOnly) {
+            // A word we cannot write (the Bulgarian "г." after the year) goes
+            // with its spacing; between two fields some separator must stay.
+            if (i == 0 || i == pieces.size() - 1) continue;
+            kept = kept.simplified();
+            if (kept.isEmpty()) kept = QStringLiteral(" ");
+        }
+        if (!kept.isEmpty()) out.append(DatePiece{kept, false});
+    }
+    return out;
+}
+
+// The locale's currency text of +-1 with kDigitsMark for the digits and
+// the symbol as written; signs plain, no marks, nothing Windows-1252 lacks.
+QString currencyPattern(const QLocale& locale, double sample, const QString& symbol, bool isoCode) {
+    const QString text = locale.toCurrencyString(sample, QString(QChar(kSymbolMark)), 2);
     const QString digits = locale.toString(1.0, 'f', 2);
     const qsizetype at = text.indexOf(digits);
-    if (at < 0) return sample < 0 ? QStringLiteral("-#") : QStringLiteral("#");
-    QString pattern = text;
-    pattern.replace(at, digits.size(), QStringLiteral("#"));
+    if (at < 0) return sample < 0 ? QStringLiteral("-") + kDigitsMark : QString(kDigitsMark);
+    QString pattern;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (i == at) {
+            pattern += kDigitsMark;
+            i += digits.size() - 1;
+        } else if (c == kSymbolMark) {
+            pattern += c;
+        } else if (c.unicode() == 0x2212) {
+            pattern += u'-';
+        } else if (writable(c)) {
+            pattern += c;
+        } else if (c.isSpace()) {
+            pattern += QChar(0x00A0);
+        }
+    }
+    // An ISO code is kept apart from the digits and the sign.
+    const qsizetype s = pattern.indexOf(kSymbolMark);
+    if (s < 0) return pattern;
+    QString placed = symbol;
+    if (isoCode && !symbol.isEmpty()) {
+        if (s > 0 && !pattern.at(s - 1).isSpace() && pattern.at(s - 1) != u'(')
+            placed.prepend(QChar(0x00A0));
+        if (s + 1 < pattern.size() && !pattern.at(s + 1).isSpace() && pattern.at(s + 1) != u')')
+            placed.append(QChar(0x00A0));
+    }
+    pattern.replace(s, 1, placed);
     return pattern;
 }
 
@@ -24,31 +185,62 @@ QString currencyPattern(const QLocale& locale, double sample) {
 
 Formats::Formats(const QLocale& locale) : m_locale(locale) {
     m_locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    m_shortDate2 = m_locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    m_shortDate = m_shortDate2;
-    m_shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
-    m_decimal = firstChar(m_locale.decimalPoint(), u'.');
-    m_group = firstChar(m_locale.groupSeparator(), u',');
-    m_currencyPositive = currencyPattern(m_locale, 1.0);
-    m_currencyNegative = currencyPattern(m_locale, -1.0);
+
+    const QList<DatePiece> pieces = datePieces(m_locale.dateFormat(QLocale::ShortFormat));
+    const QList<DatePiece> written = withLiterals(pieces, true);
+    const QList<DatePiece> typed = withLiterals(pieces, false);
+    m_shortDate = dateFormat(written, true);
+    for (bool four : {true, false}) {
+        for (const QString& f : {dateFormat(written, four), dateFormat(typed, four)}) {
+            if (!m_readDates.contains(f)) m_readDates.append(f);
+        }
+        if (four) m_fourDigitDates = m_readDates.size();
+    }
+
+    // Separators: the locale's own where they are "." or ",", a blank for a
+    // space, otherwise whichever of "." and "," the other one is not.
+    m_localeDecimal = firstChar(m_locale.decimalPoint(), u'.');
+    m_localeGroup = firstChar(m_locale.groupSeparator(), u',');
+    const auto pointOrComma = [](QChar c) { return c == u'.' || c == u','; };
+    if (pointOrComma(m_localeDecimal))
+        m_decimal = m_localeDecimal;
+    else
+        m_decimal = m_localeGroup == u'.' ? u',' : u'.';
+    if (m_localeGroup.isSpace())
+        m_group = u' ';
+    else if (pointOrComma(m_localeGroup) && m_localeGroup != m_decimal)
+        m_group = m_localeGroup;
+    else
+        m_group = m_decimal == u'.' ? u',' : u'.';
+
+    const QString symbol = m_locale.currencySymbol();
+    const QString isoCode = m_locale.currencySymbol(QLocale::CurrencyIsoCode);
+    bool symbolWritable = true;
+    for (QChar c : symbol) symbolWritable = symbolWritable && writable(c);
+    m_currencySymbol = symbolWritable ? symbol : isoCode;
+    m_currencyPositive = currencyPattern(m_locale, 1.0, m_currencySymbol, !symbolWritable);
+    m_currencyNegative = currencyPattern(m_locale, -1.0, m_currencySymbol, !symbolWritable);
+    for (const QString& s : {plain(symbol).trimmed(), isoCode, m_currencySymbol}) {
+        if (!s.isEmpty() && !m_symbolsRead.contains(s)) m_symbolsRead.append(s);
+    }
+    std::sort(m_symbolsRead.begin(), m_symbolsRead.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
 }
 
 QString Formats::shortDate(const QDate& date) const {
-    return date.isValid() ? m_locale.toString(date, m_shortDate) : QString();
+    // The C locale writes ASCII digits into the locale's own pattern.
+    return date.isValid() ? QLocale::c().toString(date, m_shortDate) : QString();
 }
 
 QDate Formats::toDate(const QString& text) const {
-    const QString t = text.trimmed();
+    const QString t = plain(text).trimmed();
     if (t.isEmpty()) return {};
-    QDate d = m_locale.toDate(t, m_shortDate);
-    if (d.isValid()) return d;
-    if (m_shortDate2 != m_shortDate) {
-        d = m_locale.toDate(t, m_shortDate2);
-        if (d.isValid()) {
-            const int yy = d.year() % 100;
-            return QDate(yy < 30 ? 2000 + yy : 1900 + yy, d.month(), d.day());
-        }
+    for (qsizetype i = 0; i < m_readDates.size(); ++i) {
+        const QDate d = QLocale::c().toDate(t, m_readDates.at(i));
+        if (!d.isValid()) continue;
+        if (i < m_fourDigitDates) return d;
+        const int yy = d.year() % 100;
+        return QDate(yy < 30 ? 2000 + yy : 1900 + yy, d.month(), d.day());
     }
     return QDate::fromString(t, Qt::ISODate);
 }
@@ -57,41 +249,54 @@ QString Formats::standard(Currency value) const {
     const qint64 cents = value.cents();
     const quint64 magnitude =
         cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
-    QString text = m_locale.toString(static_cast<qulonglong>(magnitude / 100));
+    // The locale decides where the groups go (12,34,567 in India); the
+    // characters are ours.
+    const QString grouped = plain(m_locale.toString(static_cast<qulonglong>(magnitude / 100)));
+    QString text;
+    text.reserve(grouped.size() + 4);
+    if (cents < 0) text += u'-';
+    for (QChar c : grouped) {
+        if (c >= u'0' && c <= u'9')
+            text += c;
+        else if (!text.isEmpty() && text.back() >= u'0' && text.back() <= u'9')
+            text += m_group;
+    }
     text += m_decimal;
     text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-    if (cents < 0) text.prepend(m_locale.negativeSign());
     return text;
 }
 
 QString Formats::currency(Currency value) const {
     const bool negative = value.cents() < 0;
-    QString digits = standard(negative ? Currency::fromRaw(0).minus(value).value_or(value) : value);
-    if (digits.startsWith(m_locale.negativeSign()))
-        digits.remove(0, m_locale.negativeSign().size());
+    QString digits = standard(value);
+    if (negative) digits.remove(0, 1);
     QString text = negative ? m_currencyNegative : m_currencyPositive;
-    text.replace(QStringLiteral("#"), digits);
+    text.replace(QChar(kDigitsMark), digits);
     return text;
 }
 
+bool Formats::isGroup(QChar c) const {
+    return c == m_group || c == m_localeGroup || (m_group == u' ' && c.isSpace());
+}
+
 bool Formats::split(const QString& text, bool* negative, QString* whole, QString* fraction) const {
-    QString t = text.trimmed();
+    QString t = plain(text).trimmed();
     *negative = false;
-    if (t.startsWith(u'-') || t.startsWith(m_locale.negativeSign())) {
+    if (t.startsWith(u'-')) {
         *negative = true;
         t = t.mid(1).trimmed();
-    } else if (t.startsWith(u'+') || t.startsWith(m_locale.positiveSign())) {
+    } else if (t.startsWith(u'+')) {
         t = t.mid(1).trimmed();
     }
     whole->clear();
     fraction->clear();
     bool inFraction = false;
     for (QChar c : t) {
-        if (c.isDigit() && c.unicode() < 0x80) {
+        if (c >= u'0' && c <= u'9') {
             (inFraction ? fraction : whole)->append(c);
-        } else if (c == m_decimal && !inFraction) {
+        } else if (isDecimal(c) && !inFraction) {
             inFraction = true;
-        } else if (c == m_group && !inFraction) {
+        } else if (isGroup(c) && !inFraction) {
             // thousands separators are ignored wherever they stand in the whole part
         } else {
             return false;
@@ -100,26 +305,39 @@ bool Formats::split(const QString& text, bool* negative, QString* whole, QString
     return !whole->isEmpty() || !fraction->isEmpty();
 }
 
-std::optional<double> Formats::toNumber(const QString& text) const {
+NumberParse Formats::readNumber(const QString& text) const {
     bool negative = false;
     QString whole, fraction;
-    if (!split(text, &negative, &whole, &fraction)) return std::nullopt;
-    QString plain = (whole.isEmpty() ? QStringLiteral("0") : whole) + u'.' + fraction + u'0';
+    if (!split(text, &negative, &whole, &fraction)) return {};
+    const QString c = (whole.isEmpty() ? QStringLiteral("0") : whole) + u'.' + fraction + u'0';
     bool ok = false;
-    const double v = plain.toDouble(&ok);
-    if (!ok) return std::nullopt;
-    return negative ? -v : v;
+    double v = c.toDouble(&ok);
+    if (!ok) {
+        // Refused for being beyond a double at either end: a large one is an
+        // error to report, a tiny one is as good as 0.
+        for (QChar d : whole) {
+            if (d != u'0') return {NumberStatus::OutOfRange, 0};
+        }
+        v = 0;
+    }
+    return {NumberStatus::Ok, negative ? -v : v};
+}
+
+std::optional<double> Formats::toNumber(const QString& text) const {
+    const NumberParse p = readNumber(text);
+    if (!p.ok()) return std::nullopt;
+    return p.value;
 }
 
 CurrencyParse Formats::toCurrency(const QString& text) const {
     // Read digit by digit: this runs once per line of every total.
-    const QString t = text.trimmed();
+    const QString t = plain(text).trimmed();
     qsizetype i = 0;
     bool negative = false;
-    if (t.startsWith(u'-') || t.startsWith(m_locale.negativeSign())) {
+    if (t.startsWith(u'-')) {
         negative = true;
         ++i;
-    } else if (t.startsWith(u'+') || t.startsWith(m_locale.positiveSign())) {
+    } else if (t.startsWith(u'+')) {
         ++i;
     }
     while (i < t.size() && t.at(i).isSpace()) ++i;
@@ -153,9 +371,9 @@ CurrencyParse Formats::toCurrency(const QString& text) const {
             } else {
                 tail = tail || d != 0;
             }
-        } else if (c == m_decimal && !inFraction) {
+        } else if (isDecimal(c) && !inFraction) {
             inFraction = true;
-        } else if (c == m_group && !inFraction) {
+        } else if (isGroup(c) && !inFraction) {
             // thousands separators are ignored wherever they stand in the whole part
         } else {
             return {NumberStatus::NotANumber, {}};
@@ -172,4 +390,35 @@ CurrencyParse Formats::toCurrency(const QString& text) const {
     }
     if (overflow) return {NumberStatus::OutOfRange, {}};
     return {NumberStatus::Ok, Currency::fromRaw(negative ? -raw : raw)};
+}
+
+CurrencyParse Formats::toMoneyAmount(const QString& text) const {
+    QString t = plain(text).trimmed();
+    const bool parenthesised = t.size() >= 2 && t.startsWith(u'(') && t.endsWith(u')');
+    if (parenthesised) t = t.mid(1, t.size() - 2).trimmed();
+    QString sign;
+    if (t.startsWith(u'-') || t.startsWith(u'+')) {
+        sign = t.left(1);
+        t = t.mid(1).trimmed();
+    }
+    for (const QString& symbol : m_symbolsRead) {
+        if (t.startsWith(symbol)) {
+            t = t.mid(symbol.size()).trimmed();
+            break;
+        }
+        if (t.endsWith(symbol)) {
+            t.chop(symbol.size());
+            t = t.trimmed();
+            break;
+        }
+    }
+    // One sign at most: "-$5", "$-5", "(5)" but not "-(5)" or "(-5)".
+    if (!sign.isEmpty() && (t.startsWith(u'-') || t.startsWith(u'+')))
+        return {NumberStatus::NotANumber, {}};
+    CurrencyParse p = toCurrency(sign + t);
+    if (!parenthesised || !p.ok()) return p;
+    if (!sign.isEmpty() || t.startsWith(u'-') || t.startsWith(u'+'))
+        return {NumberStatus::NotANumber, {}};
+    p.value = Currency::fromRaw(-p.value.raw());
+    return p;
 }

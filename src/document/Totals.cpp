@@ -1,11 +1,11 @@
 #include "document/Totals.h"
 
-#include "shell/AppContext.h"
-#include "forms/FormModel.h"
 #include "base/Formats.h"
-#include "forms/GridModel.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "shell/AppContext.h"
 
 namespace {
 
@@ -19,11 +19,17 @@ struct Calc {
     // number-like is left.
     Currency value(const QString& text) { return checked(f.toCurrency(CleanNumber(text))); }
 
-    // A field read as it stands (a shown amount may be negative); text that
-    // is no number counts as 0.
-    Currency direct(const QString& text) { return checked(f.toCurrency(text)); }
+    // A field read as it stands: a shown amount may be negative, and one
+    // typed as "$5.00" or "(5.00)" counts as the page would print it; text
+    // that is no number counts as 0.
+    Currency direct(const QString& text) { return checked(f.toMoneyAmount(text)); }
 
-    double factor(const QString& cleaned) const { return f.toNumber(cleaned).value_or(0.0); }
+    // A multiplier too large for a double is reported, never taken as 0.
+    double factor(const QString& cleaned) {
+        const NumberParse p = f.readNumber(cleaned);
+        if (p.status == NumberStatus::OutOfRange) overflow = true;
+        return p.ok() ? p.value : 0.0;
+    }
 
     Currency checked(const CurrencyParse& p) {
         if (p.status == NumberStatus::OutOfRange) overflow = true;
@@ -45,6 +51,8 @@ struct Calc {
         return c.value_or(Currency());
     }
     QString text(Currency c) const { return f.standard(c); }
+    // The value of the standard text of `c`: what the next step works from.
+    static Currency shown(Currency c) { return Currency::fromRaw(c.cents() * 100); }
 };
 
 }  // namespace
@@ -56,13 +64,14 @@ std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, Totals
     Currency sum;
     for (const QString& amount : lineAmounts) sum = calc.add(sum, calc.value(amount));
     t.subTotal = calc.text(sum);
+    const Currency subTotal = Calc::shown(sum);
 
     t.discountFactor = CleanNumber(t.discountFactor);
     const double discountFactor = calc.factor(t.discountFactor);
-    if (discountFactor != 0) t.discount = calc.text(calc.times(discountFactor, sum));
+    if (discountFactor != 0) t.discount = calc.text(calc.times(discountFactor, subTotal));
     if (trimBlanks(t.discount).isEmpty()) t.discount = QStringLiteral("0.00");
 
-    const Currency net = calc.sub(sum, calc.direct(t.discount));
+    const Currency net = Calc::shown(calc.sub(subTotal, calc.direct(t.discount)));
     t.netTotal = calc.text(net);
 
     t.salesTax = calc.text(calc.value(t.salesTax));

@@ -24,7 +24,8 @@ struct TotalsFields {
 // Recomputes the totals from the line amounts and the fields. Each step
 // uses the two-decimal text an earlier step wrote, so the order total is
 // built from the amounts as shown. Returns nothing when an amount is beyond
-// the range of the money type; the fields are then left alone.
+// the range of the money type, or a multiplier beyond a double; the fields
+// are then left alone.
 std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, TotalsFields fields,
                                           const Formats& formats);
 

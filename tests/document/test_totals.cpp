@@ -13,10 +13,11 @@ namespace {
 // In: DiscountFactorEd, DiscountEd, TaxFactorEd, SalesTaxEd, OtherTaxFactorEd,
 // OtherTaxEd, ShippingEd. Out: the same seven, then SubTotalEd, NetTotalEd,
 // OrderTotalEd; or "too large".
-QStringList totals(const QStringList& amounts, const QStringList& in) {
+QStringList totals(const QStringList& amounts, const QStringList& in,
+                   const Formats& formats = usFormats()) {
     const TotalsFields typed{"stale", in[0], in[1], "stale", in[2],
                              in[3],   in[4], in[5], in[6],   "stale"};
-    const std::optional<TotalsFields> r = computeTotals(amounts, typed, usFormats());
+    const std::optional<TotalsFields> r = computeTotals(amounts, typed, formats);
     if (!r) return {QStringLiteral("too large")};
     return {r->discountFactor, r->discount, r->taxFactor, r->salesTax, r->otherTaxFactor,
             r->otherTax,       r->shipping, r->subTotal,  r->netTotal, r->orderTotal};
@@ -94,6 +95,22 @@ private Q_SLOTS:
         QTest::newRow("total from the shown taxes")
             << L{"1.00"} << L{"", "0.00", ".005", "0.00", ".005", "0.00", "0.00"}
             << L{"", "0.00", ".005", "0.01", ".005", "0.01", "0.00", "1.00", "1.00", "1.02"};
+        // A discount typed in the currency or accounting form counts as the
+        // page prints it.
+        QTest::newRow("discount typed with the currency sign")
+            << L{"100.00"} << L{"", "$5.00", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "$5.00", "", "0.00", "", "0.00", "0.00", "100.00", "95.00", "95.00"};
+        QTest::newRow("discount in parentheses is negative")
+            << L{"100.00"} << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00", "100.00", "105.00", "105.00"};
+        QTest::newRow("discount typed as minus dollars")
+            << L{"100.00"} << L{"", "-$5.00", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "-$5.00", "", "0.00", "", "0.00", "0.00", "100.00", "105.00", "105.00"};
+        // 6.666 shows as 6.67: the discount is half of 6.67, the tax three
+        // times the net as shown (3.33), not of the four-place amounts.
+        QTest::newRow("amounts of more than two places")
+            << L{"3.333", "3.333"} << L{".5", "0.00", "3", "0.00", "", "0.00", "0.00"}
+            << L{".5", "3.34", "3", "9.99", "", "0.00", "0.00", "6.67", "3.33", "13.32"};
         const L plain = {"", "0.00", "", "0.00", "", "0.00", "0.00"};
         QTest::newRow("sum beyond the range")
             << L{"900,000,000,000,000", "900,000,000,000,000"} << plain << L{"too large"};
@@ -102,6 +119,11 @@ private Q_SLOTS:
         QTest::newRow("negative discount beyond the range")
             << L{"900,000,000,000,000"} << L{"", "-900,000,000,000,000", "", "0", "", "0", "0"}
             << L{"too large"};
+        const QString huge(400, u'9');
+        QTest::newRow("discount multiplier beyond a double")
+            << L{"1.00"} << L{huge, "0", "", "0", "", "0", "0"} << L{"too large"};
+        QTest::newRow("tax multiplier beyond a double, empty grid")
+            << L{} << L{"", "0", "", "0", huge, "0", "0"} << L{"too large"};
     }
 
     void computeTotals() {
@@ -109,6 +131,43 @@ private Q_SLOTS:
         QFETCH(QStringList, in);
         QFETCH(QStringList, out);
         QCOMPARE(totals(amounts, in), out);
+    }
+
+    void totalsReadBackTheirOwnTexts_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("in");
+        QTest::addColumn<QStringList>("out");
+        using L = QStringList;
+
+        // Locales that write their own digits, or a minus sign of several
+        // characters: the totals read back the texts they wrote.
+        for (const char* name : {"mr_IN", "bn_BD", "ne_NP", "ar_EG", "fa_IR"}) {
+            QTest::addRow("%s: tax and shipping typed", name)
+                << name << L{"", "0.00", "", "3", "", "0.00", "10"}
+                << L{"", "0.00", "", "3.00", "", "0.00", "10.00", "0.00", "0.00", "13.00"};
+        }
+        for (const char* name : {"he_IL", "ur_PK", "ar_EG", "fa_IR"}) {
+            QTest::addRow("%s: negative net taxed", name)
+                << name << L{"", "50", ".1", "0.00", "", "0.00", "10"}
+                << L{"", "50", ".1", "-5.00", "", "0.00", "10.00", "0.00", "-50.00", "-45.00"};
+        }
+        for (const char* name : {"ar_MA", "ar_DZ"}) {
+            QTest::addRow("%s: negative net taxed", name)
+                << name << L{"", "50", ",1", "0,00", "", "0,00", "10"}
+                << L{"", "50", ",1", "-5,00", "", "0,00", "10,00", "0,00", "-50,00", "-45,00"};
+        }
+    }
+
+    void totalsReadBackTheirOwnTexts() {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, in);
+        QFETCH(QStringList, out);
+
+        const Formats f{QLocale(locale)};
+        const QStringList first = totals({}, in, f);
+        QCOMPARE(first, out);
+        // A second Total Up starts from what the first one showed.
+        QCOMPARE(totals({}, first.mid(0, 7), f), out);
     }
 
     void totalUpTooLargeWarnsOnce() {
