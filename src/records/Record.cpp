@@ -1,5 +1,6 @@
 #include "records/Record.h"
 
+#include <QStringDecoder>
 #include <QtEndian>
 #include <cstring>
 
@@ -23,6 +24,37 @@ double Record::doubleAt(int offset) const {
 
 QString Record::textAt(int offset, int width) const {
     return trimBlanks(cp1252::decode(m_bytes.mid(offset, width)));
+}
+
+QString Record::pathAt(int offset, int width) const {
+    const QByteArray bytes = m_bytes.mid(offset, width);
+    // Windows-1252 text that happens to be valid UTF-8 with a byte above
+    // 0x7F ("Ã©") is read as UTF-8; no real folder name looks like that.
+    bool high = false;
+    for (char b : bytes) high = high || static_cast<unsigned char>(b) >= 0x80;
+    if (high) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) return trimBlanks(text);
+    }
+    return trimBlanks(cp1252::decode(bytes));
+}
+
+void Record::setPath(int offset, int width, const QString& path) {
+    const QByteArray ansi = cp1252::encode(path);
+    if (cp1252::decode(ansi) == path) {
+        setText(offset, width, path);
+        return;
+    }
+    QByteArray bytes = path.toUtf8();
+    if (bytes.size() > width) {
+        qsizetype cut = width;
+        // Step back over continuation bytes to the start of the cut character.
+        while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80) --cut;
+        bytes.truncate(cut);
+    }
+    bytes.append(QByteArray(width - bytes.size(), ' '));
+    setRaw(offset, bytes);
 }
 
 void Record::setInt16(int offset, qint16 value) {

@@ -22,12 +22,18 @@ public:
     // Trimmed of blanks.
     QString textAt(int offset, int width) const;
     QByteArray rawAt(int offset, int width) const { return m_bytes.mid(offset, width); }
+    // A path field: Windows-1252 like any text, but a path that Windows-1252
+    // cannot hold is stored as UTF-8 (see setPath). Trimmed of blanks.
+    QString pathAt(int offset, int width) const;
 
     void setInt16(int offset, qint16 value);
     void setInt64(int offset, qint64 value);
     void setDouble(int offset, double value);
     // Left-aligned, padded with blanks, cut to the width.
     void setText(int offset, int width, const QString& text);
+    // Windows-1252 when every character fits, so other copies read it as
+    // before; otherwise UTF-8, cut to the width between whole characters.
+    void setPath(int offset, int width, const QString& path);
     void setRaw(int offset, const QByteArray& bytes);
     void fill(int offset, int width, char byte);
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 
@@ -15,13 +16,48 @@ QByteArray fsName(const QString& path) {
     return QFile::encodeName(nativePath(path));
 }
 
-FileError openError(const QString& path, const QFileDevice& file) {
-    return file.error() == QFileDevice::PermissionsError
-               ? FileError::held(path, file.errorString())
-               : FileError::other(path, file.errorString());
+// A NUL ends the name the system sees: the file opened would be another one.
+FileError badName(const QString& path) {
+    if (!path.contains(QChar(u'\0'))) return {};
+    return FileError::other(path, QStringLiteral("The name holds a NUL character."));
+}
+
+QString notRegularReason(mode_t mode) {
+    return S_ISDIR(mode) ? QStringLiteral("It is a folder, not a file.")
+                         : QStringLiteral(
+                               "It is not an ordinary file (it may be a named pipe or "
+                               "a device), so Tallybrook leaves it alone.");
+}
+
+// Opens without waiting for a writer (a named pipe would block) and accepts
+// only a regular file.
+FileError openRegular(const QString& path, int flags, FileAccess wanted, int* fd) {
+    if (FileError e = badName(path); !e.ok()) return e;
+    const int f = ::open(fsName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (f < 0) return FileError::fromErrno(path, errno, wanted);
+    struct stat st {};
+    if (::fstat(f, &st) != 0) {
+        const int err = errno;
+        ::close(f);
+        return FileError::fromErrno(path, err, wanted);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(f);
+        return FileError::other(path, notRegularReason(st.st_mode));
+    }
+    ::fcntl(f, F_SETFL, ::fcntl(f, F_GETFL) & ~O_NONBLOCK);
+    *fd = f;
+    return {};
 }
 
 }  // namespace
+
+FileError checkRegularOrMissing(const QString& path) {
+    if (FileError e = badName(path); !e.ok()) return e;
+    struct stat st {};
+    if (::stat(fsName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    return FileError::other(path, notRegularReason(st.st_mode));
+}
 
 QString nativePath(const QString& dataPath) {
     QString p = dataPath;
@@ -38,10 +74,11 @@ RecordFile::~RecordFile() {
 
 FileError RecordFile::open(Mode mode) {
     close();
-    if (FileError f = injectedFault(FileOp::Open, m_path); !f.ok()) return f;
+    const FileAccess wanted = mode == Mode::ReadWrite ? FileAccess::ReadWrite : FileAccess::Read;
+    if (FileError f = injectedFault(FileOp::Open, m_path, wanted); !f.ok()) return f;
     const int flags = mode == Mode::ReadWrite ? (O_RDWR | O_CREAT) : O_RDONLY;
-    const int fd = ::open(fsName(m_path).constData(), flags | O_CLOEXEC, 0666);
-    if (fd < 0) return FileError::fromErrno(m_path, errno);
+    int fd = -1;
+    if (FileError e = openRegular(m_path, flags, wanted, &fd); !e.ok()) return e;
     // Writers hold the file alone, readers share it. A file system without
     // locks still lets us work, as before locks existed.
     if (::flock(fd, (mode == Mode::ReadWrite ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
@@ -51,7 +88,7 @@ FileError RecordFile::open(Mode mode) {
             return err == EWOULDBLOCK
                        ? FileError::held(
                              m_path, QStringLiteral("It is in use by another copy of Tallybrook."))
-                       : FileError::fromErrno(m_path, err);
+                       : FileError::fromErrno(m_path, err, wanted);
         }
     }
     m_fd = fd;
@@ -90,7 +127,7 @@ FileError RecordFile::read(int n, Record* out) const {
             ::pread(m_fd, bytes.data() + got, static_cast<size_t>(m_length - got), at + got);
         if (r < 0) {
             if (errno == EINTR) continue;
-            return FileError::fromErrno(m_path, errno);
+            return FileError::fromErrno(m_path, errno, FileAccess::Read);
         }
         if (r == 0) break;
         got += r;
@@ -140,9 +177,28 @@ FileError RecordFile::write(int n, const Record& record) {
 }
 
 FileError replaceFile(const QString& path, const QByteArray& bytes) {
-    if (FileError f = injectedFault(FileOp::Replace, path); !f.ok()) return f;
+    if (FileError f = injectedFault(FileOp::Replace, path, FileAccess::ReadWrite); !f.ok()) {
+        return f;
+    }
+    // The rename would put a file in the place of a folder or a pipe.
+    if (FileError e = checkRegularOrMissing(path); !e.ok()) return e;
     QSaveFile file(nativePath(path));
-    if (!file.open(QIODevice::WriteOnly)) return openError(path, file);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (file.error() != QFileDevice::PermissionsError) {
+            return FileError::other(path, file.errorString());
+        }
+        // The temporary file goes beside it, so the folder must let us write.
+        const QString folder = QFileInfo(nativePath(path)).absolutePath();
+        if (!permissionsAllow(folder, FileAccess::ReadWrite)) {
+            return {FileError::Kind::Denied, path,
+                    QStringLiteral("Permission denied: the folder that holds this file does not "
+                                   "let your user account make new files in it. Ask whoever "
+                                   "looks after this computer or network to give you access, "
+                                   "then try again."),
+                    EACCES};
+        }
+        return FileError::fromErrno(path, EACCES);
+    }
     if (file.write(bytes) != bytes.size()) {
         const QString why = file.errorString();
         file.cancelWriting();
@@ -153,9 +209,14 @@ FileError replaceFile(const QString& path, const QByteArray& bytes) {
 }
 
 FileError readWholeFile(const QString& path, QByteArray* out) {
-    if (FileError f = injectedFault(FileOp::Read, path); !f.ok()) return f;
-    QFile file(nativePath(path));
-    if (!file.open(QIODevice::ReadOnly)) return openError(path, file);
+    if (FileError f = injectedFault(FileOp::Read, path, FileAccess::Read); !f.ok()) return f;
+    int fd = -1;
+    if (FileError e = openRegular(path, O_RDONLY, FileAccess::Read, &fd); !e.ok()) return e;
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileError::other(path, file.errorString());
+    }
     *out = file.readAll();
     if (file.error() != QFileDevice::NoError) return FileError::other(path, file.errorString());
     return {};

@@ -47,6 +47,9 @@ private:
 FileError replaceFile(const QString& path, const QByteArray& bytes);
 // Reads a whole file (a missing file is an error of kind Other).
 FileError readWholeFile(const QString& path, QByteArray* out);
+// Fails (kind Other) when something other than a regular file is in the
+// place of `path`; a missing file is fine.
+FileError checkRegularOrMissing(const QString& path);
 // Copies a file over an older copy, through a temporary file.
 FileError copyFileOver(const QString& from, const QString& to);
 

@@ -1,5 +1,7 @@
 // Fixed-record data files, whole-file replace and the wait-and-retry rule.
 #include <QtTest>
+#include <cerrno>
+#include <memory>
 
 #include "records/FileError.h"
 #include "records/RecordFile.h"
@@ -137,6 +139,97 @@ private Q_SLOTS:
                      inUse ? MsgButton::Retry | MsgButton::Cancel : MsgButtons(MsgButton::Ok));
         }
         QCOMPARE(titles, boxes);
+    }
+
+    // "Permission denied" on a file whose permissions allow the access is a
+    // file held on a network share: wait. Otherwise waiting will not help.
+    void permissionDenied_data() {
+        QTest::addColumn<int>("permissions");  // -1: no file
+        QTest::addColumn<bool>("writes");
+        QTest::addColumn<bool>("injected");  // else the system's own refusal
+        QTest::addColumn<bool>("held");
+
+        const int rw = int(QFile::ReadOwner | QFile::WriteOwner);
+        const int ro = int(QFile::ReadOwner);
+        QTest::newRow("may write: held by another") << rw << true << true << true;
+        QTest::newRow("read-only, writing") << ro << true << true << false;
+        QTest::newRow("read-only, reading: held by another") << ro << false << true << true;
+        QTest::newRow("no permissions, reading") << 0 << false << true << false;
+        QTest::newRow("no file, folder refuses") << -1 << true << true << false;
+        QTest::newRow("read-only, writing, not as root") << ro << true << false << false;
+    }
+
+    void permissionDenied() {
+        QFETCH(int, permissions);
+        QFETCH(bool, writes);
+        QFETCH(bool, injected);
+        QFETCH(bool, held);
+        if (!injected && runningAsRoot()) QSKIP("root is not stopped by permissions");
+
+        const QString p = path("denied.dat");
+        QFile::remove(p);
+        if (permissions >= 0) {
+            writeFile(p, QByteArray(10, 'x'));
+            QVERIFY(QFile::setPermissions(p, QFile::Permissions(permissions)));
+        }
+        int opens = 0;
+        setFileFaultHook([&](FileOp op, const QString&) {
+            if (op != FileOp::Open) return FileError::none();
+            ++opens;
+            return injected ? FileError::systemError(EACCES) : FileError::none();
+        });
+        FakePrompter prompter;
+        prompter.answers = {MsgButton::Cancel};
+        RetryPolicy policy;
+        int waits = 0;
+        policy.sleep = [&waits](std::chrono::milliseconds) { ++waits; };
+        const auto mode = writes ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly;
+
+        QVERIFY(!RecordLockRetry(prompter, policy, [&] { return RecordFile(p, 10).open(mode); }));
+        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner);
+
+        QCOMPARE(opens, held ? 10 : 1);
+        QCOMPARE(waits, held ? 9 : 0);
+        QCOMPARE(prompter.asked.size(), 1);
+        const AskedMessage& m = prompter.asked.first();
+        QCOMPARE(m.title, held ? QStringLiteral("File in Use") : QStringLiteral("File Error"));
+        QVERIFY(m.text.contains(p));
+        if (!held) QVERIFY2(m.text.contains(QStringLiteral("Ask whoever")), qPrintable(m.text));
+        QCOMPARE(QFile::exists(p), permissions >= 0);
+    }
+
+    // Only regular files are opened, and a pipe never keeps us waiting.
+    void onlyRegularFiles_data() {
+        QTest::addColumn<int>("kind");  // 0 folder, 1 named pipe, 2 name with a NUL
+        QTest::newRow("folder") << 0;
+        QTest::newRow("named pipe") << 1;
+        QTest::newRow("name with a NUL") << 2;
+    }
+
+    void onlyRegularFiles() {
+        QFETCH(int, kind);
+        const QString p = kind == 2 ? path("stray") + QChar(u'\0') + QStringLiteral("more.dat")
+                                    : path(QStringLiteral("special%1.dat").arg(kind));
+        std::unique_ptr<FifoGuard> fifo;
+        if (kind == 0) QVERIFY(QDir().mkdir(p));
+        if (kind == 1) {
+            fifo = std::make_unique<FifoGuard>(p);
+            QVERIFY(fifo->made());
+        }
+
+        for (const auto mode : {RecordFile::Mode::ReadOnly, RecordFile::Mode::ReadWrite}) {
+            RecordFile file(p, 10);
+            QCOMPARE(file.open(mode).kind, FileError::Kind::Other);
+            QVERIFY(!file.isOpen());
+        }
+        QByteArray bytes;
+        QCOMPARE(readWholeFile(p, &bytes).kind, FileError::Kind::Other);
+        QCOMPARE(replaceFile(p, "new").kind, FileError::Kind::Other);
+
+        const QFileInfo after(p);
+        QCOMPARE(after.isDir(), kind == 0);
+        QVERIFY(!after.isFile());
+        QVERIFY(!QFileInfo::exists(path("stray")));
     }
 
 private:

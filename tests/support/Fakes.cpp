@@ -1,5 +1,9 @@
 #include "support/Fakes.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,4 +71,26 @@ void runOnce(const QTemporaryDir& dir) {
     t.app->start();
     QVERIFY(t.prompter.asked.isEmpty());
     QVERIFY(t.app->close());
+}
+
+FifoGuard::FifoGuard(const QString& path) : m_path(QFile::encodeName(path)) {
+    m_made = ::mkfifo(m_path.constData(), 0666) == 0;
+    if (!m_made) return;
+    m_thread = std::thread([this] {
+        while (!m_stop) {
+            // Succeeds only while someone has the pipe open for reading.
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+}
+
+FifoGuard::~FifoGuard() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool runningAsRoot() {
+    return ::geteuid() == 0;
 }

@@ -3,8 +3,10 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/Application.h"
 #include "base/Clock.h"
@@ -79,3 +81,22 @@ void patchFile(const QString& path, qint64 offset, const QByteArray& bytes);
 
 // Starts and closes the program once, as a first run does.
 void runOnce(const QTemporaryDir& dir);
+
+// Makes a named pipe at `path`. Should the code under test open it and wait
+// for a writer, the guard lets it go on (it reads an empty pipe), so that a
+// fault fails the test instead of hanging it.
+class FifoGuard {
+public:
+    explicit FifoGuard(const QString& path);
+    ~FifoGuard();
+    bool made() const { return m_made; }
+
+private:
+    QByteArray m_path;
+    bool m_made = false;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+// True when the tests run as root, whom file permissions do not stop.
+bool runningAsRoot();
