@@ -1,6 +1,7 @@
 #include "shell/ConfigRecord.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -15,6 +16,8 @@ QByteArray defaultReserved() {
     r.fill(cfg::Reserved1244, 480, ' ');
     return r.bytes();
 }
+
+constexpr int kDataPathWidth = 300;
 
 struct TextField {
     int offset;
@@ -37,7 +40,6 @@ const TextField kTextFields[] = {
     {cfg::PageWidth, 3, &ConfigRecord::pageWidth},
     {cfg::TopGraphic, 200, &ConfigRecord::topGraphic},
     {cfg::CompanyId, 1, &ConfigRecord::companyId},
-    {cfg::DataPath, 300, &ConfigRecord::dataPath},
     {cfg::TaxName1, 5, &ConfigRecord::taxName1},
     {cfg::TaxName2, 5, &ConfigRecord::taxName2},
     {cfg::TaxFactor1, 5, &ConfigRecord::taxFactor1},
@@ -82,15 +84,16 @@ ConfigRecord ConfigRecord::decode(const Record& record, const QString& homeFolde
     if (record.has(cfg::DescriptionChars, 2)) {
         c.descriptionChars = record.int16At(cfg::DescriptionChars);
     }
+    // A text field cut short by the end of the file holds what is there.
+    const auto present = [&record](int offset) { return offset < record.length(); };
     for (const TextField& f : kTextFields) {
-        if (record.has(f.offset, f.width)) c.*f.member = record.textAt(f.offset, f.width);
+        if (present(f.offset)) c.*f.member = record.textAt(f.offset, f.width);
     }
     for (int i = 0; i < 5; ++i) {
         const int at = cfg::CompanyLine1 + i * cfg::CompanyLineWidth;
-        if (record.has(at, cfg::CompanyLineWidth)) {
-            c.companyLines[i] = record.textAt(at, cfg::CompanyLineWidth);
-        }
+        if (present(at)) c.companyLines[i] = record.textAt(at, cfg::CompanyLineWidth);
     }
+    if (present(cfg::DataPath)) c.dataPath = record.pathAt(cfg::DataPath, kDataPathWidth);
     if (record.has(cfg::DateEarliest, 8)) c.dateEarliest = record.doubleAt(cfg::DateEarliest);
     if (record.has(cfg::DateLatest, 8)) c.dateLatest = record.doubleAt(cfg::DateLatest);
     return c;
@@ -102,6 +105,7 @@ Record ConfigRecord::encode() const {
     r.setInt16(cfg::SigLineSpace, sigLineSpace);
     r.setInt16(cfg::DescriptionChars, descriptionChars);
     for (const TextField& f : kTextFields) r.setText(f.offset, f.width, this->*f.member);
+    r.setPath(cfg::DataPath, kDataPathWidth, dataPath);
     for (int i = 0; i < 5; ++i) {
         r.setText(cfg::CompanyLine1 + i * cfg::CompanyLineWidth, cfg::CompanyLineWidth,
                   companyLines[i]);
@@ -114,10 +118,13 @@ Record ConfigRecord::encode() const {
 std::optional<double> ConfigRecord::measure(const QString& field) {
     bool ok = false;
     const double v = field.trimmed().replace(u',', u'.').toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
-    return v;
+    if (!ok || std::isnan(v)) return std::nullopt;
+    return std::clamp(v, kMeasureMin, kMeasureMax);
 }
 
 QString ConfigRecord::measureText(double twips) {
-    return QString::number(std::llround(twips)).left(5);
+    // Bounded only so that the rounding is defined; the field keeps the
+    // first five characters of whatever the window measured.
+    if (std::isnan(twips)) twips = 0;
+    return QString::number(std::llround(std::clamp(twips, -1e15, 1e15))).left(5);
 }

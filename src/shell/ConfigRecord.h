@@ -67,11 +67,18 @@ struct ConfigRecord {
     QByteArray reserved;
 
     static ConfigRecord defaults(const QString& homeFolder);
-    // Fields that lie past the end of a short record keep their defaults.
+    // Fields that lie past the end of a short record keep their defaults; a
+    // text field cut short holds the part that is there.
     static ConfigRecord decode(const Record& record, const QString& homeFolder);
     Record encode() const;
 
-    // A window measure in twips, or nothing when the field holds no number.
+    // The whole numbers a five-character field holds: a hand-edited "1e300"
+    // is brought into this range before it reaches the window.
+    static constexpr double kMeasureMin = -9999;
+    static constexpr double kMeasureMax = 99999;
+
+    // A window measure in twips, within the range above, or nothing when
+    // the field holds no number.
     static std::optional<double> measure(const QString& field);
     // The text form of a measure, cut to the five characters of its field.
     static QString measureText(double twips);

@@ -4,14 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "shell/AppContext.h"
 #include "base/Clock.h"
 #include "base/Desktop.h"
+#include "base/Prompter.h"
+#include "base/Text.h"
 #include "forms/FormModel.h"
 #include "records/Messages.h"
-#include "base/Prompter.h"
 #include "records/RecordFile.h"
-#include "base/Text.h"
+#include "shell/AppContext.h"
 
 namespace {
 
@@ -75,31 +75,60 @@ QString Shell::helpPath() const {
 void Shell::LoadConfig() {
     AppState& s = m_ctx.state;
     const QString path = configPath();
+    const QFileInfo info(nativePath(path));
     // A first start: make the folders an installer would have made.
-    const bool firstStart = !QFileInfo::exists(nativePath(path));
+    const bool firstStart = !info.exists();
     if (firstStart) QDir().mkpath(nativePath(s.HomeFolder));
 
     s.ConfigRec = ConfigRecord::defaults(s.HomeFolder);
     ConfigRecord loaded = s.ConfigRec;
-    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        RecordFile file(path, cfg::kLength);
-        // Only a new file is written here; a read-only one is still read.
-        const bool stored = QFileInfo(nativePath(path)).size() > 0;
-        if (FileError e =
-                file.open(stored ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
-            !e.ok()) {
-            return e;
-        }
-        if (file.size() == 0) {
-            if (FileError e = file.write(1, s.ConfigRec.encode()); !e.ok()) return e;
-        }
-        Record record(0);
-        if (FileError e = file.read(1, &record); !e.ok()) return e;
-        loaded = ConfigRecord::decode(record, s.HomeFolder);
-        return {};
-    });
-    // Without its file the program still runs, on the defaults.
+    int storedLength = cfg::kLength;
+    bool ok = false;
+    const FileError notAFile = checkRegularOrMissing(path);
+    if (!notAFile.ok()) {
+        m_ctx.prompter->message(
+            MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Configuration File"),
+            QStringLiteral("Tallybrook keeps its settings in %1, but that is not a file it can "
+                           "read.\n\n%2\n\nThis time Tallybrook runs with its usual settings and "
+                           "leaves %1 alone. Move it out of the way and start Tallybrook again.")
+                .arg(nativePath(path), notAFile.reason));
+    } else {
+        ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+            RecordFile file(path, cfg::kLength);
+            // Only a new file is written here; a read-only one is still read.
+            const bool stored = QFileInfo(nativePath(path)).size() > 0;
+            if (FileError e =
+                    file.open(stored ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+                !e.ok()) {
+                return e;
+            }
+            if (file.size() == 0) {
+                if (FileError e = file.write(1, s.ConfigRec.encode()); !e.ok()) return e;
+            }
+            Record record(0);
+            if (FileError e = file.read(1, &record); !e.ok()) return e;
+            storedLength = record.length();
+            loaded = ConfigRecord::decode(record, s.HomeFolder);
+            return {};
+        });
+    }
+    // A file that is there but could not be read keeps the user's settings,
+    // the data path among them: it is left alone, and the local default data
+    // directory must not stand in for a shared one.
+    m_leaveConfigAlone = !ok && (!notAFile.ok() || info.size() > 0);
     if (ok) s.ConfigRec = loaded;
+    if (m_leaveConfigAlone) s.ConfigRec.dataPath.clear();
+    if (ok && storedLength < cfg::kLength) {
+        m_ctx.prompter->message(
+            MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Configuration File"),
+            QStringLiteral("The configuration file %1 is shorter than it should be: it holds %2 "
+                           "of its %3 bytes.\n\nThe settings it holds have been read; the others "
+                           "have their usual values. The whole configuration is written back "
+                           "when Tallybrook closes.")
+                .arg(nativePath(path))
+                .arg(storedLength)
+                .arg(cfg::kLength));
+    }
     s.ConfigRec.dataPath = trimBlanks(s.ConfigRec.dataPath);
     s.DataPath = s.ConfigRec.dataPath;
     if (firstStart && ok) QDir().mkpath(nativePath(s.DataPath));
@@ -109,7 +138,11 @@ void Shell::LoadConfig() {
 }
 
 bool Shell::testDataDirectory() {
-    const QString path = nativePath(m_ctx.state.DataPath + QLatin1String(kTestFileName));
+    const QString& dataPath = m_ctx.state.DataPath;
+    // Blank would be the working folder, and the system stops a name at a NUL:
+    // neither is the folder the user named.
+    if (dataPath.isEmpty() || dataPath.contains(QChar(u'\0'))) return false;
+    const QString path = nativePath(dataPath + QLatin1String(kTestFileName));
     if (injectedFault(FileOp::Open, path).kind != FileError::Kind::None) return false;
     QFile test(path);
     if (!test.open(QIODevice::ReadWrite)) return false;
@@ -119,6 +152,8 @@ bool Shell::testDataDirectory() {
 }
 
 bool Shell::SaveConfig() {
+    // What could not be read is not ours to overwrite.
+    if (m_leaveConfigAlone) return false;
     AppState& s = m_ctx.state;
     const WindowGeometry& g = m_ctx.form->geometry();
     s.ConfigRec.windowHeight = ConfigRecord::measureText(g.height);
@@ -127,16 +162,29 @@ bool Shell::SaveConfig() {
     s.ConfigRec.windowTop = ConfigRecord::measureText(g.top);
 
     const QString path = configPath();
+    const Record record = s.ConfigRec.encode();
+    const auto writeInPlace = [&]() -> FileError {
+        RecordFile file(path, cfg::kLength);
+        if (FileError e = file.open(); !e.ok()) return e;
+        return file.write(1, record);
+    };
     return RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        // Bytes after the record belong to someone else: keep them.
+        if (FileError e = checkRegularOrMissing(path); !e.ok()) return e;
+        const QFileInfo info(nativePath(path));
+        // Bytes after the record belong to someone else: a long tail is not
+        // read and copied, the record is written where it is.
+        if (info.exists() && info.size() > kWholeFileLimit) return writeInPlace();
         QByteArray bytes;
-        if (QFileInfo::exists(nativePath(path))) {
+        if (info.exists()) {
             if (FileError e = readWholeFile(path, &bytes); !e.ok()) return e;
         }
-        const QByteArray record = s.ConfigRec.encode().bytes();
-        if (bytes.size() < record.size()) bytes.resize(record.size());
-        bytes.replace(0, record.size(), record);
-        return replaceFile(path, bytes);
+        if (bytes.size() < record.length()) bytes.resize(record.length());
+        bytes.replace(0, record.length(), record.bytes());
+        const FileError replaced = replaceFile(path, bytes);
+        if (replaced.ok() || replaced.heldByOther() || !info.exists()) return replaced;
+        // No room for a temporary file beside it (a folder we may not write
+        // to, a full disk): the record still fits in place.
+        return writeInPlace();
     });
 }
 

@@ -14,6 +14,8 @@ public:
     // The smallest main window, in twips.
     static constexpr double kMinWidth = 11130;
     static constexpr double kMinHeight = 7305;
+    // A configuration file up to this size is replaced whole at close.
+    static constexpr qint64 kWholeFileLimit = 1 << 20;
 
     explicit Shell(AppContext& ctx) : m_ctx(ctx) {}
 
@@ -25,7 +27,8 @@ public:
     // Reads (or creates) the configuration and tests the data directory.
     void LoadConfig();
     // Writes the configuration record with the window measures; false when
-    // it could not be written (the user has been told).
+    // it could not be written (the user has been told) or when the file that
+    // is there could not be read at start-up and is left alone.
     bool SaveConfig();
     void CheckForThisYearsFolder();
     void NoServerAccess();
@@ -43,4 +46,5 @@ private:
     bool testDataDirectory();
 
     AppContext& m_ctx;
+    bool m_leaveConfigAlone = false;
 };

@@ -1,10 +1,12 @@
 // Start-up and closing of the program over fake seams and a temporary
 // documents folder.
 #include <QtTest>
+#include <cerrno>
 
 #include "app/Application.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "records/FileError.h"
 #include "shell/Shell.h"
 #include "support/Fakes.h"
 
@@ -25,6 +27,8 @@ void traceHooks(Application& app, QStringList* calls) {
 class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void cleanup() { setFileFaultHook({}); }
+
     void firstStart() {
         QTemporaryDir dir;
         // Not even the documents folder is there yet.
@@ -227,6 +231,102 @@ private Q_SLOTS:
         QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Information);
         QVERIFY(t.prompter.asked.first().text.contains(QStringLiteral("Tallybrook")));
         QVERIFY(t.prompter.asked.first().text.contains(dataOf(dir)));
+    }
+
+    // A configuration that is there but cannot be read is never replaced by
+    // the defaults, and its data directory is not guessed.
+    void unreadableConfigLeftAlone_data() {
+        QTest::addColumn<int>("fault");  // 0 held, 1 permission denied, 2 read error
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<int>("waits");
+
+        const QString noAccess = QStringLiteral("No Server Access!");
+        QTest::newRow("held, user cancels") << 0 << QStringList{"File in Use", noAccess} << 9;
+        QTest::newRow("permission denied") << 1 << QStringList{"File Error", noAccess} << 0;
+        QTest::newRow("read error") << 2 << QStringList{"File Error", noAccess} << 0;
+    }
+
+    void unreadableConfigLeftAlone() {
+        QFETCH(int, fault);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, waits);
+
+        QTemporaryDir dir;
+        runOnce(dir);
+        const QString path = configOf(dir);
+        const QString shared = dir.path() + QStringLiteral("/shared/");
+        QVERIFY(QDir().mkpath(shared));
+        patchFile(path, 908, shared.toLatin1().leftJustified(300, ' '));
+        patchFile(path, 1208, "VAT  ");
+        const QByteArray stored = readFile(path);
+        if (fault == 1) QVERIFY(QFile::setPermissions(path, {}));
+        setFileFaultHook([&](FileOp op, const QString& at) {
+            if (!at.endsWith(QStringLiteral("ovo_14.cfg"))) return FileError::none();
+            if (fault == 0 && op == FileOp::Open)
+                return FileError::held(at, QStringLiteral("Held."));
+            if (fault == 1 && op == FileOp::Open) return FileError::systemError(EACCES);
+            if (fault == 2 && op == FileOp::Read)
+                return FileError::other(at, QStringLiteral("I/O"));
+            return FileError::none();
+        });
+
+        TestApp t(dir.path());
+        t.prompter.answers = {MsgButton::Cancel};
+        QStringList hooks;
+        traceHooks(*t.app, &hooks);
+        t.app->start();
+        setFileFaultHook({});
+
+        QStringList titles;
+        for (const AskedMessage& m : t.prompter.asked) titles << m.title;
+        QCOMPARE(titles, boxes);
+        QVERIFY(t.prompter.asked.first().text.contains(path));
+        if (fault == 1) {
+            QVERIFY2(t.prompter.asked.first().text.contains(QStringLiteral("Permission denied")),
+                     qPrintable(t.prompter.asked.first().text));
+        }
+        QCOMPARE(t.sleeps.size(), waits);
+        QVERIFY(!t.app->state().DataAccessOK);
+        QVERIFY(t.app->state().DataPath.isEmpty());
+        QVERIFY(hooks.isEmpty());
+        QCOMPARE(t.app->mainForm().caption(QStringLiteral("Label6")), QStringLiteral("+ Tax"));
+
+        QVERIFY(t.app->close());
+        QCOMPARE(t.prompter.asked.size(), boxes.size());
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(readFile(path), stored);
+    }
+
+    // Paths that name no folder the user chose are unreachable, and nothing
+    // is made in their place.
+    void unusableDataPath_data() {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QString>("stray");  // what must not be created
+        QTest::newRow("blank") << QByteArray() << QStringLiteral("testfile.tmp");
+        QTest::newRow("NUL byte") << QByteArray("data\0more/", 10) << QStringLiteral("data");
+    }
+
+    void unusableDataPath() {
+        QFETCH(QByteArray, field);
+        QFETCH(QString, stray);
+
+        QTemporaryDir dir;
+        runOnce(dir);
+        // A relative name is taken from the working folder.
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        patchFile(configOf(dir), 908, field.leftJustified(300, ' '));
+        TestApp t(dir.path());
+        QStringList hooks;
+        traceHooks(*t.app, &hooks);
+        t.app->start();
+        QDir::setCurrent(before);
+
+        QCOMPARE(t.prompter.countTitled(QStringLiteral("No Server Access!")), 1);
+        QCOMPARE(t.prompter.asked.size(), 1);
+        QVERIFY(!t.app->state().DataAccessOK);
+        QVERIFY(hooks.isEmpty());
+        QVERIFY(!QFileInfo::exists(dir.filePath(stray)));
     }
 };
 
