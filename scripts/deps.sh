@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that are missing for a task:
-#   scripts/deps.sh build|test|run|screenshot
+#   scripts/deps.sh build|test|run|screenshot|a11y
 set -euo pipefail
 task=${1:-build}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
@@ -8,6 +8,7 @@ case "$task" in
   test) pkgs+=(libbenchmark-dev) ;;
   run) pkgs+=(xdg-utils) ;;
   screenshot) pkgs+=(xvfb xauth imagemagick xdotool) ;;
+  a11y) pkgs+=(python3-pyatspi at-spi2-core dbus xvfb xauth) ;;
 esac
 missing=()
 for p in "${pkgs[@]}"; do

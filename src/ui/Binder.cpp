@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "forms/GridModel.h"
+#include "ui/Accessibility.h"
 
 namespace {
 
@@ -228,7 +229,9 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
     if (!widget) return;
     switch (property) {
         case P::ToolTip:
+            // Screen readers speak the tool tip as the description.
             widget->setToolTip(c.toolTip);
+            widget->setAccessibleDescription(c.toolTip);
             return;
         case P::Enabled:
             widget->setEnabled(c.enabled);
@@ -240,7 +243,7 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
             break;
     }
     if (auto* label = qobject_cast<QLabel*>(widget)) {
-        if (property == P::Caption) label->setText(c.caption);
+        if (property == P::Caption) setLabelCaption(label, c.caption);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (property == P::Caption) button->setText(c.caption);
         if (property == P::Checked && button->isCheckable() && button->isChecked() != c.checked) {

@@ -25,6 +25,7 @@
 
 #include "app/Application.h"
 #include "forms/FormModel.h"
+#include "ui/Accessibility.h"
 #include "ui/Binder.h"
 
 namespace {
@@ -94,6 +95,78 @@ QLabel* rightLabel(const char* name) {
     return l;
 }
 
+// What a screen reader says for each control. Labels name their fields; the
+// letters avoid each other across the window. Read-only totals get no letter.
+const AccessibleNames& accessibleNames() {
+    static const AccessibleNames names = {
+        {
+            {"Label11", "PONoEd", {}},
+            {"OrderDateLabel", "OrderDateEd", u'I'},
+            {"JobNumberLabel", "JobNumberEd", u'R'},
+            {"SoldToLabel", "ToCombo", u'S'},
+            {"ShipToLabel", "ShipToCombo", u'T'},
+            {"ByLabel", "ByEd", u'B'},
+            {"ShipDateLabel", "ShipDateEd", u'D'},
+            {"ViaLabel", "ShipViaEd", u'V'},
+            {"FOBLabel", "FOBEd", u'O'},
+            {"TermsLabel", "TermsEd", u'M'},
+            {"SubTotalLabel", "SubTotalEd", {}},
+            {"DiscountLabel", "DiscountEd", u'N'},
+            {"NetTotalLabel", "NetTotalEd", {}},
+            {"Label6", "SalesTaxEd", u'A'},
+            {"Label19", "OtherTaxEd", u'X'},
+            {"ShippingLabel", "ShippingEd", u'P'},
+            {"OrderTotalLabel", "OrderTotalEd", {}},
+            {"PaymentsLabel", "PaymentsEd", {}},
+            {"BalanceDueLabel", "BalanceDueEd", {}},
+            {"CommentsLabel", "CommentsEd", u'C'},
+        },
+        {
+            {"KindFrame", "Document kind"},
+            {"OrderDatePicker", "Pick {OrderDateLabel}"},
+            {"ToField", "{SoldToLabel} address"},
+            {"ShipToSame", "Same as {SoldToLabel}"},
+            {"ChangedVendor", "Save {SoldToLabel} address"},
+            {"DeleteVendor", "Delete {SoldToLabel} address"},
+            {"ShipToField", "{ShipToLabel} address"},
+            {"ChangedDest", "Save {ShipToLabel} address"},
+            {"DeleteDest", "Delete {ShipToLabel} address"},
+            {"ShipDatePicker", "Pick {ShipDateLabel}"},
+            {"OrderGrid", "Line items"},
+            {"DiscountFactorEd", "{DiscountLabel} rate"},
+            // The tax names come from the configuration and may be blank.
+            {"SalesTaxEd", "{Label6|Sales tax}"},
+            {"TaxFactorEd", "{Label6|Sales tax} rate"},
+            {"OtherTaxEd", "{Label19|Other tax}"},
+            {"OtherTaxFactorEd", "{Label19|Other tax} rate"},
+            {"SaveChanges", "Save document"},
+            {"NewPO", "New document"},
+            {"ShowPayments", "Show payments"},
+            {"Frame3", "Kinds listed"},
+            {"DateRangeMonolog", "Date range"},
+            {"StockGrid", "Stock items"},
+            {"POGrid", "Saved documents"},
+            {"StockCatCombo", "Stock item category"},
+            {"StockVendorCombo", "Stock item manufacturer"},
+            {"StockUnitCombo", "Stock item unit"},
+            {"StockDescriptionEd", "Stock item description"},
+            {"StockUnitCostEd", "Stock item unit cost"},
+            {"SaveNewStockItem", "New stock item"},
+            {"SaveChangedStockItem", "Save stock item"},
+            {"DeleteStockItem", "Delete stock item"},
+            {"PaymentsGrid", "Payment list"},
+            {"PaymentDateEd", "Payment date"},
+            {"PaymentDatePick", "Pick payment date"},
+            {"PaymentAmountEd", "Payment amount"},
+            {"SavePayment", "Save payment"},
+            {"DeletePayment", "Delete payment"},
+            {"ClosePayments", "Close payments"},
+            {"MonthView1", "Calendar"},
+        },
+    };
+    return names;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent), m_app(app) {
@@ -121,6 +194,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     FormModel& form = m_app.mainForm();
     m_binder = new Binder(form, this);
     m_binder->bindAll();
+    const QStringList unnamed = applyAccessibility(this, accessibleNames());
+    Q_ASSERT_X(unnamed.isEmpty(), "MainWindow", qPrintable(unnamed.join(u' ')));
     setWindowTitle(form.windowCaption());
     connect(&form, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&form, &FormModel::geometryChanged, this, &MainWindow::applyGeometry);

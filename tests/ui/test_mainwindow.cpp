@@ -40,7 +40,7 @@ private Q_SLOTS:
         MainWindow w(*t.app);
         w.start();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tallybrook"));
-        QCOMPARE(widget<QLabel>(w, "Label6")->text(), QStringLiteral("+ Tax"));
+        QCOMPARE(widget<QLabel>(w, "Label6")->text(), QStringLiteral("+ T&ax"));
         QVERIFY(widget<QLineEdit>(w, "PONoEd")->isReadOnly());
         QVERIFY(!widget<QAbstractButton>(w, "SaveChanges")->isEnabled());
         QVERIFY(widget<QAbstractButton>(w, "TotalUp")->isEnabled());
