@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -36,7 +37,8 @@ QString toViewLines(QString text) {
 // A view may name a column that takes the spare room ("stretchColumn"), a
 // narrower cap ("maxColumnChars") and a heading row it never shows ("noHeader").
 void applyColumns(QTableView* table, const GridModel* grid) {
-    const int charWidth = table->fontMetrics().averageCharWidth();
+    const QFontMetrics metrics = table->fontMetrics();
+    const int charWidth = metrics.averageCharWidth();
     const QVariant stretch = table->property("stretchColumn");
     const int cap = table->property("maxColumnChars").isValid()
                         ? table->property("maxColumnChars").toInt()
@@ -46,8 +48,9 @@ void applyColumns(QTableView* table, const GridModel* grid) {
     for (int col = 0; col < grid->cols(); ++col) {
         anyHeading = anyHeading || !grid->cell(0, col).trimmed().isEmpty();
         table->setColumnHidden(col, grid->isColumnHidden(col));
-        const int chars = qBound(4, grid->columnWidthChars(col), cap);
-        table->setColumnWidth(col, chars * charWidth + 12);
+        // The heading with its trailing blanks, in the list's own font.
+        const int measured = metrics.horizontalAdvance(grid->cell(0, col));
+        table->setColumnWidth(col, qBound(4 * charWidth, measured, cap * charWidth) + 12);
         header->setSectionResizeMode(col, stretch.isValid() && stretch.toInt() == col
                                               ? QHeaderView::Stretch
                                               : QHeaderView::Interactive);
@@ -193,9 +196,73 @@ void Binder::bind(const Control& control, QObject* object) {
             connect(grid, &QAbstractItemModel::headerDataChanged, table, columns);
             connect(grid, &QAbstractItemModel::modelReset, table, columns);
             columns();
+            bindGridEvents(name, table, grid);
         }
     }
     refreshAll(name);
+}
+
+void Binder::bindGridEvents(const QString& name, QTableView* table, GridModel* grid) {
+    // The grid's current cell is the one the handlers work on: row 0 is the
+    // heading row, data rows count from 1.
+    const auto current = [grid](const QModelIndex& index) {
+        grid->setCurrentRow(index.row() + 1);
+        grid->setCurrentCol(index.column());
+    };
+    connect(table, &QAbstractItemView::clicked, this, [this, name, current](const QModelIndex& i) {
+        current(i);
+        m_model.click(name);
+    });
+    connect(table, &QAbstractItemView::doubleClicked, this,
+            [this, name, current](const QModelIndex& i) {
+                current(i);
+                m_model.doubleClick(name);
+            });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, name, grid](int col) {
+                grid->setCurrentRow(0);
+                grid->setCurrentCol(col);
+                m_model.click(name);
+            });
+    // A right click picks the row under it first, as a left click would.
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table, &QWidget::customContextMenuRequested, this,
+            [this, name, table, current](const QPoint& at) {
+                const QModelIndex i = table->indexAt(at);
+                if (i.isValid()) {
+                    table->setCurrentIndex(i);
+                    current(i);
+                    m_model.click(name);
+                }
+                m_model.rightClick(name);
+            });
+    // Keyboard: the arrows move the current row, Space picks it as a click
+    // does and Enter acts on it as a double click does.
+    table->installEventFilter(this);
+    table->setProperty("boundGrid", name);
+    if (QItemSelectionModel* selection = table->selectionModel()) {
+        connect(selection, &QItemSelectionModel::currentChanged, this,
+                [current](const QModelIndex& i) {
+                    if (i.isValid()) current(i);
+                });
+    }
+}
+
+bool Binder::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    auto* table = qobject_cast<QTableView*>(watched);
+    const QString name = watched->property("boundGrid").toString();
+    if (!table || name.isEmpty() || !table->currentIndex().isValid()) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        m_model.doubleClick(name);
+        return true;
+    }
+    if (key == Qt::Key_Space) {
+        m_model.click(name);
+        return true;
+    }
+    return false;
 }
 
 void Binder::refreshAll(const QString& name) {

@@ -7,7 +7,9 @@
 #include "forms/FormModel.h"
 
 class QAction;
+class GridModel;
 class QMenu;
+class QTableView;
 class QWidget;
 
 // Binds the widgets of a window to the controls of its model by name: the
@@ -29,6 +31,8 @@ private:
     void bind(const Control& control, QObject* object);
     void refresh(const QString& name, FormModel::Property property);
     void refreshAll(const QString& name);
+    void bindGridEvents(const QString& name, QTableView* table, GridModel* grid);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     FormModel& m_model;
     QWidget* m_window;

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "forms/FormModel.h"
+#include "ui/Accessibility.h"
 #include "ui/Binder.h"
 
 namespace {
@@ -29,7 +30,6 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     setModal(true);
 
     auto* description = named<QPlainTextEdit>("Text1");
-    description->setAccessibleName(QStringLiteral("Description"));
     description->setTabChangesFocus(true);
     const int line = description->fontMetrics().lineSpacing();
     description->setMinimumSize(description->fontMetrics().averageCharWidth() * 60, line * 4 + 12);
@@ -59,7 +59,6 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     auto* del = named<QPushButton>("Del");
     auto* save = named<QPushButton>("Save");
     auto* cancel = named<QPushButton>("Cancel");
-    del->setAccessibleName(QStringLiteral("Delete line"));
     for (QPushButton* b : {del, save, cancel}) b->setAutoDefault(false);
     save->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -73,15 +72,16 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     layout->addLayout(fields);
     layout->addLayout(buttons);
 
-    setTabOrder(description, quantity);
-    setTabOrder(quantity, unit);
-    setTabOrder(unit, cost);
-    setTabOrder(cost, del);
-    setTabOrder(del, save);
-    setTabOrder(save, cancel);
-
     auto* binder = new Binder(model, this);
     binder->bindAll();
+    AccessibleNames names;
+    names.labels = {{QStringLiteral("QLabel"), QStringLiteral("QEd"), u'Q'},
+                    {QStringLiteral("UnitLabel"), QStringLiteral("DescriptionUnitCombo"), u'U'},
+                    {QStringLiteral("UCLabel"), QStringLiteral("UCEd"), u'C'}};
+    names.names = {{QStringLiteral("Text1"), QStringLiteral("Description")},
+                   {QStringLiteral("Del"), QStringLiteral("Delete line")}};
+    const QStringList unnamed = applyAccessibility(this, names);
+    Q_ASSERT_X(unnamed.isEmpty(), "DescriptionDialog", qPrintable(unnamed.join(u' ')));
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     // Save and Delete close through the model; the close box and Escape cancel.
     connect(&model, &FormModel::closeRequested, this, &QDialog::accept);

@@ -1,9 +1,11 @@
 #include "ui/MainWindow.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -83,6 +85,8 @@ QTableView* gridView(const char* name) {
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->setVisible(false);
     t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+    // Rows of one height: long lists never measure every row.
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     t->horizontalHeader()->setHighlightSections(false);
     t->setAlternatingRowColors(true);
     t->setWordWrap(false);
@@ -200,6 +204,19 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     connect(&form, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&form, &FormModel::geometryChanged, this, &MainWindow::applyGeometry);
     connect(&form, &FormModel::closeRequested, this, &QWidget::close);
+    connect(&form, &FormModel::popupRequested, this, [this](const QString& name) {
+        if (auto* menu = findChild<QMenu*>(name)) menu->exec(QCursor::pos());
+    });
+    connect(&form, &FormModel::focusRequested, this, [this](const QString& name) {
+        if (auto* w = findChild<QWidget*>(name)) w->setFocus(Qt::OtherFocusReason);
+    });
+    connect(&form, &FormModel::busyChanged, this, [](bool busy) {
+        if (busy) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    });
 }
 
 void MainWindow::buildMenus() {
