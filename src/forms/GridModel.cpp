@@ -171,7 +171,14 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole) return cell(index.row() + 1, index.column());
+    if (role == Qt::DisplayRole) {
+        // Fixed-width fields keep their padding in the cell, not on screen.
+        QString text = cell(index.row() + 1, index.column());
+        qsizetype end = text.size();
+        while (end > 0 && text.at(end - 1) == u' ') --end;
+        text.truncate(end);
+        return text;
+    }
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(columnAlignment(index.column()));
     return {};
 }

@@ -33,6 +33,7 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     description->setTabChangesFocus(true);
     const int line = description->fontMetrics().lineSpacing();
     description->setMinimumSize(description->fontMetrics().averageCharWidth() * 60, line * 4 + 12);
+    description->setMaximumHeight(line * 8 + 12);
 
     auto* quantity = named<QLineEdit>("QEd");
     auto* unit = named<QComboBox>("DescriptionUnitCombo");
@@ -85,4 +86,5 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     // Save and Delete close through the model; the close box and Escape cancel.
     connect(&model, &FormModel::closeRequested, this, &QDialog::accept);
+    resize(minimumSizeHint());
 }

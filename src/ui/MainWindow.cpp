@@ -425,9 +425,13 @@ QWidget* MainWindow::buildListArea() {
     auto* lists = new QVBoxLayout;
     lists->setSpacing(0);
     auto* stock = gridView("StockGrid");
+    // Enough rows to pick from at the window's smallest.
+    const int listRows = stock->verticalHeader()->defaultSectionSize() * 5;
+    stock->setMinimumHeight(listRows);
     stock->setContextMenuPolicy(Qt::CustomContextMenu);
     lists->addWidget(stock);
     auto* documents = gridView("POGrid");
+    documents->setMinimumHeight(listRows);
     documents->setContextMenuPolicy(Qt::CustomContextMenu);
     lists->addWidget(documents);
     listSide->addLayout(lists, 1);
