@@ -1,12 +1,12 @@
 #include "app/Application.h"
 
 #include "base/Clock.h"
-#include "forms/FormModel.h"
 #include "base/Formats.h"
-#include "forms/MainForm.h"
-#include "records/Messages.h"
 #include "base/SerialDate.h"
 #include "base/Text.h"
+#include "forms/FormModel.h"
+#include "forms/MainForm.h"
+#include "records/Messages.h"
 
 Application::Application(const Seams& seams, QString documentsFolder)
     : m_form(makeMainForm()),
@@ -15,7 +15,10 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_totals(m_ctx),
       m_document(m_ctx, m_totals),
       m_catalogue(m_ctx),
-      m_lineEntry(m_ctx, m_document, m_totals) {
+      m_lineEntry(m_ctx, m_document, m_totals),
+      m_index(m_ctx),
+      m_pageWriter(m_ctx),
+      m_commands(m_ctx, m_document, m_totals, m_index) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -55,6 +58,20 @@ void Application::bindCommands() {
     f.onClick(QStringLiteral("OrderPop_DescriptionOverride"),
               [this] { m_lineEntry.OrderPop_DescriptionOverride(); });
     f.onClick(QStringLiteral("OrderPop_OneTime"), [this] { m_lineEntry.OrderPop_OneTime(); });
+
+    Hooks& h = m_ctx.hooks;
+    h.MakeSnap = [this](const QString& path) { return m_pageWriter.MakeSnap(path); };
+    h.SavePrompt = [this] { return m_commands.SavePrompt(); };
+    m_commands.bindChangeRule();
+    f.onClick(QStringLiteral("SaveChanges"), [this] { m_commands.SaveChanges(); });
+    f.onClick(QStringLiteral("Save_PO"), [this] { m_commands.Save_PO(); });
+    f.onClick(QStringLiteral("NewPO"), [this] { m_commands.NewPO(); });
+    f.onClick(QStringLiteral("MakeOrder"), [this] { m_commands.MakeOrder(); });
+    f.onDoubleClick(QStringLiteral("Label11"), [this] { m_commands.Label11_DblClick(); });
+    f.onClick(QStringLiteral("make10"), [this] { m_commands.make10(); });
+    f.onClick(QStringLiteral("mu_dobothtests"), [this] {
+        m_commands.mu_dobothtests([this] { m_catalogue.mu_maketeststockitems(); });
+    });
 }
 
 void Application::start() {

@@ -5,8 +5,11 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/LineEntry.h"
+#include "document/Commands.h"
 #include "document/Document.h"
+#include "document/DocumentIndex.h"
 #include "document/Totals.h"
+#include "html/PageWriter.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 
@@ -37,6 +40,9 @@ public:
     Totals& totals() { return m_totals; }
     Catalogue& catalogue() { return m_catalogue; }
     LineEntry& lineEntry() { return m_lineEntry; }
+    DocumentIndex& index() { return m_index; }
+    PageWriter& pageWriter() { return m_pageWriter; }
+    DocumentCommands& commands() { return m_commands; }
 
     // The main window's load event.
     void start();
@@ -54,4 +60,7 @@ private:
     Document m_document;
     Catalogue m_catalogue;
     LineEntry m_lineEntry;
+    DocumentIndex m_index;
+    PageWriter m_pageWriter;
+    DocumentCommands m_commands;
 };

@@ -30,8 +30,9 @@ struct AppState {
     bool TestRunning = false;
 };
 
-// Work owned by parts of the program that plug in at fixed points of the
-// start-up and closing sequences. An empty hook is skipped.
+// Work owned by higher parts of the program, for the lower ones to call: the
+// start-up and closing sequences and the document commands. An empty hook is
+// skipped.
 struct Hooks {
     std::function<void()> PopAddyLists;     // fill the address lists
     std::function<void()> CheckForOldData;  // convert the old index once
@@ -40,6 +41,11 @@ struct Hooks {
     std::function<void()> PopStockList;     // fill the stock list
     // Asks to save unsaved changes; false when the user cancels.
     std::function<bool()> SavePrompt;
+    // Writes the document on screen as the page at a data path; false when
+    // it was not written (the user has been told).
+    std::function<bool(const QString& path)> MakeSnap;
+    // Shows DisplayFile in the viewer window.
+    std::function<void()> ShowViewer;
 };
 
 // What each part of the program is given: the shared state, the main

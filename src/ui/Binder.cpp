@@ -186,6 +186,8 @@ void Binder::bind(const Control& control, QObject* object) {
             m_model.setChecked(name, on);
             m_fromView = false;
         });
+    } else if (qobject_cast<QLabel*>(object)) {
+        object->installEventFilter(this);  // some labels answer a double click
     } else if (auto* push = qobject_cast<QPushButton*>(object)) {
         connect(push, &QPushButton::clicked, this, [this, name] { m_model.click(name); });
     } else if (auto* table = qobject_cast<QTableView*>(object)) {
@@ -249,6 +251,10 @@ void Binder::bindGridEvents(const QString& name, QTableView* table, GridModel* g
 }
 
 bool Binder::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLabel*>(watched)) {
+        m_model.doubleClick(watched->objectName());
+        return false;
+    }
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* table = qobject_cast<QTableView*>(watched);
     const QString name = watched->property("boundGrid").toString();
