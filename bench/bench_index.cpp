@@ -13,6 +13,7 @@
 #include "document/Document.h"
 #include "document/DocumentIndex.h"
 #include "forms/FormModel.h"
+#include "forms/GridModel.h"
 #include "support/Fakes.h"
 
 namespace {
@@ -116,5 +117,31 @@ void BM_IndexFsyncAfterWrite(benchmark::State& state) {
     ::close(fd);
 }
 BENCHMARK(BM_IndexFsyncAfterWrite)->Unit(benchmark::kMillisecond);
+
+// A whole save of a new document of 20 lines on an index one short of full:
+// number, record, page (its write includes the page's flush), without the
+// list refresh (no document list yet).
+void BM_SaveChangesNewFull(benchmark::State& state) {
+    Bench b(32766);
+    FormModel& f = b.t.app->mainForm();
+    GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
+    for (int i = 1; i <= 20; ++i) {
+        grid->addItem(
+            QStringLiteral(" 1\tc\tMaker\tea\tLine item %1\t12.50\t12.50\tspecial").arg(i));
+    }
+    const QByteArray path = QFile::encodeName(b.index.path());
+    for (auto _ : state) {
+        f.setText(QStringLiteral("PONoEd"), kPending);
+        b.t.prompter.answers = {MsgButton::Yes};
+        if (!b.t.app->commands().SaveChanges()) {
+            state.SkipWithError("not saved");
+            break;
+        }
+        state.PauseTiming();
+        ::truncate(path.constData(), qint64(32766) * kRecord);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SaveChangesNewFull)->Unit(benchmark::kMillisecond);
 
 }  // namespace
