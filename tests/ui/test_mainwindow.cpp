@@ -127,12 +127,20 @@ private Q_SLOTS:
         QVERIFY(!widget<QRadioButton>(w, "InvoiceOption")->isChecked());
     }
 
-    void closingNotesTheWindowMeasuresInTwips() {
+    void closingAsksToSaveAndNotesTheMeasuresInTwips() {
         QTemporaryDir dir;
         TestApp t(dir.path());
         MainWindow w(*t.app);
         w.start();
         w.resize(w.minimumSize() + QSize(40, 20));
+        // Unsaved changes: Cancel at the save prompt keeps the window open.
+        t.app->mainForm().setText(QStringLiteral("PONoEd"), QStringLiteral("000007"));
+        t.app->state().Dirty = true;
+        t.prompter.answers = {MsgButton::Cancel};
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(t.prompter.asked.last().title, QStringLiteral("Save?"));
+        t.prompter.answers = {MsgButton::No};
         QVERIFY(w.close());
         QCOMPARE(t.app->mainForm().geometry().width, w.width() * 15.0);
         QCOMPARE(t.app->mainForm().geometry().height, w.height() * 15.0);
