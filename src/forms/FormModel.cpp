@@ -111,24 +111,14 @@ void FormModel::onChange(const QString& name, std::function<void()> handler) {
     m_changeHandlers.insert(name, std::move(handler));
 }
 
-void FormModel::onDoubleClick(const QString& name, std::function<void()> handler) {
-    Q_ASSERT_X(has(name), "FormModel::onDoubleClick", qPrintable(name));
-    m_doubleClickHandlers.insert(name, std::move(handler));
+void FormModel::on(const QString& name, Event event, std::function<void()> handler) {
+    Q_ASSERT_X(has(name), "FormModel::on", qPrintable(name));
+    m_eventHandlers.insert({name, static_cast<int>(event)}, std::move(handler));
 }
 
-void FormModel::doubleClick(const QString& name) {
+void FormModel::fire(const QString& name, Event event) {
     if (!control(name).enabled) return;
-    if (auto h = m_doubleClickHandlers.value(name)) h();
-}
-
-void FormModel::onRightClick(const QString& name, std::function<void()> handler) {
-    Q_ASSERT_X(has(name), "FormModel::onRightClick", qPrintable(name));
-    m_rightClickHandlers.insert(name, std::move(handler));
-}
-
-void FormModel::rightClick(const QString& name) {
-    if (!control(name).enabled) return;
-    if (auto h = m_rightClickHandlers.value(name)) h();
+    if (auto h = m_eventHandlers.value({name, static_cast<int>(event)})) h();
 }
 
 void FormModel::setGeometry(const WindowGeometry& g) {

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPair>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -104,11 +105,29 @@ public:
     void onClick(const QString& name, std::function<void()> handler);
     void click(const QString& name);
     void onChange(const QString& name, std::function<void()> handler);
-    void onDoubleClick(const QString& name, std::function<void()> handler);
-    void doubleClick(const QString& name);
-    // The right mouse button released over the control.
-    void onRightClick(const QString& name, std::function<void()> handler);
-    void rightClick(const QString& name);
+
+    // The other events a window reports for a control. Like a click, each
+    // runs only while the control is enabled.
+    enum class Event {
+        DoubleClick,
+        RightClick,  // the right button released over the control
+        GotFocus,
+        DropDown,    // a combo box opens its list
+        EditDelete,  // "Delete" from the context menu of a combo box's edit box
+    };
+    void on(const QString& name, Event event, std::function<void()> handler);
+    void fire(const QString& name, Event event);
+    void onDoubleClick(const QString& name, std::function<void()> handler) {
+        on(name, Event::DoubleClick, std::move(handler));
+    }
+    void doubleClick(const QString& name) { fire(name, Event::DoubleClick); }
+    void onRightClick(const QString& name, std::function<void()> handler) {
+        on(name, Event::RightClick, std::move(handler));
+    }
+    void rightClick(const QString& name) { fire(name, Event::RightClick); }
+    bool handles(const QString& name, Event event) const {
+        return m_eventHandlers.contains({name, static_cast<int>(event)});
+    }
 
     // Asks the view to show a pop-up menu at the pointer.
     void showPopup(const QString& name) { Q_EMIT popupRequested(name); }
@@ -148,8 +167,7 @@ private:
     QHash<QString, int> m_index;
     QHash<QString, std::function<void()>> m_clickHandlers;
     QHash<QString, std::function<void()>> m_changeHandlers;
-    QHash<QString, std::function<void()>> m_doubleClickHandlers;
-    QHash<QString, std::function<void()>> m_rightClickHandlers;
+    QHash<QPair<QString, int>, std::function<void()>> m_eventHandlers;
     WindowGeometry m_geometry;
     WindowGeometry m_minimum;
 };

@@ -1,10 +1,12 @@
 #include "ui/Binder.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -159,12 +161,16 @@ void Binder::bind(const Control& control, QObject* object) {
     if (auto* action = qobject_cast<QAction*>(object)) {
         connect(action, &QAction::triggered, this, [this, name] { m_model.click(name); });
     } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+        edit->setProperty("boundControl", name);
+        edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
             m_fromView = true;
             m_model.setText(name, text);
             m_fromView = false;
         });
     } else if (auto* multi = qobject_cast<QPlainTextEdit*>(object)) {
+        multi->setProperty("boundControl", name);
+        multi->installEventFilter(this);
         connect(multi, &QPlainTextEdit::textChanged, this, [this, name, multi] {
             if (m_fromView) return;
             m_fromView = true;
@@ -178,6 +184,7 @@ void Binder::bind(const Control& control, QObject* object) {
             m_model.setText(name, text);
             m_fromView = false;
         });
+        bindComboEvents(name, combo);
     } else if (qobject_cast<QRadioButton*>(object) || qobject_cast<QCheckBox*>(object)) {
         auto* button = static_cast<QAbstractButton*>(object);
         connect(button, &QAbstractButton::toggled, this, [this, name](bool on) {
@@ -250,9 +257,49 @@ void Binder::bindGridEvents(const QString& name, QTableView* table, GridModel* g
     }
 }
 
+void Binder::bindComboEvents(const QString& name, QComboBox* combo) {
+    // A name picked from the list is the combo box's click.
+    connect(combo, qOverload<int>(&QComboBox::activated), this,
+            [this, name](int) { m_model.click(name); });
+    combo->setProperty("boundControl", name);
+    combo->installEventFilter(this);
+    combo->view()->setProperty("boundControl", name);
+    combo->view()->setProperty("isDropDown", true);
+    combo->view()->installEventFilter(this);
+    QLineEdit* edit = combo->lineEdit();
+    if (!edit) return;
+    edit->setProperty("boundControl", name);
+    edit->installEventFilter(this);
+    // The edit box's own menu, whose Delete first tells the model (it may
+    // delete the history entry shown) and then deletes the selected text.
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edit, &QWidget::customContextMenuRequested, this, [this, name, edit](const QPoint& at) {
+        QMenu* menu = edit->createStandardContextMenu();
+        for (QAction* action : menu->actions()) {
+            // The standard menu's Delete, by its (translated) caption.
+            if (action->text() != QCoreApplication::translate("QLineEdit", "Delete")) continue;
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this, name, edit] {
+                m_model.fire(name, FormModel::Event::EditDelete);
+                if (edit->hasSelectedText()) edit->insert(QString());
+            });
+        }
+        menu->exec(edit->mapToGlobal(at));
+        delete menu;
+    });
+}
+
 bool Binder::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLabel*>(watched)) {
         m_model.doubleClick(watched->objectName());
+        return false;
+    }
+    const QString bound = watched->property("boundControl").toString();
+    if (!bound.isEmpty()) {
+        if (event->type() == QEvent::FocusIn) m_model.fire(bound, FormModel::Event::GotFocus);
+        if (event->type() == QEvent::Show && watched->property("isDropDown").toBool()) {
+            m_model.fire(bound, FormModel::Event::DropDown);
+        }
         return false;
     }
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);

@@ -8,6 +8,7 @@
 
 class QAction;
 class GridModel;
+class QComboBox;
 class QMenu;
 class QTableView;
 class QWidget;
@@ -31,6 +32,7 @@ private:
     void bind(const Control& control, QObject* object);
     void refresh(const QString& name, FormModel::Property property);
     void refreshAll(const QString& name);
+    void bindComboEvents(const QString& name, QComboBox* combo);
     void bindGridEvents(const QString& name, QTableView* table, GridModel* grid);
     bool eventFilter(QObject* watched, QEvent* event) override;
 

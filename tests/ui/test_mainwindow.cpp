@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
@@ -125,6 +127,46 @@ private Q_SLOTS:
         form.setChecked(QStringLiteral("RecieptOption"), true);
         QVERIFY(widget<QRadioButton>(w, "RecieptOption")->isChecked());
         QVERIFY(!widget<QRadioButton>(w, "InvoiceOption")->isChecked());
+    }
+
+    void comboBoxesReportTheirEvents() {
+        QTemporaryDir dir;
+        TestApp t(dir.path());
+        MainWindow w(*t.app);
+        w.start();
+        w.show();
+        FormModel& form = t.app->mainForm();
+        const QString name = QStringLiteral("ByEd");
+        QStringList seen;
+        form.onClick(name, [&] { seen << "click " + form.text(name); });
+        form.on(name, FormModel::Event::GotFocus, [&] { seen << "focus"; });
+        form.on(name, FormModel::Event::DropDown, [&] { seen << "drop"; });
+        form.on(name, FormModel::Event::EditDelete, [&] { seen << "delete " + form.text(name); });
+        form.setItems(name, {QStringLiteral("Alice"), QStringLiteral("Bob")});
+        auto* combo = widget<QComboBox>(w, "ByEd");
+        combo->setFocus();
+        QTRY_VERIFY(seen.contains("focus"));
+        combo->showPopup();
+        QTRY_VERIFY(seen.contains("drop"));
+        combo->hidePopup();
+        // A pick from the list: the text is there before the click runs.
+        combo->setCurrentIndex(1);
+        Q_EMIT combo->activated(1);
+        QVERIFY(seen.contains("click Bob"));
+        // Delete of the edit box's menu: the model hears first, then the
+        // selected text goes.
+        combo->lineEdit()->selectAll();
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction* a : menu->actions()) {
+                if (a->text() == QStringLiteral("Delete")) a->trigger();
+            }
+            menu->close();
+        });
+        Q_EMIT combo->lineEdit()->customContextMenuRequested(QPoint(2, 2));
+        QVERIFY(seen.contains("delete Bob"));
+        QCOMPARE(form.text(name), QString());
     }
 
     void closingAsksToSaveAndNotesTheMeasuresInTwips() {
