@@ -144,6 +144,8 @@ bool DocumentCommands::Save_PO() {
     }
     if (!m_totals.TotalUp()) return false;
     if (!m_index.numberAndAppend()) return false;
+    // The copy has no payments: its page must not show the original's.
+    if (m_ctx.hooks.PopPAGrid) m_ctx.hooks.PopPAGrid();
     const bool saved = writeSavedPage();
     if (m_ctx.hooks.PopPOGrid) m_ctx.hooks.PopPOGrid();
     return saved;
@@ -165,6 +167,7 @@ bool DocumentCommands::NewPO() {
         m_ctx.state.Dirty = false;
         return false;
     }
+    if (m_ctx.hooks.PopPAGrid) m_ctx.hooks.PopPAGrid();
     const bool saved = writeSavedPage();
     if (m_ctx.hooks.PopPOGrid) m_ctx.hooks.PopPOGrid();
     f.setEnabled(kSaveCopy, true);

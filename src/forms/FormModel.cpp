@@ -44,7 +44,7 @@ void FormModel::setText(const QString& name, const QString& text) {
     if (c.text == text) return;
     c.text = text;
     Q_EMIT changed(name, Property::Text);
-    if (auto h = m_changeHandlers.value(name)) h();
+    runChangeHandlers(name);
 }
 
 void FormModel::setCaption(const QString& name, const QString& caption) {
@@ -84,7 +84,7 @@ void FormModel::setChecked(const QString& name, bool checked) {
         }
     }
     if (kind != ControlKind::Option || checked) {
-        if (auto h = m_changeHandlers.value(name)) h();
+        runChangeHandlers(name);
     }
 }
 
@@ -108,7 +108,15 @@ void FormModel::click(const QString& name) {
 
 void FormModel::onChange(const QString& name, std::function<void()> handler) {
     Q_ASSERT_X(has(name), "FormModel::onChange", qPrintable(name));
-    m_changeHandlers.insert(name, std::move(handler));
+    m_changeHandlers[name].push_back(std::move(handler));
+}
+
+void FormModel::runChangeHandlers(const QString& name) {
+    const auto it = m_changeHandlers.constFind(name);
+    if (it == m_changeHandlers.constEnd()) return;
+    // A copy: a handler may add handlers.
+    const std::vector<std::function<void()>> handlers = *it;
+    for (const auto& h : handlers) h();
 }
 
 void FormModel::on(const QString& name, Event event, std::function<void()> handler) {

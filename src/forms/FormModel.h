@@ -104,6 +104,7 @@ public:
     // What a click (or a menu choice) runs; nothing when the control is off.
     void onClick(const QString& name, std::function<void()> handler);
     void click(const QString& name);
+    // Handlers run in the order they were added.
     void onChange(const QString& name, std::function<void()> handler);
 
     // The other events a window reports for a control. Like a click, each
@@ -158,6 +159,7 @@ Q_SIGNALS:
 
 private:
     Control& mut(const QString& name);
+    void runChangeHandlers(const QString& name);
     template <typename T>
     void assign(const QString& name, T Control::*member, const T& value, Property property);
 
@@ -166,7 +168,7 @@ private:
     std::vector<Control> m_controls;
     QHash<QString, int> m_index;
     QHash<QString, std::function<void()>> m_clickHandlers;
-    QHash<QString, std::function<void()>> m_changeHandlers;
+    QHash<QString, std::vector<std::function<void()>>> m_changeHandlers;
     QHash<QPair<QString, int>, std::function<void()>> m_eventHandlers;
     WindowGeometry m_geometry;
     WindowGeometry m_minimum;

@@ -46,6 +46,11 @@ struct Hooks {
     std::function<bool(const QString& path)> MakeSnap;
     // Shows DisplayFile in the viewer window.
     std::function<void()> ShowViewer;
+    // Fills the payments list of the document on screen.
+    std::function<void()> PopPAGrid;
+    // Reads a saved page back into the window; false when it could not be
+    // read (the user has been told and the document on screen is kept).
+    std::function<bool(const QString& path)> LoadOrder;
 };
 
 // What each part of the program is given: the shared state, the main
