@@ -1,0 +1,122 @@
+#include "ui/ViewerDialog.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+#include <QtMath>
+#include <memory>
+
+#include "ui/Accessibility.h"
+#include "ui/Binder.h"
+#include "viewer/ViewerForm.h"
+
+namespace {
+
+template <typename W>
+W* named(const char* name) {
+    auto* w = new W;
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QMenuBar* buildMenus(const FormModel& model) {
+    auto* bar = new QMenuBar;
+    QHash<QString, QMenu*> menus;
+    for (const Control& c : model.controls()) {
+        if (c.kind == ControlKind::Menu) {
+            QMenu* menu = bar->addMenu(c.caption);
+            menu->setObjectName(c.name);
+            menus.insert(c.name, menu);
+        } else if (c.kind == ControlKind::MenuItem) {
+            if (QMenu* menu = menus.value(c.parent))
+                menu->addAction(c.caption)->setObjectName(c.name);
+        }
+    }
+    return bar;
+}
+
+}  // namespace
+
+ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
+    : QDialog(parent), m_model(model), m_browser(named<QTextBrowser>("WebBrowser1")) {
+    setObjectName(model.name());
+    setWindowTitle(model.windowCaption());
+    setModal(true);
+    setSizeGripEnabled(true);
+
+    // Links in a page must not replace the document the user is looking at.
+    m_browser->setOpenLinks(false);
+    m_browser->setFocusPolicy(Qt::StrongFocus);
+
+    auto* address = named<QLabel>("Label1");
+    address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must not widen the window.
+    address->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* buttons = new QHBoxLayout;
+    for (const char* name : {"EmailButton", "Print", "Configuration", "Leave"}) {
+        auto* b = named<QPushButton>(name);
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    buttons->addWidget(address, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(buildMenus(model));
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser, 1);
+
+    auto* binder = new Binder(model, this);
+    binder->bindAll();
+    AccessibleNames names;
+    names.names = {{QStringLiteral("WebBrowser1"), QStringLiteral("Page")}};
+    const QStringList unnamed = applyAccessibility(this, names);
+    Q_ASSERT_X(unnamed.isEmpty(), "ViewerDialog", qPrintable(unnamed.join(u' ')));
+
+    connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
+    connect(&model, &FormModel::closeRequested, this, &QDialog::accept);
+    connect(&model, &ViewerForm::pageChanged, this, &ViewerDialog::showPage);
+    showPage();
+    sizeToPage(parent);
+}
+
+void ViewerDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The page takes the keys first, so the arrows and Page Down scroll it.
+    m_browser->setFocus(Qt::OtherFocusReason);
+}
+
+void ViewerDialog::showPage() {
+    const ViewerPage& page = m_model.page();
+    QFont font = m_browser->font();
+    if (!page.fontName.isEmpty()) font.setFamily(page.fontName);
+    m_browser->document()->setDefaultFont(font);
+    // The page names its logo by a bare file name: it lies beside the page.
+    m_browser->setSearchPaths(page.folder.isEmpty() ? QStringList() : QStringList{page.folder});
+    m_browser->setHtml(page.html);
+}
+
+// Most of the main window, and never narrower than the page itself (its
+// tables may have a fixed width), within the screen.
+void ViewerDialog::sizeToPage(QWidget* over) {
+    QScreen* screen = over ? over->screen() : this->screen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    QSize size = (over ? over->window()->size() : available) * 0.8;
+
+    // The narrowest the page can be laid out is its own width.
+    std::unique_ptr<QTextDocument> probe(m_browser->document()->clone(m_browser));
+    probe->setTextWidth(1);
+    const int frame = 2 * m_browser->frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                      layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    size.setWidth(qMax(size.width(), qCeil(probe->size().width()) + frame));
+    resize(size.boundedTo(available));
+}
