@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "viewer/Viewer.h"
+
 #include "base/Clock.h"
 #include "base/Formats.h"
 #include "base/SerialDate.h"
@@ -62,6 +64,7 @@ void Application::bindCommands() {
     Hooks& h = m_ctx.hooks;
     h.MakeSnap = [this](const QString& path) { return m_pageWriter.MakeSnap(path); };
     h.SavePrompt = [this] { return m_commands.SavePrompt(); };
+    h.ShowViewer = [this] { Viewer(m_ctx).show(); };
     m_commands.bindChangeRule();
     f.onClick(QStringLiteral("SaveChanges"), [this] { m_commands.SaveChanges(); });
     f.onClick(QStringLiteral("Save_PO"), [this] { m_commands.Save_PO(); });
