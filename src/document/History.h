@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+struct AppContext;
+class DocumentCommands;
+
+// The history lists of the six free-text fields: each field remembers the
+// values once used in it in a text file of the data directory (one entry a
+// line, Windows-1252, CR LF, oldest first) and offers them in its drop-down
+// list.
+class HistoryLists {
+public:
+    struct Field {
+        const char* control;
+        const char* file;
+    };
+    // In the order the fields are recorded.
+    static constexpr Field kFields[] = {
+        {"ByEd", "by_field.dat"},        {"ShipViaEd", "via_field.dat"},
+        {"FOBEd", "fob_field.dat"},      {"TermsEd", "ter_field.dat"},
+        {"CommentsEd", "com_field.dat"}, {"JobNumberEd", "jno_field.dat"},
+    };
+
+    HistoryLists(AppContext& ctx, DocumentCommands& commands) : m_ctx(ctx), m_commands(commands) {}
+
+    // Registers the fields' handlers and the AddToUserFields hook.
+    void bind();
+
+    // Records the six fields' values in their files and refills the lists.
+    // False when a file could not be used (the user has been told); the
+    // fields after it are left as they were.
+    bool AddToUserFields();
+    // Removes every line equal to HistoryText from the file HistoryFileName
+    // names (an address combo box deletes its address instead). False when
+    // nothing was removed because a file could not be used.
+    bool DeleteHistoryEntry();
+
+    // The events of a history field.
+    void gotFocus(const QString& control);
+    void listChoice(const QString& control);
+    void editDelete(const QString& control);
+
+private:
+    QString pathOf(const char* file) const;
+    bool recordField(const Field& field);
+
+    AppContext& m_ctx;
+    DocumentCommands& m_commands;
+};
