@@ -226,10 +226,8 @@ const QStringList& commandsNotYetAvailable() {
         "xx_read_en_strings",    "OrderDatePicker",
         "ChangedVendor",         "DeleteVendor",
         "ChangedDest",           "DeleteDest",
-        "ShipDatePicker",        "ShowPayments",
-        "ViewExisting",          "HideOrders",
-        "PaymentDatePick",       "SavePayment",
-        "DeletePayment",         "ClosePayments",
+        "ShipDatePicker",        "ViewExisting",
+        "HideOrders",            "PaymentDatePick",
         "POPop_delete",
     };
     return names;
