@@ -1,7 +1,5 @@
 #include "app/Application.h"
 
-#include "viewer/Viewer.h"
-
 #include "base/Clock.h"
 #include "base/Formats.h"
 #include "base/SerialDate.h"
@@ -9,6 +7,7 @@
 #include "forms/FormModel.h"
 #include "forms/MainForm.h"
 #include "records/Messages.h"
+#include "viewer/Viewer.h"
 
 Application::Application(const Seams& seams, QString documentsFolder)
     : m_form(makeMainForm()),
@@ -20,7 +19,10 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_lineEntry(m_ctx, m_document, m_totals),
       m_index(m_ctx),
       m_pageWriter(m_ctx),
-      m_commands(m_ctx, m_document, m_totals, m_index) {
+      m_commands(m_ctx, m_document, m_totals, m_index),
+      m_history(m_ctx, m_commands),
+      m_pageReader(m_ctx, m_document, m_totals),
+      m_payments(m_ctx) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -66,6 +68,13 @@ void Application::bindCommands() {
     h.SavePrompt = [this] { return m_commands.SavePrompt(); };
     h.ShowViewer = [this] { Viewer(m_ctx).show(); };
     m_commands.bindChangeRule();
+    m_history.bind();
+    m_pageReader.bind();
+    m_payments.bind();
+    m_pageWriter.setPaymentsBlockSource([this] {
+        const PaymentsBlockText b = m_payments.makePaymentsBlock();
+        return PaymentsBlock{b.html, b.rows};
+    });
     f.onClick(QStringLiteral("SaveChanges"), [this] { m_commands.SaveChanges(); });
     f.onClick(QStringLiteral("Save_PO"), [this] { m_commands.Save_PO(); });
     f.onClick(QStringLiteral("NewPO"), [this] { m_commands.NewPO(); });

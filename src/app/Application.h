@@ -8,8 +8,11 @@
 #include "document/Commands.h"
 #include "document/Document.h"
 #include "document/DocumentIndex.h"
+#include "document/History.h"
 #include "document/Totals.h"
+#include "html/PageReader.h"
 #include "html/PageWriter.h"
+#include "payments/Payments.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 
@@ -43,6 +46,9 @@ public:
     DocumentIndex& index() { return m_index; }
     PageWriter& pageWriter() { return m_pageWriter; }
     DocumentCommands& commands() { return m_commands; }
+    HistoryLists& history() { return m_history; }
+    PageReader& pageReader() { return m_pageReader; }
+    Payments& payments() { return m_payments; }
 
     // The main window's load event.
     void start();
@@ -63,4 +69,7 @@ private:
     DocumentIndex m_index;
     PageWriter m_pageWriter;
     DocumentCommands m_commands;
+    HistoryLists m_history;
+    PageReader m_pageReader;
+    Payments m_payments;
 };
