@@ -215,20 +215,13 @@ const Row kRows[] = {
 
 const QStringList& commandsNotYetAvailable() {
     static const QStringList names = {
-        "mu_DateRange",          "mu_DataExport",
-        "mu_ImportQuillary",     "mu_Configuration",
-        "mu_ReportAllProposals", "mu_ReportsAllAcks",
-        "mu_ReportsAllInvoices", "mu_ReportsAllReciepts",
-        "mu_PropsCurCust",       "mu_AcksCurCust",
-        "mu_InvCurCust",         "mu_RecCurCust",
-        "mu_Fernhollow",         "xx_makestringsfile",
-        "xx_edit_strings_file",  "xx_read_de_strings",
-        "xx_read_en_strings",    "OrderDatePicker",
-        "ChangedVendor",         "DeleteVendor",
+        "mu_DataExport",         "mu_ImportQuillary",    "mu_Configuration",
+        "mu_ReportAllProposals", "mu_ReportsAllAcks",    "mu_ReportsAllInvoices",
+        "mu_ReportsAllReciepts", "mu_PropsCurCust",      "mu_AcksCurCust",
+        "mu_InvCurCust",         "mu_RecCurCust",        "mu_Fernhollow",
+        "xx_makestringsfile",    "xx_edit_strings_file", "xx_read_de_strings",
+        "xx_read_en_strings",    "ChangedVendor",        "DeleteVendor",
         "ChangedDest",           "DeleteDest",
-        "ShipDatePicker",        "ViewExisting",
-        "HideOrders",            "PaymentDatePick",
-        "POPop_delete",
     };
     return names;
 }

@@ -197,6 +197,23 @@ void Binder::bind(const Control& control, QObject* object) {
         object->installEventFilter(this);  // some labels answer a double click
     } else if (auto* push = qobject_cast<QPushButton*>(object)) {
         connect(push, &QPushButton::clicked, this, [this, name] { m_model.click(name); });
+    } else if (auto* calendar = qobject_cast<QCalendarWidget*>(object)) {
+        // The model holds the date as "yyyy-MM-dd"; a date clicked (or Enter)
+        // is the calendar's click.
+        connect(calendar, &QCalendarWidget::selectionChanged, this, [this, name, calendar] {
+            if (m_fromView) return;
+            m_fromView = true;
+            m_model.setText(name, calendar->selectedDate().toString(Qt::ISODate));
+            m_fromView = false;
+        });
+        const auto pick = [this, name](QDate date) {
+            m_fromView = true;
+            m_model.setText(name, date.toString(Qt::ISODate));
+            m_fromView = false;
+            m_model.click(name);
+        };
+        connect(calendar, &QCalendarWidget::clicked, this, pick);
+        connect(calendar, &QCalendarWidget::activated, this, pick);
     } else if (auto* table = qobject_cast<QTableView*>(object)) {
         if (GridModel* grid = control.grid) {
             table->setModel(grid);
@@ -233,15 +250,20 @@ void Binder::bindGridEvents(const QString& name, QTableView* table, GridModel* g
                 grid->setCurrentCol(col);
                 m_model.click(name);
             });
-    // A right click picks the row under it first, as a left click would.
+    // A right click picks the row under it first, as a left click would; a
+    // view with "rightClickSelects" only makes it the current row (a click
+    // there would open it), and none when no row is under the pointer.
     table->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(table, &QWidget::customContextMenuRequested, this,
-            [this, name, table, current](const QPoint& at) {
+            [this, name, table, grid, current](const QPoint& at) {
                 const QModelIndex i = table->indexAt(at);
+                const bool selectOnly = table->property("rightClickSelects").toBool();
                 if (i.isValid()) {
                     table->setCurrentIndex(i);
                     current(i);
-                    m_model.click(name);
+                    if (!selectOnly) m_model.click(name);
+                } else if (selectOnly) {
+                    grid->setCurrentRow(0);
                 }
                 m_model.rightClick(name);
             });
@@ -379,6 +401,14 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
         }
         if (property == P::Locked) edit->setReadOnly(c.locked);
         if (property == P::MaxLength) typingLimitOf(edit, nullptr)->setLimit(c.maxLength);
+    } else if (auto* calendar = qobject_cast<QCalendarWidget*>(widget)) {
+        const QDate date = QDate::fromString(c.text, Qt::ISODate);
+        if (property == P::Text && !m_fromView && date.isValid() &&
+            calendar->selectedDate() != date) {
+            m_fromView = true;
+            calendar->setSelectedDate(date);
+            m_fromView = false;
+        }
     } else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget)) {
         if (property == P::Text && !m_fromView && toModelLines(multi->toPlainText()) != c.text) {
             m_fromView = true;

@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <functional>
 #include <type_traits>
 
 #include "app/Application.h"
@@ -92,6 +93,20 @@ QTableView* gridView(const char* name) {
     t->setWordWrap(false);
     return t;
 }
+
+// Runs `hidden` when the watched widget is hidden.
+class HideWatch : public QObject {
+public:
+    HideWatch(QObject* parent, std::function<void()> hidden)
+        : QObject(parent), m_hidden(std::move(hidden)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide) m_hidden();
+        return false;
+    }
+
+private:
+    std::function<void()> m_hidden;
+};
 
 QLabel* rightLabel(const char* name) {
     auto* l = named<QLabel>(name);
@@ -194,8 +209,31 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // The shared calendar floats over the window when a date button opens it.
     m_calendar = named<QCalendarWidget>("MonthView1", this);
     m_calendar->setWindowFlags(Qt::Popup);
+    m_calendar->setGridVisible(true);
 
     FormModel& form = m_app.mainForm();
+    // Placed before the binder shows it: below the field it writes into,
+    // which its caption names, and on the screen.
+    connect(&form, &FormModel::changed, this, [this](const QString& name, FormModel::Property p) {
+        if (name != m_calendar->objectName() || p != FormModel::Property::Visible) return;
+        const FormModel& f = m_app.mainForm();
+        if (!f.isVisible(name)) return;
+        QWidget* field = findChild<QWidget*>(f.caption(name));
+        if (!field) return;
+        m_calendar->resize(m_calendar->sizeHint());
+        QPoint at = field->mapToGlobal(QPoint(0, field->height()));
+        if (const QScreen* s = field->screen()) {
+            const QRect avail = s->availableGeometry();
+            at.setX(qBound(avail.left(), at.x(),
+                           qMax(avail.left(), avail.right() - m_calendar->width())));
+            if (at.y() + m_calendar->height() > avail.bottom())
+                at.setY(field->mapToGlobal(QPoint(0, 0)).y() - m_calendar->height());
+        }
+        m_calendar->move(at);
+    });
+    // A click outside closes the pop-up without a pick: the model follows.
+    m_calendar->installEventFilter(new HideWatch(
+        m_calendar, [this] { m_app.mainForm().setVisible(m_calendar->objectName(), false); }));
     m_binder = new Binder(form, this);
     m_binder->bindAll();
     const QStringList unnamed = applyAccessibility(this, accessibleNames());
@@ -433,6 +471,8 @@ QWidget* MainWindow::buildListArea() {
     auto* documents = gridView("POGrid");
     documents->setMinimumHeight(listRows);
     documents->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A right click names the row to delete; it does not open it.
+    documents->setProperty("rightClickSelects", true);
     lists->addWidget(documents);
     listSide->addLayout(lists, 1);
     for (const char* name :

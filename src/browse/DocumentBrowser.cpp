@@ -1,0 +1,452 @@
+#include "browse/DocumentBrowser.h"
+
+#include <QFileInfo>
+
+#include "base/Clock.h"
+#include "base/Formats.h"
+#include "base/Prompter.h"
+#include "base/SerialDate.h"
+#include "base/Text.h"
+#include "document/DocumentIndex.h"
+#include "document/IndexRecord.h"
+#include "forms/DateRangeForm.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "forms/WindowHost.h"
+#include "records/RecordFile.h"
+#include "records/RecordLockRetry.h"
+#include "shell/AppContext.h"
+#include "shell/Shell.h"
+
+namespace {
+
+const QString kGrid = QStringLiteral("POGrid");
+const QString kMonolog = QStringLiteral("DateRangeMonolog");
+const QString kBottom = QStringLiteral("BottomLabel");
+const QString kRecYear = QStringLiteral("RecYear");
+const QString kCalendar = QStringLiteral("MonthView1");
+const QString kListTitle = QStringLiteral("Document List");
+
+const char* const kCaptionLabels[] = {
+    "poLabelNumber",   "poLabelStatus",   "poLabelDate",       "poLabelSoldTo",
+    "poLabelShipTo",   "poLabelShipDate", "poLabelOrderTotal", "poLabelShipping",
+    "poLabelSalesTax", "poLabelNet",      "poLabelDiscount",   "poLabelSubTotal",
+};
+
+const char* const kKindBoxes[] = {"PropCheck", "AckCheck", "InvCheck", "RecCheck"};
+
+// What each view of the list area shows. The stock edit panel works on the
+// stock list, so it goes with it.
+struct ViewRow {
+    const char* control;
+    bool inStockView;
+    bool inDocumentView;
+};
+const ViewRow kViews[] = {
+    {"StockGrid", true, false},
+    {"POGrid", false, true},
+    {"Frame3", false, true},
+    {"DateRangeMonolog", false, true},
+    {"ViewExisting", true, false},
+    {"HideOrders", false, true},
+    {"StockCatCombo", true, false},
+    {"StockVendorCombo", true, false},
+    {"StockUnitCombo", true, false},
+    {"StockDescriptionEd", true, false},
+    {"StockUnitCostEd", true, false},
+    {"SaveNewStockItem", true, false},
+    {"SaveChangedStockItem", true, false},
+    {"DeleteStockItem", true, false},
+};
+
+const char* targetField(DocumentBrowser::CalendarTarget target) {
+    switch (target) {
+        case DocumentBrowser::CalendarTarget::OrderDate:
+            return "OrderDateEd";
+        case DocumentBrowser::CalendarTarget::ShipDate:
+            return "ShipDateEd";
+        case DocumentBrowser::CalendarTarget::PaymentDate:
+            return "PaymentDateEd";
+        case DocumentBrowser::CalendarTarget::None:
+            break;
+    }
+    return nullptr;
+}
+
+// The busy pointer for as long as a fill runs, whichever way it ends.
+class Busy {
+public:
+    explicit Busy(FormModel& f) : m_f(f) { m_f.setBusy(true); }
+    ~Busy() { m_f.setBusy(false); }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    FormModel& m_f;
+};
+
+// The page named by a list row: a number of letters and digits, in a year
+// folder ("2026\") or none. Anything else would reach outside the data folder.
+bool pageNameUsable(const QString& number, const QString& folder) {
+    if (number.isEmpty() || number.size() > indexrec::NumberWidth) return false;
+    for (QChar c : number) {
+        if (c.unicode() >= 0x80 || !c.isLetterOrNumber()) return false;
+    }
+    if (folder.isEmpty()) return true;
+    if (!folder.endsWith(u'\\') || folder.size() < 2) return false;
+    for (qsizetype i = 0; i + 1 < folder.size(); ++i) {
+        const QChar c = folder.at(i);
+        if (c.unicode() >= 0x80 || !(c.isLetterOrNumber() || c == u'_' || c == u'-')) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString DocumentBrowser::path() const {
+    return m_ctx.state.DataPath + QLatin1String(DocumentIndex::kFileName);
+}
+
+void DocumentBrowser::bind() {
+    FormModel& f = *m_ctx.form;
+    m_ctx.hooks.PopPOGrid = [this] { PopPOGrid(); };
+    f.onClick(kGrid, [this] { POGrid_Click(); });
+    f.onDoubleClick(kGrid, [this] { POGrid_DblClick(); });
+    f.onRightClick(kGrid, [this] { POGrid_MouseUp(); });
+    f.onClick(QStringLiteral("POPop_delete"), [this] { POPop_delete(); });
+    f.onClick(QStringLiteral("ViewExisting"), [this] { ViewExisting(); });
+    f.onClick(QStringLiteral("HideOrders"), [this] { HideOrders(); });
+    f.onClick(QStringLiteral("mu_DateRange"), [this] { mu_DateRange(); });
+    for (const char* box : kKindBoxes) {
+        // Start-up sets the boxes before it fills the list once.
+        f.onChange(QLatin1String(box), [this] {
+            if (m_filled) PopPOGrid();
+        });
+    }
+    f.onClick(QStringLiteral("OrderDatePicker"),
+              [this] { openCalendar(CalendarTarget::OrderDate); });
+    f.onClick(QStringLiteral("ShipDatePicker"), [this] { openCalendar(CalendarTarget::ShipDate); });
+    if (f.has(QStringLiteral("PaymentDateEd")) && f.has(QStringLiteral("PaymentDatePick"))) {
+        f.onClick(QStringLiteral("PaymentDatePick"),
+                  [this] { openCalendar(CalendarTarget::PaymentDate); });
+    }
+    f.onClick(kCalendar, [this] { MonthView1_Click(); });
+}
+
+bool DocumentBrowser::accessOk() {
+    if (m_ctx.state.DataAccessOK) return true;
+    Shell(m_ctx).NoServerAccess();
+    return false;
+}
+
+doclist::Filter DocumentBrowser::filter() const {
+    const FormModel& f = *m_ctx.form;
+    doclist::Filter out;
+    out.earliest = m_ctx.state.ConfigRec.dateEarliest;
+    out.latest = m_ctx.state.ConfigRec.dateLatest;
+    out.proposals = f.isChecked(QStringLiteral("PropCheck"));
+    out.acknowledgements = f.isChecked(QStringLiteral("AckCheck"));
+    out.invoices = f.isChecked(QStringLiteral("InvCheck"));
+    out.receipts = f.isChecked(QStringLiteral("RecCheck"));
+    return out;
+}
+
+bool DocumentBrowser::PopPOGrid() {
+    if (!m_ctx.state.DataAccessOK) return false;
+    FormModel& f = *m_ctx.form;
+    const Formats& formats = *m_ctx.formats;
+    const Busy busy(f);
+    GridModel* grid = f.grid(kGrid);
+    grid->setDataRows({});
+    m_values.clear();
+    QStringList captions;
+    for (const char* label : kCaptionLabels) captions << f.caption(QLatin1String(label));
+    grid->setFormatString(doclist::formatString(captions));
+
+    QByteArray bytes;
+    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), indexrec::kLength);
+        // A missing index is created empty, as every reader of it does.
+        const bool exists = QFileInfo::exists(nativePath(path()));
+        if (FileError e =
+                file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+            !e.ok())
+            return e;
+        return file.readAll(&bytes);
+    });
+    m_filled = true;
+    if (!read) {
+        // The reason has been shown; an empty list must not pass for a complete one.
+        f.setText(kMonolog, QStringLiteral(" The document index could not be read, so no "
+                                           "documents are listed (Select File, Date Range to "
+                                           "try again)"));
+        f.setToolTip(kBottom, QStringLiteral("The document index could not be read"));
+        return false;
+    }
+
+    doclist::Listing listing = doclist::build(bytes, filter(), formats);
+    const int listed = static_cast<int>(listing.rows.size());
+    grid->setDataRows(std::move(listing.rows));
+    m_values = std::move(listing.values);
+    grid->setCurrentCol(doclist::Number);
+
+    const auto day = [&formats](double serial) {
+        return formats.shortDate(serialdate::toDate(serial));
+    };
+    QString line = u' ' + QString::number(listed) + QStringLiteral(" Items, Date Range = ") +
+                   day(filter().earliest) + QStringLiteral(" through ") + day(filter().latest) +
+                   QStringLiteral(" (Select File, Date Range to change)");
+    QString tip = QString::number(listed) + QStringLiteral(" Items");
+
+    // A damaged or overfull index: list what can be read and say what is left out.
+    QString warning;
+    if (listing.overLimit) {
+        line += QStringLiteral(" - only the first %1 records of the index are read")
+                    .arg(RecordFile::kMaxRecords);
+        tip += QStringLiteral(" (only the first %1 records of the index are read)")
+                   .arg(RecordFile::kMaxRecords);
+        warning = QStringLiteral(
+                      "The document index %1 holds %2 records, more than the %3 "
+                      "Tallybrook can use. The document list shows only documents "
+                      "from the first %3 records.")
+                      .arg(nativePath(path()))
+                      .arg(listing.recordsInFile)
+                      .arg(RecordFile::kMaxRecords);
+    } else if (listing.partialRecord) {
+        line += QStringLiteral(" - the last record of the index is incomplete and not listed");
+        tip += QStringLiteral(" (the last record of the index is incomplete and not listed)");
+        warning = QStringLiteral(
+                      "The document index %1 ends in an incomplete record (the file "
+                      "is %2 bytes long, not a whole number of %3-byte records). The "
+                      "document list shows the %4 whole records; the incomplete one "
+                      "is left out.")
+                      .arg(nativePath(path()))
+                      .arg(bytes.size())
+                      .arg(indexrec::kLength)
+                      .arg(listing.wholeRecords);
+    }
+    f.setText(kMonolog, line);
+    f.setToolTip(kBottom, tip);
+    if (!warning.isEmpty() && warning != m_lastWarning) {
+        m_ctx.prompter->message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, kListTitle,
+                                warning);
+    }
+    m_lastWarning = warning;
+    return true;
+}
+
+void DocumentBrowser::alignValues() {
+    const GridModel* grid = m_ctx.form->grid(kGrid);
+    const int rows = grid->rows() - 1;
+    bool aligned = m_values.size() == rows;
+    for (int r = 0; aligned && r < rows; ++r) {
+        // The same shared text, not only an equal one: rows moved by others are caught.
+        const QString cell = grid->cell(r + 1, doclist::Number);
+        aligned = cell.constData() == m_values[r].numberText.constData() ||
+                  (cell.isEmpty() && m_values[r].numberText.isEmpty());
+    }
+    if (aligned) return;
+    m_values.clear();
+    m_values.reserve(rows);
+    for (int r = 1; r <= rows; ++r) {
+        m_values.append(doclist::valuesFromCells(grid->rowCells(r), *m_ctx.formats));
+    }
+}
+
+void DocumentBrowser::sortByHeading(int column) {
+    AppState& s = m_ctx.state;
+    GridModel* grid = m_ctx.form->grid(kGrid);
+    if (s.GridSortDirection.isEmpty()) s.GridSortDirection = QStringLiteral("up");
+    grid->setCurrentCol(column);
+    const bool up = s.GridSortDirection == QStringLiteral("up");
+    alignValues();
+    QVector<QStringList> rows;
+    rows.reserve(grid->rows() - 1);
+    for (int r = 1; r < grid->rows(); ++r) rows.append(grid->rowCells(r));
+    const QVector<int> order = doclist::sortOrder(rows, m_values, column, up);
+    QVector<QStringList> sorted;
+    QVector<doclist::RowValues> values;
+    sorted.reserve(order.size());
+    values.reserve(order.size());
+    for (int i : order) {
+        sorted.append(rows[i]);
+        values.append(m_values[i]);
+    }
+    grid->setDataRows(std::move(sorted));
+    m_values = std::move(values);
+    s.GridSortDirection = up ? QStringLiteral("dn") : QStringLiteral("up");
+}
+
+void DocumentBrowser::POGrid_Click() {
+    if (!accessOk()) return;
+    const GridModel* grid = m_ctx.form->grid(kGrid);
+    const int row = grid->currentRow();
+    if (row == 0) {
+        sortByHeading(grid->currentCol());
+    } else if (row < grid->rows()) {
+        openRow(row);
+    }
+}
+
+void DocumentBrowser::openRow(int row) {
+    AppState& s = m_ctx.state;
+    FormModel& f = *m_ctx.form;
+    const GridModel* grid = f.grid(kGrid);
+    // Read before the save prompt: a save refills and re-sorts the list.
+    const QString number = trimBlanks(grid->cell(row, doclist::Number));
+    const QString folder = trimBlanks(grid->cell(row, doclist::SubFolder));
+    if (!pageNameUsable(number, folder)) {
+        m_ctx.prompter->message(
+            MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Open Document"),
+            QStringLiteral("The document list row \"%1\" in folder \"%2\" does not name a page "
+                           "Tallybrook can open. Nothing has been opened.")
+                .arg(number, folder));
+        return;
+    }
+    if (m_ctx.hooks.SavePrompt && !m_ctx.hooks.SavePrompt()) return;
+    const QString recYear = f.caption(kRecYear);
+    // The page is looked for in the row's folder, which a later save writes back to.
+    f.setCaption(kRecYear, folder);
+    const QString page = s.DataPath + folder + number + QStringLiteral(".htm");
+    if (!m_ctx.hooks.LoadOrder || !m_ctx.hooks.LoadOrder(page)) {
+        // The document on screen stays, and so does the folder it is saved in.
+        f.setCaption(kRecYear, recYear);
+        return;
+    }
+    f.setEnabled(QStringLiteral("SaveChanges"), false);
+    s.Dirty = false;
+    f.setEnabled(QStringLiteral("Save_PO"), true);
+}
+
+void DocumentBrowser::POGrid_DblClick() {
+    if (!accessOk()) return;
+    showView(View::Stock);
+}
+
+void DocumentBrowser::POGrid_MouseUp() {
+    const GridModel* grid = m_ctx.form->grid(kGrid);
+    const int row = grid->currentRow();
+    m_menuNumber.clear();
+    m_menuFolder.clear();
+    if (!m_ctx.state.DataAccessOK || row < 1 || row >= grid->rows()) return;
+    m_menuNumber = trimBlanks(grid->cell(row, doclist::Number));
+    m_menuFolder = trimBlanks(grid->cell(row, doclist::SubFolder));
+    m_ctx.form->showPopup(QStringLiteral("POPop"));
+}
+
+bool DocumentBrowser::POPop_delete() {
+    if (!accessOk()) return false;
+    const QString number = m_menuNumber;
+    const QString folder = m_menuFolder;
+    m_menuNumber.clear();
+    m_menuFolder.clear();
+    if (number.isEmpty()) return false;
+    if (m_ctx.prompter->message(MsgIcon::Question, MsgButton::Yes | MsgButton::No, MsgButton::No,
+                                QStringLiteral("Confirm"),
+                                QStringLiteral("Delete Tallybrook ") + number +
+                                    QStringLiteral(" ?")) != MsgButton::Yes) {
+        return false;
+    }
+    bool found = false;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        found = false;
+        if (!QFileInfo::exists(nativePath(path()))) return {};
+        RecordFile file(path(), indexrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const qsizetype whole =
+            qMin<qsizetype>(bytes.size() / indexrec::kLength, RecordFile::kMaxRecords);
+        for (qsizetype n = 0; n < whole; ++n) {
+            const char* rec = bytes.constData() + n * indexrec::kLength;
+            if (rec[indexrec::Kind] == 'D') continue;
+            IndexRecord r;
+            IndexRecord::decode(rec, indexrec::kLength, &r);
+            if (r.number != number || r.subFolder != folder) continue;
+            // Only the kind code changes: the rest of the record stays as it is.
+            QByteArray marked(rec, indexrec::kLength);
+            marked[indexrec::Kind] = 'D';
+            found = true;
+            return file.write(static_cast<int>(n + 1), Record(std::move(marked)));
+        }
+        return {};
+    });
+    if (!ok) return false;  // the reason has been shown; the list is as it was
+    if (!found) {
+        m_ctx.prompter->message(
+            MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, kListTitle,
+            QStringLiteral("Tallybrook %1 (folder \"%2\") is no longer in the document index, "
+                           "so nothing has been deleted. The list is read again.")
+                .arg(number, folder));
+    }
+    PopPOGrid();
+    return found;
+}
+
+void DocumentBrowser::showView(View view) {
+    FormModel& f = *m_ctx.form;
+    m_view = view;
+    for (const ViewRow& row : kViews) {
+        const QString name = QLatin1String(row.control);
+        if (f.has(name))
+            f.setVisible(name, view == View::Stock ? row.inStockView : row.inDocumentView);
+    }
+    f.setCaption(kBottom,
+                 view == View::Stock ? QStringLiteral("Stock Items") : QStringLiteral("Saved"));
+}
+
+void DocumentBrowser::ViewExisting() {
+    PopPOGrid();
+    showView(View::Documents);
+}
+
+void DocumentBrowser::HideOrders() {
+    if (m_ctx.state.DataAccessOK && m_ctx.hooks.PopStockList) m_ctx.hooks.PopStockList();
+    showView(View::Stock);
+}
+
+void DocumentBrowser::mu_DateRange() {
+    ConfigRecord& config = m_ctx.state.ConfigRec;
+    const QDate today = m_ctx.clock->today();
+    const auto shown = [&today](double serial) {
+        const QDate d = serialdate::toDate(serial);
+        return calendartext::fromDate(d.isValid() ? d : today);
+    };
+    std::unique_ptr<FormModel> form = makeDateRangeForm();
+    FormModel& w = *form;
+    w.setText(QStringLiteral("RP_MonthView1"), shown(config.dateEarliest));
+    w.setText(QStringLiteral("RP_MonthView2"), shown(config.dateLatest));
+    w.onClick(QStringLiteral("RangePickOK"), [&w, &config] {
+        const QDate earliest = calendartext::toDate(w.text(QStringLiteral("RP_MonthView1")));
+        const QDate latest = calendartext::toDate(w.text(QStringLiteral("RP_MonthView2")));
+        if (earliest.isValid()) config.dateEarliest = serialdate::fromDate(earliest);
+        if (latest.isValid()) config.dateLatest = serialdate::fromDate(latest);
+        w.requestClose();
+    });
+    if (m_ctx.windows) m_ctx.windows->showModal(w);
+    PopPOGrid();
+}
+
+void DocumentBrowser::openCalendar(CalendarTarget target) {
+    FormModel& f = *m_ctx.form;
+    const char* field = targetField(target);
+    if (!field || !f.has(QLatin1String(field))) return;
+    m_calendarTarget = target;
+    // A field that holds no date opens the calendar on today.
+    QDate date = m_ctx.formats->toDate(trimBlanks(f.text(QLatin1String(field))));
+    if (!date.isValid()) date = m_ctx.clock->today();
+    // The caption names the field, so that the view can place the calendar below it.
+    f.setCaption(kCalendar, QLatin1String(field));
+    f.setText(kCalendar, calendartext::fromDate(date));
+    f.setVisible(kCalendar, true);
+}
+
+void DocumentBrowser::MonthView1_Click() {
+    FormModel& f = *m_ctx.form;
+    const char* field = targetField(m_calendarTarget);
+    const QDate date = calendartext::toDate(f.text(kCalendar));
+    if (!f.isVisible(kCalendar) || !field || !date.isValid()) return;
+    f.setVisible(kCalendar, false);
+    // An edit of the field: its change handlers run.
+    f.setText(QLatin1String(field), m_ctx.formats->shortDate(date));
+}

@@ -1,0 +1,318 @@
+#include "browse/DocumentList.h"
+
+#include <QHash>
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <numeric>
+
+#include "base/Cp1252.h"
+#include "base/Currency.h"
+#include "base/Formats.h"
+#include "base/SerialDate.h"
+#include "base/Text.h"
+#include "document/IndexRecord.h"
+#include "records/RecordFile.h"
+
+namespace doclist {
+namespace {
+
+// Amount columns in the order RowValues keeps them, with their offsets.
+constexpr int kAmountColumns[7] = {OrderTotal, Shipping, SalesTax, Net,
+                                   Discount,   SubTotal, OtherTax};
+constexpr int kAmountOffsets[7] = {indexrec::OrderTotal, indexrec::Shipping, indexrec::SalesTax,
+                                   indexrec::NetTotal,   indexrec::Discount, indexrec::SubTotal,
+                                   indexrec::OtherTax};
+
+int amountSlot(int column) {
+    for (int i = 0; i < 7; ++i) {
+        if (kAmountColumns[i] == column) return i;
+    }
+    return -1;
+}
+
+double doubleAt(const char* rec, int offset) {
+    const quint64 bits = qFromLittleEndian<quint64>(rec + offset);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A blank-padded text field, trimmed before it is decoded.
+QString fieldText(const char* rec, int offset, int width) {
+    const char* begin = rec + offset;
+    const char* end = begin + width;
+    while (begin < end && *begin == ' ') ++begin;
+    while (end > begin && end[-1] == ' ') --end;
+    return cp1252::decode(begin, end - begin);
+}
+
+QString typeLetter(char kind) {
+    switch (kind) {
+        case 'p':
+            return QStringLiteral("P");
+        case 'P':
+            return QStringLiteral("A");
+        case 'i':
+            return QStringLiteral("I");
+        case 'I':
+            return QStringLiteral("R");
+        default:
+            return {};
+    }
+}
+
+bool admitted(char kind, const Filter& f) {
+    switch (kind) {
+        case 'D':
+            return false;
+        case 'p':
+            return f.proposals;
+        case 'P':
+            return f.acknowledgements;
+        case 'i':
+            return f.invoices;
+        case 'I':
+            return f.receipts;
+        default:
+            return true;  // an unknown kind is not filtered by the boxes
+    }
+}
+
+// Dates repeat from record to record: each is written once per fill.
+class DateTexts {
+public:
+    explicit DateTexts(const Formats& formats) : m_formats(formats) {}
+    QString text(double serial) {
+        quint64 key = 0;
+        std::memcpy(&key, &serial, sizeof key);
+        auto it = m_cache.constFind(key);
+        if (it != m_cache.constEnd()) return *it;
+        const QString t = m_formats.shortDate(serialdate::toDate(serial));
+        m_cache.insert(key, t);
+        return t;
+    }
+
+private:
+    const Formats& m_formats;
+    QHash<quint64, QString> m_cache;
+};
+
+// Amount texts, a few hundred thousand per fill: the locale's pattern is
+// learnt once from the program's own formatter and applied by hand; should
+// the hand-made text differ for any probe, every amount goes to the formatter.
+class MoneyTexts {
+public:
+    explicit MoneyTexts(const Formats& formats)
+        : m_formats(formats), m_zero(formats.currency(Currency())) {
+        learn();
+    }
+
+    QString text(qint64 raw) const {
+        if (raw == 0) return m_zero;  // nothing shipped, no tax, no discount
+        const Currency value = Currency::fromRaw(raw);
+        return m_fast ? make(value) : m_formats.currency(value);
+    }
+
+private:
+    void learn() {
+        const Currency probe = Currency::fromRaw(Q_INT64_C(123456789012345678));
+        const QString digits = m_formats.standard(probe);
+        const QString pos = m_formats.currency(probe);
+        const QString neg = m_formats.currency(Currency::fromRaw(-probe.raw()));
+        const qsizetype p = pos.indexOf(digits), n = neg.indexOf(digits);
+        if (p < 0 || n < 0) return;
+        m_posPrefix = pos.left(p);
+        m_posSuffix = pos.mid(p + digits.size());
+        m_negPrefix = neg.left(n);
+        m_negSuffix = neg.mid(n + digits.size());
+        m_decimal = m_formats.decimalSeparator();
+        m_group = m_formats.groupSeparator();
+        // Group sizes from the right: the first one, then the one that repeats.
+        const QString whole = digits.left(digits.indexOf(m_decimal));
+        const QStringList groups = whole.split(m_group);
+        if (groups.size() >= 2) m_primary = static_cast<int>(groups.last().size());
+        if (groups.size() >= 3) m_secondary = static_cast<int>(groups.at(groups.size() - 2).size());
+        m_fast = true;
+        for (qint64 raw :
+             {Q_INT64_C(0), Q_INT64_C(1), Q_INT64_C(49), Q_INT64_C(50), Q_INT64_C(-50),
+              Q_INT64_C(99950), Q_INT64_C(12345000), Q_INT64_C(-12345000), Q_INT64_C(9999999999),
+              Q_INT64_C(123456789012345678), Q_INT64_C(-987654321098765432),
+              std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()}) {
+            const Currency c = Currency::fromRaw(raw);
+            if (make(c) != m_formats.currency(c)) {
+                m_fast = false;
+                return;
+            }
+        }
+    }
+
+    QString make(Currency value) const {
+        const qint64 cents = value.cents();
+        const bool negative = cents < 0;
+        const quint64 magnitude =
+            negative ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
+        char16_t buf[64];
+        int at = 64;
+        const quint64 fraction = magnitude % 100;
+        buf[--at] = static_cast<char16_t>(u'0' + fraction % 10);
+        buf[--at] = static_cast<char16_t>(u'0' + fraction / 10);
+        buf[--at] = m_decimal.unicode();
+        quint64 whole = magnitude / 100;
+        int inGroup = 0;
+        int groupSize = m_primary;
+        do {
+            if (groupSize > 0 && inGroup == groupSize) {
+                buf[--at] = m_group.unicode();
+                inGroup = 0;
+                if (m_secondary > 0) groupSize = m_secondary;
+            }
+            buf[--at] = static_cast<char16_t>(u'0' + whole % 10);
+            whole /= 10;
+            ++inGroup;
+        } while (whole > 0);
+        QString out;
+        const QString& prefix = negative ? m_negPrefix : m_posPrefix;
+        const QString& suffix = negative ? m_negSuffix : m_posSuffix;
+        out.reserve(prefix.size() + (64 - at) + suffix.size());
+        out += prefix;
+        out.append(reinterpret_cast<const QChar*>(buf + at), 64 - at);
+        out += suffix;
+        return out;
+    }
+
+    const Formats& m_formats;
+    QString m_zero;
+    bool m_fast = false;
+    QString m_posPrefix, m_posSuffix, m_negPrefix, m_negSuffix;
+    QChar m_decimal, m_group;
+    int m_primary = 0;
+    int m_secondary = 0;
+};
+
+template <typename T>
+QVector<T> permuted(const QVector<T>& in, const QVector<int>& order) {
+    QVector<T> out;
+    out.reserve(order.size());
+    for (int i : order) out.append(in[i]);
+    return out;
+}
+
+}  // namespace
+
+QString formatString(const QStringList& c) {
+    const auto pad = [](int n) { return QString(n, u' '); };
+    return c.value(0) + QStringLiteral(" |<") + c.value(1) + QStringLiteral("|<") + c.value(2) +
+           pad(18) + QStringLiteral("|<") + c.value(3) + pad(38) + QStringLiteral("|<") +
+           c.value(4) + pad(34) + QStringLiteral("|<") + c.value(5) + pad(14) +
+           QStringLiteral("|<") + c.value(6) + pad(45) + QStringLiteral("|<") + c.value(7) +
+           pad(7) + QStringLiteral("|<") + c.value(8) + pad(7) + QStringLiteral("|<") + c.value(9) +
+           pad(14) + QStringLiteral("|<") + c.value(10) + pad(10) + QStringLiteral("|<") +
+           c.value(11) + pad(107) + QStringLiteral("|<Status      |<Other Tax |<sub-folder");
+}
+
+Listing build(const QByteArray& bytes, const Filter& filter, const Formats& formats) {
+    Listing out;
+    out.recordsInFile = bytes.size() / indexrec::kLength;
+    out.partialRecord = bytes.size() % indexrec::kLength != 0;
+    out.overLimit = out.recordsInFile > RecordFile::kMaxRecords;
+    out.wholeRecords = static_cast<int>(qMin<qint64>(out.recordsInFile, RecordFile::kMaxRecords));
+
+    DateTexts dates(formats);
+    // Cells that repeat from row to row share one text.
+    QString kindTexts[256];
+    QString lastFolder;
+    QByteArrayView lastFolderBytes;
+    MoneyTexts money(formats);
+    QVector<QStringList> rows;
+    QVector<RowValues> values;
+    for (int n = 0; n < out.wholeRecords; ++n) {
+        const char* rec = bytes.constData() + qsizetype(n) * indexrec::kLength;
+        const char kind = rec[indexrec::Kind];
+        if (!admitted(kind, filter)) continue;
+        const double orderDate = doubleAt(rec, indexrec::OrderDate);
+        // A date that is no number (NaN) lies in no range.
+        if (!(filter.earliest <= orderDate && orderDate <= filter.latest)) continue;
+
+        RowValues v;
+        v.number = indexNumberValue(indexNumberField(rec), formats);
+        const double shipDate = doubleAt(rec, indexrec::ShipDate);
+        // A ship date that is no number sorts as no date.
+        v.dates = {orderDate, std::isfinite(shipDate) ? shipDate : 0.0};
+        QStringList cells;
+        cells.reserve(kColumns);
+        v.numberText = fieldText(rec, indexrec::Number, indexrec::NumberWidth);
+        cells << v.numberText << typeLetter(kind) << dates.text(orderDate)
+              << fieldText(rec, indexrec::SoldTo, indexrec::NameWidth)
+              << fieldText(rec, indexrec::ShipTo, indexrec::NameWidth) << dates.text(shipDate);
+        for (int a = 0; a < 7; ++a) {
+            v.amounts[a] = qFromLittleEndian<qint64>(rec + kAmountOffsets[a]);
+        }
+        for (int a = 0; a < 6; ++a) cells << money.text(v.amounts[a]);
+        QString& kindText = kindTexts[static_cast<unsigned char>(kind)];
+        if (kindText.isNull()) kindText = fieldText(rec, indexrec::Kind, 1);
+        const QByteArrayView folderBytes(rec + indexrec::SubFolder, indexrec::SubFolderWidth);
+        if (folderBytes != lastFolderBytes) {
+            lastFolderBytes = folderBytes;
+            lastFolder = fieldText(rec, indexrec::SubFolder, indexrec::SubFolderWidth);
+        }
+        cells << kindText << money.text(v.amounts[6]) << lastFolder;
+        rows.append(std::move(cells));
+        values.append(std::move(v));
+    }
+    // Highest number first.
+    const QVector<int> order = sortOrder(rows, values, Number, false);
+    out.rows = permuted(rows, order);
+    out.values = permuted(values, order);
+    return out;
+}
+
+RowValues valuesFromCells(const QStringList& cells, const Formats& formats) {
+    RowValues v;
+    v.numberText = cells.value(Number);
+    v.number = formats.toNumber(CleanNumber(cells.value(Number))).value_or(0.0);
+    const auto date = [&](int col) {
+        return serialdate::fromDate(formats.toDate(trimBlanks(cells.value(col))));
+    };
+    v.dates = {date(Date), date(ShipDate)};
+    for (int a = 0; a < 7; ++a) {
+        const CurrencyParse p = formats.toMoneyAmount(cells.value(kAmountColumns[a]));
+        v.amounts[a] = p.ok() ? p.value.raw() : 0;
+    }
+    return v;
+}
+
+QVector<int> sortOrder(const QVector<QStringList>& rows, const QVector<RowValues>& values,
+                       int column, bool ascending) {
+    QVector<int> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto sortBy = [&](auto key) {
+        if (ascending) {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](int a, int b) { return key(a) < key(b); });
+        } else {
+            std::stable_sort(order.begin(), order.end(),
+                             [&](int a, int b) { return key(b) < key(a); });
+        }
+    };
+    const int slot = amountSlot(column);
+    if (column == Number) {
+        sortBy([&](int i) { return values[i].number; });
+    } else if (column == Date || column == ShipDate) {
+        const int d = column == Date ? 0 : 1;
+        sortBy([&](int i) { return values[i].dates[d]; });
+    } else if (slot >= 0) {
+        sortBy([&](int i) { return values[i].amounts[slot]; });
+    } else {
+        // Folded once per row, compared as plain text.
+        QVector<QString> folded;
+        folded.reserve(rows.size());
+        for (const QStringList& r : rows) folded.append(r.value(column).toCaseFolded());
+        sortBy([&](int i) -> const QString& { return folded[i]; });
+    }
+    return order;
+}
+
+}  // namespace doclist
