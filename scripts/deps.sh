@@ -5,7 +5,7 @@ set -euo pipefail
 task=${1:-build}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
 case "$task" in
-  test) pkgs+=(libbenchmark-dev) ;;
+  test) pkgs+=(libbenchmark-dev poppler-utils) ;;
   run) pkgs+=(xdg-utils) ;;
   screenshot) pkgs+=(xvfb xauth imagemagick xdotool) ;;
   a11y) pkgs+=(python3-pyatspi at-spi2-core dbus xvfb xauth) ;;

@@ -1,6 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// How handing an address to the default browser ended.
+enum class BrowserResult {
+    Opened,
+    NoBrowser,  // no program to open it with
+    Refused,    // the program was there but did not open it
+};
+
+// How handing a mail to the mail program ended: 0 when it took it,
+// otherwise an error number and what it means.
+struct MailResult {
+    int code = 0;
+    QString meaning;
+    bool ok() const { return code == 0; }
+};
 
 // What the program hands to the rest of the desktop.
 class Desktop {
@@ -9,5 +25,9 @@ public:
     // Shows the program's help file (an HTML page) in the help viewer.
     virtual void showHelp(const QString& path) = 0;
     // Opens a file or address in the default web browser.
-    virtual bool openInBrowser(const QString& fileOrUrl) = 0;
+    virtual BrowserResult openInBrowser(const QString& fileOrUrl) = 0;
+    // Opens a new mail in the user's mail program, for the user to address
+    // and send; `attachments` are full native paths.
+    virtual MailResult sendMail(const QString& subject, const QString& body,
+                                const QStringList& attachments) = 0;
 };

@@ -24,6 +24,9 @@ struct AppState {
     QString HistoryFileName;
     QString HistoryText;
     QString DisplayFile;
+    // The configuration editor was opened from the viewer, so it may rewrite
+    // the page shown there.
+    bool FromViewer = false;
     // "up" / "dn": the next heading sort of the stock and document lists.
     QString GridSortDirection;
     // Set while a developer test runs, so that no other one starts.
@@ -51,6 +54,10 @@ struct Hooks {
     // Reads a saved page back into the window; false when it could not be
     // read (the user has been told and the document on screen is kept).
     std::function<bool(const QString& path)> LoadOrder;
+    // Shows the configuration editor modally.
+    std::function<void()> ShowConfigEditor;
+    // Opens a file or web address in the default browser; failures are told.
+    std::function<void(const QString& address)> RunBrowser;
 };
 
 // What each part of the program is given: the shared state, the main

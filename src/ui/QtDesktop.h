@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <chrono>
 
 #include "base/Desktop.h"
 
@@ -14,7 +15,15 @@ public:
     // The help page is shown in a window of our own: the system has no
     // viewer registered for ".hlp".
     void showHelp(const QString& path) override;
-    bool openInBrowser(const QString& fileOrUrl) override;
+    // Through xdg-open (QDesktopServices).
+    BrowserResult openInBrowser(const QString& fileOrUrl) override;
+    // Runs "xdg-email --subject S --body B --attach F ..." from an argument
+    // list (no shell), and waits for it while the windows repaint. A mail
+    // program that is still starting after `mailWait` has taken the mail.
+    MailResult sendMail(const QString& subject, const QString& body,
+                        const QStringList& attachments) override;
+
+    std::chrono::milliseconds mailWait{20000};
 
 private:
     QWidget* m_parent = nullptr;

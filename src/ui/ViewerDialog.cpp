@@ -1,12 +1,17 @@
 #include "ui/ViewerDialog.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -16,6 +21,7 @@
 
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
+#include "ui/PagePrinter.h"
 #include "viewer/ViewerForm.h"
 
 namespace {
@@ -46,7 +52,10 @@ QMenuBar* buildMenus(const FormModel& model) {
 }  // namespace
 
 ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
-    : QDialog(parent), m_model(model), m_browser(named<QTextBrowser>("WebBrowser1")) {
+    : QDialog(parent),
+      m_model(model),
+      m_browser(named<QTextBrowser>("WebBrowser1")),
+      m_dialogs(&PrintDialogs::standard()) {
     setObjectName(model.name());
     setWindowTitle(model.windowCaption());
     setModal(true);
@@ -84,6 +93,7 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&model, &FormModel::closeRequested, this, &QDialog::accept);
     connect(&model, &ViewerForm::pageChanged, this, &ViewerDialog::showPage);
+    connect(&model, &ViewerForm::outputRequested, this, &ViewerDialog::output);
     showPage();
     sizeToPage(parent);
 }
@@ -102,6 +112,40 @@ void ViewerDialog::showPage() {
     // The page names its logo by a bare file name: it lies beside the page.
     m_browser->setSearchPaths(page.folder.isEmpty() ? QStringList() : QStringList{page.folder});
     m_browser->setHtml(page.html);
+}
+
+// What is printed is the page as the view laid it out, its logo included.
+void ViewerDialog::output(ViewerForm::Output output) {
+    const QTextDocument& doc = *m_browser->document();
+    const QString title = QFileInfo(m_model.page().address).fileName();
+    QString failed;
+    switch (output) {
+        case ViewerForm::Output::Printer: {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setDocName(title);
+            if (!m_dialogs->choosePrinter(printer, this)) return;
+            failed = pageprint::print(doc, printer);
+            break;
+        }
+        case ViewerForm::Output::Preview: {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setDocName(title);
+            m_dialogs->preview(printer, this, [&doc](QPrinter* p) { pageprint::paint(doc, *p); });
+            break;
+        }
+        case ViewerForm::Output::Pdf: {
+            QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+            if (folder.isEmpty()) folder = QDir::homePath();
+            const QString path =
+                m_dialogs->pdfFileName(this, QDir(folder).filePath(m_model.pdfName()));
+            if (path.isEmpty()) return;
+            // The page size the printer would use (Letter or A4 by the locale).
+            const QPageLayout layout = QPrinter().pageLayout();
+            failed = pageprint::exportPdf(doc, path, layout, title);
+            break;
+        }
+    }
+    if (!failed.isEmpty()) m_model.outputFailed(failed);
 }
 
 // Most of the main window, and never narrower than the page itself (its

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 
+#include "viewer/ViewerForm.h"
+
+class PrintDialogs;
 class QTextBrowser;
-class ViewerForm;
 
 // The "Print / Preview" window over its model: the page in a text browser
 // that finds the page's pictures beside it, the buttons and the File menu.
@@ -12,13 +14,18 @@ class ViewerDialog : public QDialog {
 public:
     ViewerDialog(ViewerForm& model, QWidget* parent = nullptr);
 
+    // The dialogs that printing asks; the standard ones unless replaced.
+    void setPrintDialogs(PrintDialogs& dialogs) { m_dialogs = &dialogs; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void showPage();
+    void output(ViewerForm::Output output);
     void sizeToPage(QWidget* over);
 
     ViewerForm& m_model;
     QTextBrowser* m_browser;
+    PrintDialogs* m_dialogs;
 };

@@ -5,6 +5,10 @@
 #include <QUrl>
 
 #include "base/Cp1252.h"
+#include "base/Desktop.h"
+#include "base/Prompter.h"
+#include "base/Text.h"
+#include "forms/FormModel.h"
 #include "forms/WindowHost.h"
 #include "records/FileError.h"
 #include "records/RecordFile.h"
@@ -28,17 +32,53 @@ QString messagePage(const QString& path, const QString& why) {
     return html + QStringLiteral("</body></html>");
 }
 
+// The mail's subject and the start of its sentence, by the kind option
+// selected in the main window (tested in this order).
+struct MailKind {
+    const char* option;
+    const char* subject;
+    const char* sentence;
+};
+constexpr MailKind kMailKinds[] = {
+    {"ProposalOption", "Proposal #", "html format proposal attached (file "},
+    {"AcKOption", "Acknowledgement #", "html format acknowledgement attached (file "},
+    {"InvoiceOption", "Invoice #", "html format invoice attached (file "},
+    {"RecieptOption", "Receipt #", "html format receipt attached (file "},
+};
+
+QString absoluteNative(const QString& dataPath) {
+    return QFileInfo(nativePath(dataPath)).absoluteFilePath();
+}
+
 }  // namespace
 
 Viewer::Viewer(AppContext& ctx) : m_ctx(ctx) {}
 
 Viewer::~Viewer() = default;
 
+void Viewer::bind() {
+    m_ctx.hooks.ShowViewer = [this] { show(); };
+    m_ctx.hooks.RunBrowser = [this](const QString& address) { RunBrowser(address); };
+}
+
 void Viewer::show() {
     if (!m_ctx.windows) return;
     m_form = std::make_unique<ViewerForm>();
+    ViewerForm& f = *m_form;
+    f.onClick(QStringLiteral("EmailButton"), [this] { EmailButton(); });
+    f.onClick(QStringLiteral("Configuration"), [this] { Configuration(); });
+    f.onClick(QStringLiteral("mu_conf"), [this] { Configuration(); });
+    const bool editor = static_cast<bool>(m_ctx.hooks.ShowConfigEditor);
+    f.setEnabled(QStringLiteral("Configuration"), editor);
+    f.setEnabled(QStringLiteral("mu_conf"), editor);
+    f.onOutputFailed([this](const QString& text) {
+        if (m_ctx.prompter) {
+            m_ctx.prompter->message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok,
+                                    QStringLiteral("Print"), text);
+        }
+    });
     reload();
-    m_ctx.windows->showModal(*m_form);
+    m_ctx.windows->showModal(f);
     // Each opening reads the page afresh.
     m_form.reset();
 }
@@ -67,4 +107,63 @@ ViewerPage Viewer::readPage(const QString& path, const QString& fontName) {
     page.html = cp1252::decode(bytes);
     page.loaded = true;
     return page;
+}
+
+void Viewer::EmailButton() {
+    if (!m_ctx.desktop) return;
+    const AppState& s = m_ctx.state;
+    QString subject;
+    QString body;
+    if (const FormModel* main = m_ctx.form) {
+        // Shown as it is, blanks and all.
+        const QString number = main->text(QStringLiteral("PONoEd"));
+        for (const MailKind& k : kMailKinds) {
+            const QString option = QLatin1String(k.option);
+            if (!main->has(option) || !main->isChecked(option)) continue;
+            subject = QLatin1String(k.subject) + number;
+            body = QLatin1String(k.sentence) + number + QStringLiteral(".htm)\r\n\r\n");
+            break;
+        }
+    }
+
+    QStringList attachments{absoluteNative(s.DisplayFile)};
+    // The page shows the logo by name, so the recipient needs it too. A logo
+    // that is not there would make the mail program refuse the whole mail.
+    const QString logoName = trimBlanks(s.ConfigRec.topGraphic);
+    if (trimBlanks(s.ConfigRec.companyId) == QLatin1String("Y") && !logoName.isEmpty()) {
+        const QString logo = absoluteNative(trimBlanks(s.ConfigRec.dataPath) + logoName);
+        if (QFileInfo(logo).isFile()) attachments.append(logo);
+    }
+
+    const MailResult result = m_ctx.desktop->sendMail(subject, body, attachments);
+    if (!result.ok() && m_ctx.prompter) {
+        m_ctx.prompter->message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok,
+                                QStringLiteral("Error"),
+                                QString::number(result.code) + u' ' + result.meaning);
+    }
+}
+
+void Viewer::Configuration() {
+    if (!m_ctx.hooks.ShowConfigEditor) return;
+    m_ctx.state.FromViewer = true;
+    m_ctx.hooks.ShowConfigEditor();
+    // The editor may have written the page again.
+    reload();
+}
+
+void Viewer::RunBrowser(const QString& address) {
+    if (!m_ctx.desktop) return;
+    const QString file = nativePath(address);
+    const QString target = QFileInfo::exists(file) ? QFileInfo(file).absoluteFilePath() : address;
+    const BrowserResult result = m_ctx.desktop->openInBrowser(target);
+    if (!m_ctx.prompter || result == BrowserResult::Opened) return;
+    if (result == BrowserResult::NoBrowser) {
+        m_ctx.prompter->message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok,
+                                QStringLiteral("Browser Not Found"),
+                                QStringLiteral("Could not find your Browser"));
+    } else {
+        m_ctx.prompter->message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok,
+                                QStringLiteral("URL Failed"),
+                                QStringLiteral("Web Page not Opened"));
+    }
 }

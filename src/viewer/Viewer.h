@@ -1,17 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 struct AppContext;
 class ViewerForm;
 struct ViewerPage;
 
-// Shows the page that DisplayFile names in the viewer window.
+// Shows the page that DisplayFile names in the viewer window, and hands it
+// to the printer, the mail program or the browser.
 class Viewer {
 public:
     explicit Viewer(AppContext& ctx);
     ~Viewer();
+
+    // Sets the ShowViewer and RunBrowser hooks.
+    void bind();
 
     // Opens the viewer modally on DisplayFile; returns when it has closed.
     void show();
@@ -19,6 +24,14 @@ public:
     void reload();
     // The open viewer's model; null while none is open.
     ViewerForm* form() const { return m_form.get(); }
+
+    // The viewer's commands.
+    void EmailButton();
+    void Configuration();
+
+    // Opens a file (a data path) or web address in the default browser;
+    // tells the user when there is no browser or it did not open it.
+    void RunBrowser(const QString& address);
 
     // The page at `path` (a data path) as the viewer shows it, with the
     // configured font.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "forms/FormModel.h"
 
@@ -20,15 +21,32 @@ struct ViewerPage {
 class ViewerForm : public FormModel {
     Q_OBJECT
 public:
+    // Where the page goes when the user prints it.
+    enum class Output { Printer, Preview, Pdf };
+    Q_ENUM(Output)
+
     explicit ViewerForm(QObject* parent = nullptr);
 
     const ViewerPage& page() const { return m_page; }
+    // Printing and mail are offered only for a page that was read.
     void setPage(ViewerPage page);
+
+    // The file name offered for an exported copy: the page's own with ".pdf".
+    QString pdfName() const;
+
+    // From the view: the page could not be printed or exported.
+    void outputFailed(const QString& text);
+    void onOutputFailed(std::function<void(const QString& text)> handler) {
+        m_onOutputFailed = std::move(handler);
+    }
 
 Q_SIGNALS:
     // A new page (or the same one read again) is to be shown.
     void pageChanged();
+    // The view asks the user how (printer, file name) and prints the page.
+    void outputRequested(ViewerForm::Output output);
 
 private:
     ViewerPage m_page;
+    std::function<void(const QString&)> m_onOutputFailed;
 };

@@ -36,15 +36,30 @@ public:
     int countTitled(const QString& title) const;
 };
 
+// A mail as the program handed it over.
+struct SentMail {
+    QString subject;
+    QString body;
+    QStringList attachments;
+};
+
 class FakeDesktop : public Desktop {
 public:
     void showHelp(const QString& path) override { helpShown.append(path); }
-    bool openInBrowser(const QString& fileOrUrl) override {
+    BrowserResult openInBrowser(const QString& fileOrUrl) override {
         opened.append(fileOrUrl);
-        return true;
+        return browserResult;
+    }
+    MailResult sendMail(const QString& subject, const QString& body,
+                        const QStringList& attachments) override {
+        mails.append({subject, body, attachments});
+        return mailResult;
     }
     QStringList helpShown;
     QStringList opened;
+    BrowserResult browserResult = BrowserResult::Opened;
+    QList<SentMail> mails;
+    MailResult mailResult;  // what every mail gets back
 };
 
 class FakeClock : public Clock {
