@@ -7,7 +7,6 @@
 #include "forms/FormModel.h"
 #include "forms/MainForm.h"
 #include "records/Messages.h"
-#include "viewer/Viewer.h"
 
 Application::Application(const Seams& seams, QString documentsFolder)
     : m_form(makeMainForm()),
@@ -22,7 +21,9 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_commands(m_ctx, m_document, m_totals, m_index),
       m_history(m_ctx, m_commands),
       m_pageReader(m_ctx, m_document, m_totals),
-      m_payments(m_ctx) {
+      m_payments(m_ctx),
+      m_browser(m_ctx),
+      m_viewer(m_ctx) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -66,11 +67,12 @@ void Application::bindCommands() {
     Hooks& h = m_ctx.hooks;
     h.MakeSnap = [this](const QString& path) { return m_pageWriter.MakeSnap(path); };
     h.SavePrompt = [this] { return m_commands.SavePrompt(); };
-    h.ShowViewer = [this] { Viewer(m_ctx).show(); };
     m_commands.bindChangeRule();
     m_history.bind();
     m_pageReader.bind();
     m_payments.bind();
+    m_browser.bind();
+    m_viewer.bind();
     m_pageWriter.setPaymentsBlockSource([this] {
         const PaymentsBlockText b = m_payments.makePaymentsBlock();
         return PaymentsBlock{b.html, b.rows};

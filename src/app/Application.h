@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "browse/DocumentBrowser.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/LineEntry.h"
 #include "document/Commands.h"
@@ -15,6 +16,7 @@
 #include "payments/Payments.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
+#include "viewer/Viewer.h"
 
 class FormModel;
 
@@ -49,6 +51,7 @@ public:
     HistoryLists& history() { return m_history; }
     PageReader& pageReader() { return m_pageReader; }
     Payments& payments() { return m_payments; }
+    DocumentBrowser& browser() { return m_browser; }
 
     // The main window's load event.
     void start();
@@ -72,4 +75,6 @@ private:
     HistoryLists m_history;
     PageReader m_pageReader;
     Payments m_payments;
+    DocumentBrowser m_browser;
+    Viewer m_viewer;
 };
