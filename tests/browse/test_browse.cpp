@@ -79,16 +79,6 @@ QByteArray record(const Rec& r) {
 const double kToday = serial(2026, 12, 6);
 const double kEarliest = serial(2026, 9, 7);  // 90 days before
 
-class ScriptedWindows : public WindowHost {
-public:
-    void showModal(FormModel& window) override {
-        shown.append(window.windowCaption());
-        if (script) script(window);
-    }
-    std::function<void(FormModel&)> script;
-    QStringList shown;
-};
-
 struct Fixture {
     QTemporaryDir dir;
     TestApp t{dir.path()};

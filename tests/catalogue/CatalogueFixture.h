@@ -10,17 +10,6 @@
 #include "forms/WindowHost.h"
 #include "support/Fakes.h"
 
-// Plays the user in a modal window: the script sets fields and clicks.
-class ScriptedWindows : public WindowHost {
-public:
-    void showModal(FormModel& window) override {
-        shown.append(window.windowCaption());
-        if (script) script(window);
-    }
-    std::function<void(FormModel&)> script;
-    QStringList shown;
-};
-
 // A started program over a fresh documents folder, with a scripted editor.
 struct CatalogueFixture {
     QTemporaryDir dir;

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "forms/FormModel.h"
 #include "shell/Shell.h"
 
 MsgButton FakePrompter::message(MsgIcon icon, MsgButtons buttons, MsgButton defaultButton,
@@ -21,6 +22,11 @@ int FakePrompter::countTitled(const QString& title) const {
     int n = 0;
     for (const AskedMessage& m : asked) n += m.title == title ? 1 : 0;
     return n;
+}
+
+void ScriptedWindows::showModal(FormModel& window) {
+    shown.append(window.windowCaption());
+    if (script) script(window);
 }
 
 const Formats& usFormats() {

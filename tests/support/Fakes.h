@@ -5,6 +5,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -13,6 +14,9 @@
 #include "base/Desktop.h"
 #include "base/Formats.h"
 #include "base/Prompter.h"
+#include "forms/WindowHost.h"
+
+class FormModel;
 
 // A message box as the program asked it.
 struct AskedMessage {
@@ -71,6 +75,14 @@ public:
 
 // en-US, as the tests expect.
 const Formats& usFormats();
+
+// Plays the user in a modal window: the script sets fields and clicks.
+class ScriptedWindows : public WindowHost {
+public:
+    void showModal(FormModel& window) override;
+    std::function<void(FormModel&)> script;
+    QStringList shown;  // the captions of the windows shown
+};
 
 // An application over fakes, with a documents folder of the test's own.
 struct TestApp {

@@ -74,14 +74,6 @@ struct StubMail {
     }
 };
 
-class ScriptedWindows : public WindowHost {
-public:
-    void showModal(FormModel& window) override {
-        if (script) script(window);
-    }
-    std::function<void(FormModel&)> script;
-};
-
 // A page of two printed pages, the logo at the top of the first.
 std::unique_ptr<QTextDocument> twoPages(const QString& first, const QString& second) {
     auto doc = std::make_unique<QTextDocument>();

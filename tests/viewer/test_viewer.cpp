@@ -21,17 +21,6 @@
 
 namespace {
 
-// Looks at the window while it would be on screen, then lets it close.
-class ScriptedWindows : public WindowHost {
-public:
-    void showModal(FormModel& window) override {
-        shown.append(window.windowCaption());
-        if (script) script(window);
-    }
-    std::function<void(FormModel&)> script;
-    QStringList shown;
-};
-
 void write(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
