@@ -5,27 +5,17 @@
 std::unique_ptr<FormModel> makeDateRangeForm() {
     auto form = std::make_unique<FormModel>(QStringLiteral("DateRangeForm"),
                                             QStringLiteral("Date Range Selector"));
-    struct Row {
-        const char* name;
-        ControlKind kind;
-        const char* caption;
-    };
-    const Row rows[] = {
-        {"RangeNote", ControlKind::Label,
+    using K = ControlKind;
+    const ControlRow rows[] = {
+        {"RangeNote", K::Label,
          "Use this form to limit the range of dates to be displayed on the Saved Items list."},
-        {"EarliestLabel", ControlKind::Label, "Earliest"},
-        {"RP_MonthView1", ControlKind::Calendar, ""},
-        {"LatestLabel", ControlKind::Label, "Latest"},
-        {"RP_MonthView2", ControlKind::Calendar, ""},
-        {"RangePickOK", ControlKind::Button, "OK"},
+        {"EarliestLabel", K::Label, "Earliest"},
+        {"RP_MonthView1", K::Calendar},
+        {"LatestLabel", K::Label, "Latest"},
+        {"RP_MonthView2", K::Calendar},
+        {"RangePickOK", K::Button, "OK"},
     };
-    for (const Row& r : rows) {
-        Control c;
-        c.name = QLatin1String(r.name);
-        c.kind = r.kind;
-        c.caption = QLatin1String(r.caption);
-        form->add(std::move(c));
-    }
+    form->addRows(rows);
     return form;
 }
 

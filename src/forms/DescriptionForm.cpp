@@ -5,29 +5,19 @@
 std::unique_ptr<FormModel> makeDescriptionForm() {
     auto form = std::make_unique<FormModel>(QStringLiteral("OVO_DescriptionForm"),
                                             QStringLiteral("Edit Line Item"));
-    struct Row {
-        const char* name;
-        ControlKind kind;
-        const char* caption;
+    using K = ControlKind;
+    const ControlRow rows[] = {
+        {"Text1", K::MultiLine},
+        {"QLabel", K::Label, "Quantity"},
+        {"QEd", K::TextBox},
+        {"UCLabel", K::Label, "Unit Cost"},
+        {"UCEd", K::TextBox},
+        {"UnitLabel", K::Label, "Unit"},
+        {"DescriptionUnitCombo", K::Combo},
+        {"Save", K::Button, "Save"},
+        {"Cancel", K::Button, "Cancel"},
+        {"Del", K::Button, "Delete"},
     };
-    const Row rows[] = {
-        {"Text1", ControlKind::MultiLine, ""},
-        {"QLabel", ControlKind::Label, "Quantity"},
-        {"QEd", ControlKind::TextBox, ""},
-        {"UCLabel", ControlKind::Label, "Unit Cost"},
-        {"UCEd", ControlKind::TextBox, ""},
-        {"UnitLabel", ControlKind::Label, "Unit"},
-        {"DescriptionUnitCombo", ControlKind::Combo, ""},
-        {"Save", ControlKind::Button, "Save"},
-        {"Cancel", ControlKind::Button, "Cancel"},
-        {"Del", ControlKind::Button, "Delete"},
-    };
-    for (const Row& r : rows) {
-        Control c;
-        c.name = QLatin1String(r.name);
-        c.kind = r.kind;
-        c.caption = QLatin1String(r.caption);
-        form->add(std::move(c));
-    }
+    form->addRows(rows);
     return form;
 }

@@ -21,6 +21,16 @@ Control& FormModel::add(Control control) {
     return m_controls.back();
 }
 
+void FormModel::addRow(const ControlRow& row) {
+    Control c;
+    c.name = QLatin1String(row.name);
+    c.kind = row.kind;
+    c.caption = QString::fromUtf8(row.caption);
+    c.toolTip = QString::fromUtf8(row.toolTip);
+    c.parent = QLatin1String(row.parent);
+    add(std::move(c));
+}
+
 const Control& FormModel::control(const QString& name) const {
     const auto it = m_index.constFind(name);
     Q_ASSERT_X(it != m_index.constEnd(), "FormModel::control", qPrintable(name));

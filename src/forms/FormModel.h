@@ -43,6 +43,15 @@ struct Control {
     GridModel* grid = nullptr;
 };
 
+// One control of a window's design, for building its model from a table.
+struct ControlRow {
+    const char* name;
+    ControlKind kind;
+    const char* caption = "";
+    const char* toolTip = "";
+    const char* parent = "";
+};
+
 // Window measures in twips (1/1440 inch), as the configuration stores them.
 struct WindowGeometry {
     double left = 0;
@@ -77,6 +86,12 @@ public:
     void setWindowCaption(const QString& caption);
 
     Control& add(Control control);
+    // Adds the controls of a design table, in its order.
+    template <std::size_t N>
+    void addRows(const ControlRow (&rows)[N]) {
+        for (const ControlRow& r : rows) addRow(r);
+    }
+    void addRow(const ControlRow& row);
     const std::vector<Control>& controls() const { return m_controls; }
     bool has(const QString& name) const { return m_index.contains(name); }
     const Control& control(const QString& name) const;

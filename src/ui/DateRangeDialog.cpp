@@ -10,17 +10,7 @@
 #include "forms/FormModel.h"
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
-
-namespace {
-
-template <typename W>
-W* named(const char* name) {
-    auto* w = new W;
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-}  // namespace
+#include "ui/Named.h"
 
 DateRangeDialog::DateRangeDialog(FormModel& model, QWidget* parent) : QDialog(parent) {
     setObjectName(model.name());

@@ -21,17 +21,11 @@
 
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
+#include "ui/Named.h"
 #include "ui/PagePrinter.h"
 #include "viewer/ViewerForm.h"
 
 namespace {
-
-template <typename W>
-W* named(const char* name) {
-    auto* w = new W;
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
 
 QMenuBar* buildMenus(const FormModel& model) {
     auto* bar = new QMenuBar;

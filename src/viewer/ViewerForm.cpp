@@ -17,14 +17,7 @@ ViewerForm::ViewerForm(QObject* parent)
     : FormModel(QStringLiteral("OVO_ProgDisplayForm"),
                 QStringLiteral("Tallybrook - Print / Preview"), parent) {
     using K = ControlKind;
-    struct Row {
-        const char* name;
-        K kind;
-        const char* caption;
-        const char* toolTip;
-        const char* parent;
-    };
-    const Row rows[] = {
+    const ControlRow rows[] = {
         {"WebBrowser1", K::MultiLine, "", "", ""},
         {"Label1", K::Label, "", "", ""},
         {"EmailButton", K::Button, "Email", "Send via email (MAPI)", ""},
@@ -38,15 +31,7 @@ ViewerForm::ViewerForm(QObject* parent)
         {"mu_conf", K::MenuItem, "Configuration", "", "mu_File"},
         {"mu_exit", K::MenuItem, "Exit", "", "mu_File"},
     };
-    for (const Row& r : rows) {
-        Control c;
-        c.name = QLatin1String(r.name);
-        c.kind = r.kind;
-        c.caption = QString::fromUtf8(r.caption);
-        c.toolTip = QLatin1String(r.toolTip);
-        c.parent = QLatin1String(r.parent);
-        add(std::move(c));
-    }
+    addRows(rows);
     setLocked(QStringLiteral("WebBrowser1"), true);
     for (const char* name : kPageCommands) setEnabled(QLatin1String(name), false);
     // Off until there is a configuration editor to open.
