@@ -1,13 +1,10 @@
 #pragma once
 
 #include <QTemporaryDir>
-#include <QtEndian>
-#include <cstring>
-#include <functional>
 
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
-#include "forms/WindowHost.h"
+#include "support/Bytes.h"
 #include "support/Fakes.h"
 
 // A started program over a fresh documents folder, with a scripted editor.
@@ -24,15 +21,14 @@ struct CatalogueFixture {
     GridModel& stock() { return *form().grid(QStringLiteral("StockGrid")); }
     GridModel& order() { return *form().grid(QStringLiteral("OrderGrid")); }
     QString stockPath() { return dataOf(dir) + QStringLiteral("ovo_stock.dat"); }
+    QList<AskedMessage>& asked() { return t.prompter.asked; }
 
     void typePanel(const QString& cat, const QString& mfg, const QString& unit,
                    const QString& description, const QString& cost) {
-        FormModel& f = form();
-        f.setText(QStringLiteral("StockCatCombo"), cat);
-        f.setText(QStringLiteral("StockVendorCombo"), mfg);
-        f.setText(QStringLiteral("StockUnitCombo"), unit);
-        f.setText(QStringLiteral("StockDescriptionEd"), description);
-        f.setText(QStringLiteral("StockUnitCostEd"), cost);
+        const QStringList names = {"StockCatCombo", "StockVendorCombo", "StockUnitCombo",
+                                   "StockDescriptionEd", "StockUnitCostEd"};
+        const QStringList texts = {cat, mfg, unit, description, cost};
+        for (int i = 0; i < names.size(); ++i) form().setText(names[i], texts[i]);
     }
     void addItem(const QString& cat, const QString& mfg, const QString& unit,
                  const QString& description, const QString& cost) {
@@ -46,12 +42,7 @@ struct CatalogueFixture {
         form().click(QStringLiteral("StockGrid"));
     }
     // The row whose file number is `tag`.
-    int stockRowOf(int tag) {
-        for (int r = 1; r < stock().rows(); ++r) {
-            if (stock().cell(r, 5) == QString::number(tag)) return r;
-        }
-        return -1;
-    }
+    int stockRowOf(int tag) { return column(stock(), 5).indexOf(QString::number(tag)) + 1; }
     void pickStock(int tag) {
         clickStock(stockRowOf(tag));
         form().doubleClick(QStringLiteral("StockGrid"));
@@ -63,29 +54,13 @@ struct CatalogueFixture {
     }
 };
 
-// A stock record built from the layout: offsets 0 flag, 1 category (30),
-// 31 tag (double), 39 description (120), 159 unit (20), 179 mfg (60),
-// 239..358 reserved, 359 unit cost (int64 x 10 000), 367..382 reserved.
+// A stock record from the layout: 0 flag, 1 category (30), 31 tag (double),
+// 39 description (120), 159 unit (20), 179 mfg (60), 239 reserved (120),
+// 359 unit cost (int64 x 10 000), 367 reserved (16).
 inline QByteArray stockRecord(char flag, const QByteArray& cat, double tag,
                               const QByteArray& description, const QByteArray& unit,
                               const QByteArray& mfg, qint64 costRaw) {
-    const auto text = [](const QByteArray& s, int width) {
-        return s.left(width) + QByteArray(qMax<qsizetype>(0, width - s.size()), ' ');
-    };
-    QByteArray r;
-    r += flag;
-    r += text(cat, 30);
-    quint64 bits = 0;
-    std::memcpy(&bits, &tag, sizeof bits);
-    char le[8];
-    qToLittleEndian(bits, le);
-    r += QByteArray(le, 8);
-    r += text(description, 120);
-    r += text(unit, 20);
-    r += text(mfg, 60);
-    r += QByteArray(120, '\0');
-    qToLittleEndian(costRaw, le);
-    r += QByteArray(le, 8);
-    r += QByteArray(16, '\0');
-    return r;
+    return flag + bytes::text(cat, 30) + bytes::real(tag) + bytes::text(description, 120) +
+           bytes::text(unit, 20) + bytes::text(mfg, 60) + QByteArray(120, '\0') +
+           bytes::int64(costRaw) + QByteArray(16, '\0');
 }

@@ -96,7 +96,3 @@ FifoGuard::~FifoGuard() {
     m_stop = true;
     if (m_thread.joinable()) m_thread.join();
 }
-
-bool runningAsRoot() {
-    return ::geteuid() == 0;
-}

@@ -124,6 +124,3 @@ private:
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };
-
-// True when the tests run as root, whom file permissions do not stop.
-bool runningAsRoot();
