@@ -32,4 +32,7 @@ QStringList mnemonicProblems(QWidget* window);
 // column. The window must be shown and laid out.
 QStringList tabOrderProblems(QWidget* window);
 
+// All of the above.
+QStringList problems(QWidget* window);
+
 }  // namespace a11y
