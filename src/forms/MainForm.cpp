@@ -220,8 +220,7 @@ const QStringList& commandsNotYetAvailable() {
         "mu_ReportsAllReciepts", "mu_PropsCurCust",      "mu_AcksCurCust",
         "mu_InvCurCust",         "mu_RecCurCust",        "mu_Fernhollow",
         "xx_makestringsfile",    "xx_edit_strings_file", "xx_read_de_strings",
-        "xx_read_en_strings",    "ChangedVendor",        "DeleteVendor",
-        "ChangedDest",           "DeleteDest",
+        "xx_read_en_strings",
     };
     return names;
 }

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -330,6 +331,8 @@ QWidget* MainWindow::buildDocumentArea() {
         top->addWidget(caption);
         auto* name = historyBox(combo);
         name->setMinimumContentsLength(20);
+        // A whole address book opens at once: rows are not measured one by one.
+        if (auto* list = qobject_cast<QListView*>(name->view())) list->setUniformItemSizes(true);
         top->addWidget(name, 1);
         auto* count = named<QLabel>(counter);
         count->setEnabled(false);

@@ -1,0 +1,434 @@
+#include "addresses/AddressBook.h"
+
+#include <cmath>
+
+#include "addresses/AddressFile.h"
+#include "addresses/AddressRecord.h"
+#include "base/Cp1252.h"
+#include "base/Formats.h"
+#include "base/Prompter.h"
+#include "base/Text.h"
+#include "forms/FormModel.h"
+#include "records/RecordLockRetry.h"
+#include "shell/AppContext.h"
+#include "shell/Shell.h"
+
+namespace {
+
+struct BlockInfo {
+    const char* kind;
+    QString combo, field, counter, save, del, title;
+};
+
+const BlockInfo kBlocks[] = {
+    {"V", QStringLiteral("ToCombo"), QStringLiteral("ToField"), QStringLiteral("VendAddyCounter"),
+     QStringLiteral("ChangedVendor"), QStringLiteral("DeleteVendor"), QStringLiteral("Sold To")},
+    {"T", QStringLiteral("ShipToCombo"), QStringLiteral("ShipToField"),
+     QStringLiteral("ToAddyCounter"), QStringLiteral("ChangedDest"), QStringLiteral("DeleteDest"),
+     QStringLiteral("Ship To")},
+};
+
+const BlockInfo& info(AddressBook::Block b) {
+    return kBlocks[static_cast<int>(b)];
+}
+
+constexpr AddressBook::Block kBothBlocks[] = {AddressBook::Block::SoldTo,
+                                              AddressBook::Block::ShipTo};
+
+const QString kTitle = QStringLiteral("Address Book");
+const QString kShipToSame = QStringLiteral("ShipToSame");
+// Tags are whole numbers a double holds exactly.
+constexpr double kMaxTag = 9007199254740992.0;
+// Records read at a time: about 1 MB, so a full book is never held whole
+// just to list its names.
+constexpr qint64 kChunkRecords = 1840;
+
+// Runs `each` on every whole record of the file in order, reading about
+// 1 MB at a time; `each` returns false to stop.
+template <typename Each>
+FileError forEachRecord(const AddressFile& file, Each each) {
+    const qint64 whole = file.size() / addyrec::kLength;
+    QByteArray chunk;
+    for (qint64 first = 0; first < whole; first += kChunkRecords) {
+        const qint64 count = qMin(kChunkRecords, whole - first);
+        if (FileError e = file.readAt(first * addyrec::kLength, count * addyrec::kLength, &chunk);
+            !e.ok()) {
+            return e;
+        }
+        const qint64 got = chunk.size() / addyrec::kLength;
+        for (qint64 i = 0; i < got; ++i) {
+            if (!each(first + i, chunk.constData() + i * addyrec::kLength)) return {};
+        }
+        if (got < count) break;  // cut short while we read
+    }
+    return {};
+}
+
+double tagAt(const char* record) {
+    AddressEntry e;
+    AddressEntry::decode(record, addyrec::kLength, &e);
+    return e.tag;
+}
+
+}  // namespace
+
+QString AddressBook::path() const {
+    return m_ctx.state.DataPath + QLatin1String(kFileName);
+}
+
+QString AddressBook::tempPath() const {
+    return m_ctx.state.DataPath + QLatin1String(kTempName);
+}
+
+bool AddressBook::accessOk() {
+    if (m_ctx.state.DataAccessOK) return true;
+    Shell(m_ctx).NoServerAccess();
+    return false;
+}
+
+void AddressBook::tell(const QString& title, const QString& text) {
+    m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, title, text);
+}
+
+void AddressBook::bind() {
+    FormModel& f = *m_ctx.form;
+    AppState& s = m_ctx.state;
+    m_ctx.hooks.PopAddyLists = [this] { PopAddyLists(); };
+    f.onClick(QStringLiteral("ToCombo"), [this] { ToCombo_Click(); });
+    f.onClick(QStringLiteral("ShipToCombo"), [this] { ShipToCombo_Click(); });
+    f.onClick(QStringLiteral("ChangedVendor"), [this] { ChangedVendor(); });
+    f.onClick(QStringLiteral("ChangedDest"), [this] { ChangedDest(); });
+    f.onClick(QStringLiteral("DeleteVendor"), [this] { DeleteVendor(); });
+    f.onClick(QStringLiteral("DeleteDest"), [this] { DeleteDest(); });
+    f.onClick(kShipToSame, [this] { ShipToSame_Click(); });
+    f.on(QStringLiteral("ToCombo"), FormModel::Event::EditDelete, [this] { DeleteVendor(); });
+    f.on(QStringLiteral("ShipToCombo"), FormModel::Event::EditDelete, [this] { DeleteDest(); });
+
+    f.onChange(QStringLiteral("ToCombo"), [&f, &s] {
+        f.setEnabled(QStringLiteral("ChangedVendor"), true);
+        f.setEnabled(kShipToSame, true);
+        s.HistoryText = f.text(QStringLiteral("ToCombo"));
+    });
+    f.onChange(QStringLiteral("ShipToCombo"),
+               [&f] { f.setEnabled(QStringLiteral("ChangedDest"), true); });
+    for (Block b : kBothBlocks) {
+        const BlockInfo& i = info(b);
+        f.onChange(i.field, [&f, &i] {
+            f.setEnabled(i.del, true);
+            f.setEnabled(i.save, true);
+        });
+        // The address boxes share the history lists' idea of the field in use.
+        f.on(i.combo, FormModel::Event::GotFocus, [&f, &s, &i] {
+            s.HistoryFileName = i.combo;
+            s.HistoryText = f.text(i.combo);
+        });
+    }
+    f.on(QStringLiteral("ToCombo"), FormModel::Event::DropDown,
+         [&f] { f.setEnabled(kShipToSame, true); });
+}
+
+void AddressBook::PopAddyLists() {
+    if (!m_ctx.state.DataAccessOK) return;
+    refill(std::nullopt);
+}
+
+void AddressBook::refill(std::optional<Block> fresh) {
+    FormModel& f = *m_ctx.form;
+    struct Shown {
+        QString name, lines;
+        bool save = false, del = false, keep = false;
+    } shown[2];
+    for (Block b : kBothBlocks) {
+        const BlockInfo& i = info(b);
+        Shown& s = shown[static_cast<int>(b)];
+        s.name = trimBlanks(f.text(i.combo));
+        s.lines = f.text(i.field);
+        s.save = f.isEnabled(i.save);
+        s.del = f.isEnabled(i.del);
+    }
+
+    QStringList names;
+    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        names.clear();
+        AddressFile file(path());
+        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        names.reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
+        return forEachRecord(file, [&names](qint64, const char* record) {
+            names.append(AddressEntry::nameAt(record));
+            return names.size() < kMaxEntries;
+        });
+    });
+    // The lists and blocks stay as they are when the book cannot be read.
+    if (!read) return;
+
+    f.setItems(info(Block::SoldTo).combo, names);
+    f.setItems(info(Block::ShipTo).combo, names);
+    f.setText(info(Block::SoldTo).field, QString());
+    f.setText(info(Block::ShipTo).field, QString());
+    for (Block b : kBothBlocks) {
+        const BlockInfo& i = info(b);
+        Shown& s = shown[static_cast<int>(b)];
+        if (s.name.isEmpty()) continue;
+        // Unsaved work is kept: choosing the name again would replace the
+        // lines typed with the book's, or empty them.
+        s.keep = b != fresh && (s.save || (!s.lines.isEmpty() && !names.contains(s.name)));
+        f.setText(i.combo, s.name);
+        if (s.keep) {
+            f.setText(i.field, s.lines);
+        } else {
+            chooseName(b);
+        }
+    }
+    for (Block b : kBothBlocks) {
+        const BlockInfo& i = info(b);
+        const Shown& s = shown[static_cast<int>(b)];
+        f.setEnabled(i.del, s.keep && s.del);
+        f.setEnabled(i.save, s.keep && s.save);
+    }
+}
+
+bool AddressBook::lookUp(const QString& name, AddressEntry* out) {
+    bool found = false;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        found = false;
+        AddressFile file(path());
+        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        const NameMatcher named(name, Qt::CaseSensitive);
+        return forEachRecord(file, [&](qint64, const char* record) {
+            if (!named.matches(record)) return true;
+            found = AddressEntry::decode(record, addyrec::kLength, out);
+            return false;
+        });
+    });
+    return found;
+}
+
+void AddressBook::chooseName(Block block) {
+    const BlockInfo& i = info(block);
+    FormModel& f = *m_ctx.form;
+    AppState& s = m_ctx.state;
+    f.setText(i.field, QString());
+    AddressEntry entry;
+    if (s.DataAccessOK && lookUp(trimBlanks(f.text(i.combo)), &entry)) {
+        f.setText(i.field, entry.address);
+        f.setCaption(i.counter, tagText(entry.tag));
+    }
+    f.setEnabled(QStringLiteral("SaveChanges"), true);
+    s.Dirty = true;
+    f.setEnabled(i.del, true);
+    f.setEnabled(i.save, false);
+    if (block == Block::SoldTo && m_ctx.hooks.PopStockList) m_ctx.hooks.PopStockList();
+    s.HistoryText = f.text(i.combo);
+}
+
+std::optional<double> AddressBook::GetNextAddyTag() {
+    std::optional<double> next;
+    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        next.reset();
+        AddressFile file(path());
+        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        double highest = 0;
+        FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
+            const double tag = tagAt(record);
+            if (std::isfinite(tag) && tag > highest) highest = tag;
+            return true;
+        });
+        if (e.ok() && highest + 1 < kMaxTag) next = std::floor(highest) + 1;
+        return e;
+    });
+    return next;
+}
+
+bool AddressBook::SaveNewAddy(Block block) {
+    return save(block, Write::Append);
+}
+
+bool AddressBook::SaveChangedAddy(Block block) {
+    return save(block, Write::Rewrite);
+}
+
+bool AddressBook::save(Block block, Write how) {
+    const BlockInfo& i = info(block);
+    FormModel& f = *m_ctx.form;
+    const QString typed = trimBlanks(f.text(i.combo));
+    if (typed.isEmpty()) {
+        tell(kTitle, QStringLiteral("Please type a name in the %1 box before saving its address. "
+                                    "Nothing has been saved in the address book.")
+                         .arg(i.title));
+        return false;
+    }
+    AddressEntry entry;
+    entry.kind = QLatin1String(i.kind);
+    entry.name = storedText(typed, addyrec::NameWidth);
+    entry.address = trimBlanks(f.text(i.field));
+    const bool addressCut = cp1252::encode(entry.address).size() > addyrec::AddressWidth;
+
+    enum class Outcome { Written, Full, NoTag } outcome = Outcome::Written;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        outcome = Outcome::Written;
+        // Held alone from reading to writing: two copies never give out the
+        // same tag or rewrite the same entry at once.
+        AddressFile file(path());
+        if (FileError e = file.open(AddressFile::Mode::ReadWrite); !e.ok()) return e;
+        if (how == Write::Rewrite) {
+            const NameMatcher named(entry.name, Qt::CaseInsensitive);
+            qint64 match = -1;
+            FileError e = forEachRecord(file, [&](qint64 n, const char* record) {
+                if (!named.matches(record)) return true;
+                match = n;
+                entry.tag = tagAt(record);
+                return false;
+            });
+            if (!e.ok()) return e;
+            if (match >= 0) return file.writeAt(match * addyrec::kLength, entry.encode());
+        }
+        // A new entry goes after every byte of the file, so that the end of
+        // a cut record is never written over.
+        const qint64 size = file.size();
+        const qint64 slots = (size + addyrec::kLength - 1) / addyrec::kLength;
+        if (slots >= kMaxEntries) {
+            outcome = Outcome::Full;
+            return {};
+        }
+        double highest = 0;
+        FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
+            const double tag = tagAt(record);
+            if (std::isfinite(tag) && tag > highest) highest = tag;
+            return true;
+        });
+        if (!e.ok()) return e;
+        if (highest + 1 >= kMaxTag) {
+            outcome = Outcome::NoTag;
+            return {};
+        }
+        entry.tag = std::floor(highest) + 1;
+        return file.writeAt(slots * addyrec::kLength, entry.encode());
+    });
+    if (!ok) return false;
+    if (outcome == Outcome::Full) {
+        tell(kTitle, QStringLiteral("The address book already holds %1 entries, as many as it "
+                                    "can. \"%2\" has not been saved.")
+                         .arg(m_ctx.formats->locale().toString(kMaxEntries), typed));
+        return false;
+    }
+    if (outcome == Outcome::NoTag) {
+        tell(kTitle, QStringLiteral("The address book holds an entry number too large to count "
+                                    "on from. \"%1\" has not been saved.")
+                         .arg(typed));
+        return false;
+    }
+    QStringList notes;
+    if (entry.name != typed) {
+        notes << QStringLiteral(
+                     "The name has been saved as \"%1\": a name holds at most %2 "
+                     "characters, and characters the address book cannot store "
+                     "become \"?\".")
+                     .arg(entry.name)
+                     .arg(addyrec::NameWidth);
+    }
+    if (addressCut) {
+        notes << QStringLiteral(
+                     "The address is longer than %1 characters; only its first %1 "
+                     "characters have been saved.")
+                     .arg(addyrec::AddressWidth);
+    }
+    if (!notes.isEmpty()) {
+        tell(kTitle, QStringLiteral("The %1 address \"%2\" has been saved in the address book.\n\n")
+                             .arg(i.title, entry.name) +
+                         notes.join(QStringLiteral("\n\n")));
+    }
+    f.setCaption(i.counter, tagText(entry.tag));
+    // The name as stored, so that choosing it again finds the entry.
+    f.setText(i.combo, entry.name);
+    refill(block);
+    return true;
+}
+
+void AddressBook::saveCommand(Block block) {
+    if (!accessOk()) return;
+    const BlockInfo& i = info(block);
+    // A block that was not saved keeps its buttons, to be saved again.
+    if (!SaveChangedAddy(block)) return;
+    m_ctx.form->setEnabled(i.del, false);
+    m_ctx.form->setEnabled(i.save, false);
+}
+
+void AddressBook::deleteCommand(Block block) {
+    if (!accessOk()) return;
+    const BlockInfo& i = info(block);
+    FormModel& f = *m_ctx.form;
+    const QString name = trimBlanks(f.text(i.combo));
+    if (name.isEmpty()) {
+        tell(QStringLiteral("Nothing to do!"),
+             QStringLiteral("Please select an address to delete."));
+        return;
+    }
+    const NameMatcher matcher(name, Qt::CaseSensitive);
+    const auto named = [&matcher](const char* record) { return matcher.matches(record); };
+    int count = 0;
+    if (!RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+            count = 0;
+            AddressFile file(path());
+            if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+            return forEachRecord(file, [&](qint64, const char* record) {
+                count += named(record) ? 1 : 0;
+                return true;
+            });
+        })) {
+        return;
+    }
+    if (count == 0) {
+        tell(kTitle, QStringLiteral("\"%1\" is not in the address book. Nothing has been deleted.")
+                         .arg(name));
+        return;
+    }
+    const QString what = count == 1 ? QStringLiteral("Its entry")
+                                    : QStringLiteral("All %1 entries of that name").arg(count);
+    if (m_ctx.prompter->message(
+            MsgIcon::Question, MsgButton::Yes | MsgButton::No, MsgButton::No,
+            QStringLiteral("Delete Address"),
+            QStringLiteral("Delete \"%1\" from the address book?\n\n%2 will be removed. This "
+                           "cannot be undone.")
+                .arg(name, what)) != MsgButton::Yes) {
+        return;
+    }
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        // Held alone from reading to replacing: an entry another copy adds
+        // meanwhile waits for us and then goes into the new book.
+        AddressFile file(path());
+        if (FileError e = file.open(AddressFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const qsizetype whole = bytes.size() / addyrec::kLength;
+        QByteArray kept;
+        kept.reserve(bytes.size());
+        for (qsizetype n = 0; n < whole; ++n) {
+            const char* record = bytes.constData() + n * addyrec::kLength;
+            if (!named(record)) kept.append(record, addyrec::kLength);
+        }
+        if (kept.size() == whole * addyrec::kLength) return {};  // gone meanwhile
+        // The end of a cut record is kept as it was: it is not ours to drop.
+        kept.append(bytes.constData() + whole * addyrec::kLength,
+                    bytes.size() - whole * addyrec::kLength);
+        FileError e = file.replaceWith(tempPath(), kept);
+        if (!e.ok() && !e.heldByOther()) {
+            e.reason += QStringLiteral("\n\nThe address book has not been changed.");
+        }
+        return e;
+    });
+    if (!ok) return;
+    refill(block);
+    f.setText(i.combo, QString());
+    f.setEnabled(i.del, false);
+    f.setEnabled(i.save, false);
+}
+
+void AddressBook::ShipToSame_Click() {
+    FormModel& f = *m_ctx.form;
+    const QString name = trimBlanks(f.text(QStringLiteral("ToCombo")));
+    if (name.isEmpty()) return;
+    f.setText(QStringLiteral("ShipToCombo"), name);
+    f.setText(QStringLiteral("ShipToField"), trimBlanks(f.text(QStringLiteral("ToField"))));
+    f.setEnabled(QStringLiteral("ChangedDest"), false);
+    f.setEnabled(kShipToSame, false);
+}

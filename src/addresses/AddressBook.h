@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct AppContext;
+struct AddressEntry;
+
+// The address book: the file "ovo_addy.dat", the Sold To and Ship To
+// blocks of the main window with their lists, and the commands that choose,
+// save, delete and copy their entries.
+class AddressBook {
+public:
+    static constexpr const char* kFileName = "ovo_addy.dat";
+    static constexpr const char* kTempName = "ovo_addy.tmp";
+    static constexpr int kMaxEntries = 32767;
+
+    // The two blocks: kind "V" is Sold To, kind "T" is Ship To.
+    enum class Block { SoldTo, ShipTo };
+
+    explicit AddressBook(AppContext& ctx) : m_ctx(ctx) {}
+
+    // Registers the handlers of the blocks' controls and the PopAddyLists hook.
+    void bind();
+
+    QString path() const;
+    QString tempPath() const;
+
+    // Refills both lists from the file and chooses the names shown again.
+    // A block with unsaved work (its Save button on, or lines for a name
+    // the book does not hold) keeps its name, lines and buttons.
+    void PopAddyLists();
+    // One more than the highest tag in the file; nothing when it could not
+    // be read.
+    std::optional<double> GetNextAddyTag();
+    // Each returns true when the block was written to the book.
+    bool SaveNewAddy(Block block);
+    bool SaveChangedAddy(Block block);
+
+    void ChangedVendor() { saveCommand(Block::SoldTo); }
+    void ChangedDest() { saveCommand(Block::ShipTo); }
+    void DeleteVendor() { deleteCommand(Block::SoldTo); }
+    void DeleteDest() { deleteCommand(Block::ShipTo); }
+
+    // Choosing a name from a list.
+    void ToCombo_Click() { chooseName(Block::SoldTo); }
+    void ShipToCombo_Click() { chooseName(Block::ShipTo); }
+    void ShipToSame_Click();
+
+private:
+    enum class Write { Rewrite, Append };
+
+    bool accessOk();
+    void tell(const QString& title, const QString& text);
+    void chooseName(Block block);
+    void saveCommand(Block block);
+    void deleteCommand(Block block);
+    bool save(Block block, Write how);
+    // Refills the lists; `fresh` is a block just saved or deleted, which is
+    // chosen again from the book whatever it showed.
+    void refill(std::optional<Block> fresh);
+    // The first entry named exactly `name` (file order), read block by block.
+    bool lookUp(const QString& name, AddressEntry* out);
+
+    AppContext& m_ctx;
+};
