@@ -4,43 +4,22 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
-#include <array>
-#include <cstring>
 
 #include "app/Application.h"
 #include "browse/DocumentBrowser.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
-#include "forms/WindowHost.h"
 #include "records/FileError.h"
 #include "shell/AppContext.h"
+#include "support/Bytes.h"
 #include "support/Fakes.h"
 
 namespace {
 
 // Days since 30 December 1899, counted here rather than by the program.
 double serial(int y, int m, int d) {
-    return static_cast<double>(QDate(1899, 12, 30).daysTo(QDate(y, m, d)));
-}
-
-QByteArray le(double v) {
-    quint64 bits = 0;
-    std::memcpy(&bits, &v, 8);
-    char b[8];
-    qToLittleEndian(bits, b);
-    return QByteArray(b, 8);
-}
-
-QByteArray le(qint64 v) {
-    char b[8];
-    qToLittleEndian(v, b);
-    return QByteArray(b, 8);
-}
-
-QByteArray padded(const QByteArray& s, int width) {
-    return s.left(width) + QByteArray(qMax<qsizetype>(0, width - s.size()), ' ');
+    return QDate(1899, 12, 30).daysTo(QDate(y, m, d));
 }
 
 struct Rec {
@@ -48,11 +27,10 @@ struct Rec {
     QByteArray number;
     double date = 0;
     QByteArray folder = "2026\\";
-    QByteArray soldTo;
-    QByteArray shipTo;
+    QByteArray soldTo, shipTo;
     double shipDate = 0;
     // order total, shipping, sales tax, net, discount, sub total, other tax (x 10 000)
-    std::array<qint64, 7> amounts{};
+    QList<qint64> amounts = QList<qint64>(7, 0);
     QByteArray job;
 };
 
@@ -60,20 +38,18 @@ struct Rec {
 // 27 sold to (60), 87 ship to (60), 147 ship date, 155..210 seven amounts,
 // 211 reserved (40 zero bytes), 251 sub-folder (5), 256 reserved (95 blanks).
 QByteArray record(const Rec& r) {
-    QByteArray b;
-    b += r.kind;
-    b += padded(r.number, 6);
-    b += padded(r.job, 12);
-    b += le(r.date);
-    b += padded(r.soldTo, 60);
-    b += padded(r.shipTo, 60);
-    b += le(r.shipDate);
-    for (qint64 a : r.amounts) b += le(a);
-    b += QByteArray(40, '\0');
-    b += padded(r.folder, 5);
-    b += QByteArray(95, ' ');
-    Q_ASSERT(b.size() == 351);
-    return b;
+    QByteArray b = r.kind + bytes::text(r.number, 6) + bytes::text(r.job, 12) +
+                   bytes::real(r.date) + bytes::text(r.soldTo, 60) + bytes::text(r.shipTo, 60) +
+                   bytes::real(r.shipDate);
+    for (qint64 a : r.amounts) b += bytes::int64(a);
+    return b + QByteArray(40, '\0') + bytes::text(r.folder, 5) + QByteArray(95, ' ');
+}
+
+Rec rec(char kind, const char* number, double date, const char* folder = "2026\\",
+        const char* soldTo = "", qint64 total = 0, double shipDate = 0) {
+    Rec r{kind, number, date, folder, soldTo, "", shipDate};
+    r.amounts[0] = total;
+    return r;
 }
 
 const double kToday = serial(2026, 12, 6);
@@ -94,12 +70,9 @@ struct Fixture {
         browser.bind();
         ctx.hooks.LoadOrder = [this](const QString& path) {
             loaded << path;
-            if (!loadWorks) return false;
             // What reading a page does to the window, as far as these tests look.
-            QString name = path.mid(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
-            name.chop(4);  // ".htm"
-            form().setText(QStringLiteral("PONoEd"), name);
-            return true;
+            if (loadWorks) form().setText("PONoEd", path.right(10).left(6));
+            return loadWorks;
         };
         t.app->start();
         ctx.hooks.PopStockList = [this] { ++stockFills; };
@@ -108,45 +81,40 @@ struct Fixture {
 
     FormModel& form() { return t.app->mainForm(); }
     AppState& state() { return t.app->state(); }
-    GridModel& grid() { return *form().grid(QStringLiteral("POGrid")); }
-    QString indexPath() { return dataOf(dir) + QStringLiteral("ovo_data2.dat"); }
+    GridModel& grid() { return *form().grid("POGrid"); }
+    QString indexPath() { return dataOf(dir) + "ovo_data2.dat"; }
     void writeIndex(const QList<Rec>& recs) {
-        QByteArray bytes;
-        for (const Rec& r : recs) bytes += record(r);
-        writeFile(indexPath(), bytes);
+        QByteArray b;
+        for (const Rec& r : recs) b += record(r);
+        writeFile(indexPath(), b);
     }
     QStringList column(int col) {
         QStringList out;
         for (int r = 1; r < grid().rows(); ++r) out << grid().cell(r, col);
         return out;
     }
-    int rowOf(const QString& number, const QString& folder = QString()) {
+    int rowOf(const QString& number, const QString& folder) {
         for (int r = 1; r < grid().rows(); ++r) {
-            if (grid().cell(r, 0) == number && (folder.isEmpty() || grid().cell(r, 14) == folder))
-                return r;
+            if (grid().cell(r, 0) == number && grid().cell(r, 14) == folder) return r;
         }
         return -1;
     }
     void clickRow(int row, int col = 0) {
         grid().setCurrentRow(row);
         grid().setCurrentCol(col);
-        form().click(QStringLiteral("POGrid"));
+        form().click("POGrid");
     }
     void rightClickRow(int row) {
         grid().setCurrentRow(row);
-        form().rightClick(QStringLiteral("POGrid"));
+        form().rightClick("POGrid");
     }
-    QString monolog() { return form().text(QStringLiteral("DateRangeMonolog")); }
+    QString monolog() { return form().text("DateRangeMonolog"); }
+    void failOn(FileOp op, const char* why) {
+        setFileFaultHook([op, why, path = indexPath()](FileOp o, const QString& p) {
+            return o == op && p == path ? FileError::other(p, why) : FileError{};
+        });
+    }
 };
-
-Rec rec(char kind, const char* number, double date, const char* folder = "2026\\") {
-    Rec r;
-    r.kind = kind;
-    r.number = number;
-    r.date = date;
-    r.folder = folder;
-    return r;
-}
 
 }  // namespace
 
@@ -156,8 +124,8 @@ private Q_SLOTS:
     void listsByKindAndInclusiveRange_data() {
         QTest::addColumn<QString>("unchecked");
         QTest::addColumn<QStringList>("listed");
-        const QStringList all = {"000009", "000008", "000007", "000006", "000005", "000004"};
-        QTest::newRow("every box") << QString() << all;
+        QTest::newRow("every box")
+            << "" << QStringList{"000009", "000008", "000007", "000006", "000005", "000004"};
         QTest::newRow("no proposals")
             << "PropCheck" << QStringList{"000009", "000008", "000007", "000006"};
         QTest::newRow("no acknowledgements")
@@ -184,74 +152,48 @@ private Q_SLOTS:
             rec('I', "000009", kToday),
             rec('i', "000006", kToday, "2025\\"),
         });
+        QVERIFY(x.browser.PopPOGrid());
+        // Each box refills the list.
         for (const QString& box : unchecked.split(u' ', Qt::SkipEmptyParts))
             x.form().setChecked(box, false);
-        QVERIFY(x.browser.PopPOGrid());
         QCOMPARE(x.column(0), listed);
         QVERIFY(x.t.prompter.asked.isEmpty());
     }
 
-    void kindBoxRefillsTheList() {
-        Fixture x;
-        x.writeIndex({rec('i', "000001", kToday), rec('p', "000002", kToday)});
-        x.browser.PopPOGrid();
-        QCOMPARE(x.column(0), (QStringList{"000002", "000001"}));
-        x.form().setChecked(QStringLiteral("InvCheck"), false);
-        QCOMPARE(x.column(0), QStringList{"000002"});
-        x.form().setChecked(QStringLiteral("InvCheck"), true);
-        QCOMPARE(x.column(0), (QStringList{"000002", "000001"}));
-    }
-
-    void cellsAndHeadings() {
+    void cellsHeadingsAndCountLine() {
         Fixture x;
         Rec r = rec('i', "000042", serial(2026, 11, 3), "2025\\");
         r.soldTo = "Caf\xe9 Ltd";
         r.shipTo = "Dock 4";
-        r.shipDate = 0;
         r.amounts = {12345000, 50000, 1, 0, 99999, 1000000000, 25000};
-        r.job = "J-1";
         x.writeIndex({r, rec('P', "41", serial(2026, 11, 4), "")});
-        x.form().setCaption(QStringLiteral("poLabelNumber"), QStringLiteral("Nummer"));
+        x.form().setCaption("poLabelNumber", "Nummer");
         x.browser.PopPOGrid();
         QCOMPARE(x.grid().rowCells(1),
                  (QStringList{"000042", "I", "11/3/2026", "Caf\u00e9 Ltd", "Dock 4", "",
                               "$1,234.50", "$5.00", "$0.00", "$0.00", "$10.00", "$100,000.00", "i",
                               "$2.50", "2025\\"}));
-        QCOMPARE(x.grid().rowCells(2).mid(0, 3), (QStringList{"41", "A", "11/4/2026"}));
-        QCOMPARE(x.grid().rowCells(2).at(12), QStringLiteral("P"));
-        QCOMPARE(x.grid().rowCells(2).at(14), QString());
+        const QStringList second = x.grid().rowCells(2);
+        QCOMPARE(second.mid(0, 3) << second[12] << second[14],
+                 (QStringList{"41", "A", "11/4/2026", "P", ""}));
         // The headings come from the captions of the moment, padded to their widths.
-        const QString expected =
-            "Nummer |<Type|<Date" + QString(18, u' ') + "|<Sold To" + QString(38, u' ') +
-            "|<ShipTo" + QString(34, u' ') + "|<Ship Date" + QString(14, u' ') + "|<Order Total" +
-            QString(45, u' ') + "|<Shipping" + QString(7, u' ') + "|<Sales Tax" + QString(7, u' ') +
-            "|<Net" + QString(14, u' ') + "|<Discount" + QString(10, u' ') + "|<Sub Total" +
-            QString(107, u' ') + "|<Status      |<Other Tax |<sub-folder";
-        QCOMPARE(x.grid().formatString(), expected);
-        QCOMPARE(x.grid().cols(), 15);
-        QCOMPARE(x.grid().columnWidthChars(3), 7 + 38);
-    }
-
-    void countLineAndToolTip_data() {
-        QTest::addColumn<int>("records");
-        QTest::newRow("empty index") << 0;
-        QTest::newRow("one") << 1;
-        QTest::newRow("twelve") << 12;
-    }
-    void countLineAndToolTip() {
-        QFETCH(int, records);
-        Fixture x;
-        QList<Rec> recs;
-        for (int i = 1; i <= records; ++i)
-            recs << rec('p', QByteArray::number(i).rightJustified(6, '0').constData(), kToday);
-        x.writeIndex(recs);
+        QCOMPARE(x.grid().formatString(),
+                 "Nummer |<Type|<Date" + QString(18, u' ') + "|<Sold To" + QString(38, u' ') +
+                     "|<ShipTo" + QString(34, u' ') + "|<Ship Date" + QString(14, u' ') +
+                     "|<Order Total" + QString(45, u' ') + "|<Shipping" + QString(7, u' ') +
+                     "|<Sales Tax" + QString(7, u' ') + "|<Net" + QString(14, u' ') + "|<Discount" +
+                     QString(10, u' ') + "|<Sub Total" + QString(107, u' ') +
+                     "|<Status      |<Other Tax |<sub-folder");
+        QCOMPARE(x.monolog(),
+                 " 2 Items, Date Range = 9/7/2026 through 12/6/2026 (Select File, "
+                 "Date Range to change)");
+        QCOMPARE(x.form().toolTip("BottomLabel"), "2 Items");
+        // An empty index.
+        x.writeIndex({});
         x.browser.PopPOGrid();
-        QCOMPARE(x.monolog(), " " + QString::number(records) +
-                                  " Items, Date Range = 9/7/2026 through 12/6/2026 (Select File, "
-                                  "Date Range to change)");
-        QCOMPARE(x.form().toolTip(QStringLiteral("BottomLabel")),
-                 QString::number(records) + " Items");
-        QCOMPARE(x.grid().rows(), records + 1);
+        QVERIFY(x.monolog().startsWith(" 0 Items, Date Range"));
+        QCOMPARE(x.form().toolTip("BottomLabel"), "0 Items");
+        QCOMPARE(x.grid().rows(), 1);
     }
 
     void damagedIndexListsWhatCanBeReadAndSaysSo() {
@@ -263,46 +205,33 @@ private Q_SLOTS:
         QCOMPARE(x.column(0), (QStringList{"000002", "000001"}));
         QVERIFY(x.monolog().startsWith(" 2 Items, Date Range = "));
         QVERIFY(x.monolog().contains("incomplete"));
-        QVERIFY(x.form().toolTip(QStringLiteral("BottomLabel")).startsWith("2 Items ("));
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Document List")), 1);
+        QVERIFY(x.form().toolTip("BottomLabel").startsWith("2 Items ("));
         QVERIFY(x.t.prompter.asked.last().text.contains("1002 bytes"));
-        // Told once, not at every refill.
-        x.browser.PopPOGrid();
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Document List")), 1);
+        x.browser.PopPOGrid();  // told once, not at every refill
+        QCOMPARE(x.t.prompter.countTitled("Document List"), 1);
     }
 
     void overfullIndexListsTheFirstRecords() {
         Fixture x;
-        QByteArray bytes = record(rec('p', "000001", kToday));
-        const QByteArray deleted = record(rec('D', "000002", kToday));
-        bytes.reserve(351 * 32768);
-        for (int i = 2; i <= 32767; ++i) bytes += deleted;
-        bytes += record(rec('p', "777777", kToday));  // record 32,768
-        writeFile(x.indexPath(), bytes);
+        QByteArray b = record(rec('p', "000001", kToday));
+        for (int i = 2; i <= 32767; ++i) b += record(rec('D', "000002", kToday));
+        writeFile(x.indexPath(), b + record(rec('p', "777777", kToday)));  // record 32,768
         x.browser.PopPOGrid();
         QCOMPARE(x.column(0), QStringList{"000001"});
         QVERIFY(x.monolog().contains("only the first 32767 records"));
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Document List")), 1);
-        QVERIFY(x.t.prompter.asked.last().text.contains("32768 records"));
+        QCOMPARE(x.t.prompter.countTitled("Document List"), 1);
     }
 
     void failingFillSaysSoAndListsNothing() {
         Fixture x;
         x.writeIndex({rec('p', "000001", kToday)});
         x.browser.PopPOGrid();
-        QCOMPARE(x.grid().rows(), 2);
-        const QString path = x.indexPath();
-        setFileFaultHook([path](FileOp op, const QString& p) {
-            return op == FileOp::Read && p == path
-                       ? FileError::other(p, QStringLiteral("Input/output error"))
-                       : FileError{};
-        });
+        x.failOn(FileOp::Read, "Input/output error");
         QVERIFY(!x.browser.PopPOGrid());
         QCOMPARE(x.grid().rows(), 1);
         QVERIFY(x.monolog().contains("could not be read"));
         QVERIFY(!x.monolog().contains("Items"));
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("File Error")), 1);
-        QVERIFY(x.t.prompter.asked.last().text.contains("Input/output error"));
+        QCOMPARE(x.t.prompter.countTitled("File Error"), 1);
     }
 
     void noDataAccess() {
@@ -313,11 +242,10 @@ private Q_SLOTS:
         QVERIFY(!x.browser.PopPOGrid());
         QCOMPARE(x.grid().rows(), 2);  // untouched
         x.clickRow(1);
-        x.form().doubleClick(QStringLiteral("POGrid"));
-        x.form().click(QStringLiteral("POPop_delete"));
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("No Server Access!")), 3);
+        x.form().doubleClick("POGrid");
+        x.form().click("POPop_delete");
+        QCOMPARE(x.t.prompter.countTitled("No Server Access!"), 3);
         QVERIFY(x.loaded.isEmpty());
-        QCOMPARE(x.browser.view(), DocumentBrowser::View::Stock);
     }
 
     void headingSortsByValueWithTheSharedDirection_data() {
@@ -329,8 +257,6 @@ private Q_SLOTS:
         QTest::newRow("number, first click") << 0 << "" << QStringList{"1", "2", "10"} << "dn";
         QTest::newRow("number, down") << 0 << "dn" << QStringList{"10", "2", "1"} << "up";
         QTest::newRow("date up") << 2 << "up" << QStringList{"10", "1", "2"} << "dn";
-        QTest::newRow("date down") << 2 << "dn" << QStringList{"2", "1", "10"} << "up";
-        QTest::newRow("amount up") << 6 << "up" << QStringList{"1", "10", "2"} << "dn";
         QTest::newRow("amount down") << 6 << "dn" << QStringList{"2", "10", "1"} << "up";
         QTest::newRow("text ignores case") << 3 << "up" << QStringList{"2", "1", "10"} << "dn";
         QTest::newRow("ship date, none first") << 5 << "up" << QStringList{"2", "1", "10"} << "dn";
@@ -342,47 +268,21 @@ private Q_SLOTS:
         QFETCH(QString, next);
         Fixture x;
         x.state().ConfigRec.dateEarliest = serial(2025, 1, 1);
-        Rec a = rec('p', "1", serial(2026, 1, 2));
-        a.soldTo = "bravo";
-        a.amounts[0] = 90000;
-        a.shipDate = serial(2026, 3, 1);
-        Rec b = rec('p', "2", serial(2026, 1, 10));
-        b.soldTo = "Alpha";
-        b.amounts[0] = 10000000;
-        Rec c = rec('p', "10", serial(2025, 12, 1));
-        c.soldTo = "charlie";
-        c.amounts[0] = 500000;
-        c.shipDate = serial(2026, 4, 1);
-        x.writeIndex({a, b, c});
+        x.writeIndex(
+            {rec('p', "1", serial(2026, 1, 2), "", "bravo", 90000, serial(2026, 3, 1)),
+             rec('p', "2", serial(2026, 1, 10), "", "Alpha", 10000000),
+             rec('p', "10", serial(2025, 12, 1), "", "charlie", 500000, serial(2026, 4, 1))});
         x.browser.PopPOGrid();
-        QCOMPARE(x.column(0), (QStringList{"10", "2", "1"}));
         // The stock list's heading clicks leave the direction the next one uses.
         x.state().GridSortDirection = direction;
         x.clickRow(0, column);
         QCOMPARE(x.column(0), order);
         QCOMPARE(x.state().GridSortDirection, next);
-        QCOMPARE(x.grid().currentCol(), column);
         QVERIFY(x.loaded.isEmpty());
         // A refill sorts by number, highest first, and leaves the direction.
         x.browser.PopPOGrid();
         QCOMPARE(x.column(0), (QStringList{"10", "2", "1"}));
         QCOMPARE(x.state().GridSortDirection, next);
-    }
-
-    void sortReadsValuesBackFromRowsPutThereByOthers() {
-        Fixture x;
-        x.browser.PopPOGrid();
-        QVector<QStringList> rows;
-        for (const char* amount : {"$1,000.00", "$9.00", "$50.00"}) {
-            QStringList r(15);
-            r[0] = QString::number(rows.size() + 1);
-            r[6] = QLatin1String(amount);
-            rows << r;
-        }
-        x.grid().setDataRows(rows);
-        x.state().GridSortDirection = QStringLiteral("up");
-        x.clickRow(0, 6);
-        QCOMPARE(x.column(6), (QStringList{"$9.00", "$50.00", "$1,000.00"}));
     }
 
     void openRow_data() {
@@ -409,32 +309,20 @@ private Q_SLOTS:
         // A numbered document with changes, newer than both rows: saving it
         // puts it at the top of the list, moving the row clicked.
         FormModel& f = x.form();
-        f.setText(QStringLiteral("PONoEd"), QStringLiteral("000009"));
-        f.setCaption(QStringLiteral("RecYear"), QStringLiteral("2026\\"));
-        f.setEnabled(QStringLiteral("Save_PO"), false);
+        f.setText("PONoEd", "000009");
+        f.setCaption("RecYear", "2026\\");
+        f.setEnabled("Save_PO", false);
         x.state().Dirty = dirty;
-        f.setEnabled(QStringLiteral("SaveChanges"), dirty);
+        f.setEnabled("SaveChanges", dirty);
         if (answer != int(MsgButton::None)) x.t.prompter.answers << MsgButton(answer);
 
-        x.clickRow(x.rowOf("000003"));
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Save?")), dirty ? 1 : 0);
-        if (dirty) {
-            QCOMPARE(x.t.prompter.asked.first().text,
-                     QStringLiteral("Save changes to Tallybrook Number 000009 ?"));
-        }
-        if (opens) {
-            QCOMPARE(x.loaded, QStringList{dataOf(x.dir) + "2024\\000003.htm"});
-            QCOMPARE(f.caption(QStringLiteral("RecYear")), QStringLiteral("2024\\"));
-            QVERIFY(!x.state().Dirty);
-            QVERIFY(!f.isEnabled(QStringLiteral("SaveChanges")));
-            QVERIFY(f.isEnabled(QStringLiteral("Save_PO")));
-        } else {
-            QVERIFY(x.loaded.isEmpty());
-            QCOMPARE(f.text(QStringLiteral("PONoEd")), QStringLiteral("000009"));
-            QCOMPARE(f.caption(QStringLiteral("RecYear")), QStringLiteral("2026\\"));
-            QVERIFY(x.state().Dirty);
-            QVERIFY(!f.isEnabled(QStringLiteral("Save_PO")));
-        }
+        x.clickRow(x.rowOf("000003", "2024\\"));
+        QCOMPARE(x.t.prompter.countTitled("Save?"), dirty ? 1 : 0);
+        QCOMPARE(x.loaded, opens ? QStringList{dataOf(x.dir) + "2024\\000003.htm"} : QStringList{});
+        QCOMPARE(f.text("PONoEd"), opens ? "000003" : "000009");
+        QCOMPARE(f.caption("RecYear"), opens ? "2024\\" : "2026\\");
+        QCOMPARE(x.state().Dirty, !opens);
+        QCOMPARE(f.isEnabled("Save_PO"), opens);
     }
 
     void pageThatCannotBeReadKeepsTheDocumentAndItsFolder() {
@@ -442,36 +330,14 @@ private Q_SLOTS:
         x.writeIndex({rec('p', "000003", kToday, "2024\\")});
         x.browser.PopPOGrid();
         x.loadWorks = false;
-        FormModel& f = x.form();
-        f.setText(QStringLiteral("PONoEd"), QStringLiteral("000001"));
-        f.setCaption(QStringLiteral("RecYear"), QStringLiteral("2026\\"));
-        x.state().Dirty = true;
-        x.t.prompter.answers << MsgButton::No;
+        x.form().setText("PONoEd", "000001");
+        x.form().setCaption("RecYear", "2026\\");
         const QStringList before = QDir(dataOf(x.dir)).entryList(QDir::AllEntries);
         x.clickRow(1);
         QCOMPARE(x.loaded.size(), 1);
-        QCOMPARE(f.caption(QStringLiteral("RecYear")), QStringLiteral("2026\\"));
-        QCOMPARE(f.text(QStringLiteral("PONoEd")), QStringLiteral("000001"));
-        QVERIFY(x.state().Dirty);
+        QCOMPARE(x.form().caption("RecYear"), "2026\\");
+        QCOMPARE(x.form().text("PONoEd"), "000001");
         QCOMPARE(QDir(dataOf(x.dir)).entryList(QDir::AllEntries), before);
-    }
-
-    void openedDocumentOfAnEarlierYearIsSavedBackThere() {
-        Fixture x;
-        QDir().mkpath(dataOf(x.dir) + "2024");
-        const QByteArray first = record(rec('p', "000003", kToday, "2024\\"));
-        x.writeIndex({rec('p', "000003", kToday, "2024\\")});
-        x.browser.PopPOGrid();
-        x.clickRow(1);
-        QCOMPARE(x.form().text(QStringLiteral("PONoEd")), QStringLiteral("000003"));
-        x.form().setText(QStringLiteral("ShipDateEd"), QStringLiteral("12/24/2026"));
-        QVERIFY(x.state().Dirty);
-        QVERIFY(x.t.app->commands().SaveChanges());
-        QVERIFY(QFileInfo::exists(dataOf(x.dir) + "2024/000003.htm"));
-        QVERIFY(!QFileInfo::exists(dataOf(x.dir) + "2026/000003.htm"));
-        const QByteArray index = readFile(x.indexPath());
-        QCOMPARE(index.size(), 351);
-        QCOMPARE(index.mid(251, 5), QByteArray("2024\\"));
     }
 
     void rowThatNamesNoPageIsNotOpened() {
@@ -481,7 +347,7 @@ private Q_SLOTS:
         x.clickRow(1);
         x.clickRow(2);
         QVERIFY(x.loaded.isEmpty());
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Open Document")), 2);
+        QCOMPARE(x.t.prompter.countTitled("Open Document"), 2);
     }
 
     void deleteMarksTheRowRightClicked_data() {
@@ -489,16 +355,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<int>("sortColumn");  // -1: as filled
         QTest::addColumn<int>("marked");      // record number, from 0
-        QTest::newRow("as filled") << "000002"
-                                   << "2026\\" << -1 << 1;
-        QTest::newRow("same number, later folder") << "000005"
-                                                   << "2026\\" << -1 << 3;
-        QTest::newRow("same number, earlier folder") << "000005"
-                                                     << "2025\\" << -1 << 2;
-        QTest::newRow("after a sort by name") << "000002"
-                                              << "2026\\" << 3 << 1;
-        QTest::newRow("after a sort by date") << "000001"
-                                              << "2026\\" << 2 << 0;
+        QTest::newRow("as filled") << "000002" << QString("2026\\") << -1 << 1;
+        QTest::newRow("same number, earlier folder") << "000005" << QString("2025\\") << -1 << 2;
+        QTest::newRow("after a sort by name") << "000002" << QString("2026\\") << 3 << 1;
     }
     void deleteMarksTheRowRightClicked() {
         QFETCH(QString, number);
@@ -506,36 +365,27 @@ private Q_SLOTS:
         QFETCH(int, sortColumn);
         QFETCH(int, marked);
         Fixture x;
-        QList<Rec> recs = {rec('p', "000001", kToday - 3), rec('i', "000002", kToday - 2),
-                           rec('P', "000005", kToday - 1, "2025\\"), rec('I', "000005", kToday)};
-        recs[0].soldTo = "zulu";
-        recs[1].soldTo = "alpha";
-        recs[2].soldTo = "mike";
-        recs[3].soldTo = "kilo";
-        x.writeIndex(recs);
+        x.writeIndex({rec('p', "000001", kToday - 3, "2026\\", "zulu"),
+                      rec('i', "000002", kToday - 2, "2026\\", "alpha"),
+                      rec('P', "000005", kToday - 1, "2025\\", "mike"),
+                      rec('I', "000005", kToday, "2026\\", "kilo")});
         const QByteArray before = readFile(x.indexPath());
         x.browser.PopPOGrid();
         if (sortColumn >= 0) {
-            // Sort, then pick from the sorted list; an earlier click elsewhere does not count.
-            x.state().GridSortDirection = QStringLiteral("up");
+            x.state().GridSortDirection = "up";
             x.clickRow(0, sortColumn);
-            x.loaded.clear();
         }
         QSignalSpy popups(&x.form(), &FormModel::popupRequested);
         const int row = x.rowOf(number, folder);
-        QVERIFY(row > 0);
         x.grid().setCurrentRow(row == 1 ? 2 : 1);  // a row picked before
         x.rightClickRow(row);
         QCOMPARE(popups.size(), 1);
-        QCOMPARE(popups.first().first().toString(), QStringLiteral("POPop"));
+        QCOMPARE(popups.first().first().toString(), "POPop");
         x.t.prompter.answers << MsgButton::Yes;
-        x.form().click(QStringLiteral("POPop_delete"));
-
+        x.form().click("POPop_delete");
         const AskedMessage& asked = x.t.prompter.asked.first();
-        QCOMPARE(asked.title, QStringLiteral("Confirm"));
         QCOMPARE(asked.text, "Delete Tallybrook " + number + " ?");
         QCOMPARE(asked.defaultButton, MsgButton::No);
-        QCOMPARE(asked.buttons, MsgButton::Yes | MsgButton::No);
         QByteArray expected = before;
         expected[351 * marked] = 'D';
         QCOMPARE(readFile(x.indexPath()), expected);
@@ -552,143 +402,91 @@ private Q_SLOTS:
         x.rightClickRow(1);
         x.t.prompter.answers << MsgButton::No;
         QVERIFY(!x.browser.POPop_delete());
-        QCOMPARE(readFile(x.indexPath()), before);
-
-        const QString path = x.indexPath();
-        setFileFaultHook([path](FileOp op, const QString& p) {
-            return op == FileOp::Write && p == path
-                       ? FileError::other(p, QStringLiteral("No space left on device"))
-                       : FileError{};
-        });
+        x.failOn(FileOp::Write, "No space left on device");
         x.rightClickRow(1);
         x.t.prompter.answers << MsgButton::Yes;
         QVERIFY(!x.browser.POPop_delete());
-        QCOMPARE(readFile(x.indexPath()), before);
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("File Error")), 1);
+        QCOMPARE(x.t.prompter.countTitled("File Error"), 1);
         QCOMPARE(x.grid().rows(), 3);
-
-        // A right click below the rows names no document: no menu, nothing deleted.
+        // A record another copy marked meanwhile.
         setFileFaultHook({});
-        QSignalSpy popups(&x.form(), &FormModel::popupRequested);
-        x.rightClickRow(0);
-        QCOMPARE(popups.size(), 0);
-        QVERIFY(!x.browser.POPop_delete());
-        QCOMPARE(readFile(x.indexPath()), before);
-    }
-
-    void deleteOfARecordGoneMeanwhileSaysSo() {
-        Fixture x;
-        x.writeIndex({rec('p', "000001", kToday)});
-        x.browser.PopPOGrid();
+        patchFile(x.indexPath(), 351, "D");
         x.rightClickRow(1);
-        // Another copy marks it first.
-        patchFile(x.indexPath(), 0, "D");
         x.t.prompter.answers << MsgButton::Yes;
         QVERIFY(!x.browser.POPop_delete());
-        QCOMPARE(x.t.prompter.countTitled(QStringLiteral("Document List")), 1);
-        QCOMPARE(x.grid().rows(), 1);
+        QCOMPARE(x.t.prompter.countTitled("Document List"), 1);
+        QCOMPARE(readFile(x.indexPath()), before.left(351) + "D" + before.mid(352));
     }
 
     void twoViewsOfTheListArea() {
         Fixture x;
         FormModel& f = x.form();
-        const QStringList documentView = {"POGrid", "Frame3", "DateRangeMonolog", "HideOrders"};
-        const QStringList stockView = {"StockGrid", "ViewExisting", "StockCatCombo",
-                                       "SaveNewStockItem", "DeleteStockItem"};
-        const auto shows = [&](const QStringList& on, const QStringList& off) {
-            for (const QString& n : on) QVERIFY2(f.isVisible(n), qPrintable(n));
-            for (const QString& n : off) QVERIFY2(!f.isVisible(n), qPrintable(n));
+        const auto showsDocuments = [&](bool documents) {
+            for (const char* n : {"POGrid", "Frame3", "DateRangeMonolog", "HideOrders"})
+                QVERIFY2(f.isVisible(n) == documents, n);
+            for (const char* n : {"StockGrid", "ViewExisting", "StockCatCombo", "SaveNewStockItem"})
+                QVERIFY2(f.isVisible(n) != documents, n);
         };
-        shows(stockView, documentView);
+        showsDocuments(false);
         x.writeIndex({rec('p', "000001", kToday)});
-        f.click(QStringLiteral("ViewExisting"));
-        shows(documentView, stockView);
-        QCOMPARE(f.caption(QStringLiteral("BottomLabel")), QStringLiteral("Saved"));
+        f.click("ViewExisting");
+        showsDocuments(true);
+        QCOMPARE(f.caption("BottomLabel"), "Saved");
         QCOMPARE(x.grid().rows(), 2);  // refilled on the way in
-        f.click(QStringLiteral("HideOrders"));
-        shows(stockView, documentView);
-        QCOMPARE(f.caption(QStringLiteral("BottomLabel")), QStringLiteral("Stock Items"));
+        f.click("HideOrders");
+        showsDocuments(false);
+        QCOMPARE(f.caption("BottomLabel"), "Stock Items");
         QCOMPARE(x.stockFills, 1);
-        f.click(QStringLiteral("ViewExisting"));
+        f.click("ViewExisting");
         x.clickRow(1);
-        f.doubleClick(QStringLiteral("POGrid"));
-        shows(stockView, documentView);
+        f.doubleClick("POGrid");
+        showsDocuments(false);
         QCOMPARE(x.stockFills, 1);  // a double click only shows the stock list again
-        QCOMPARE(x.loaded.size(), 1);
     }
 
     void dateRangeWindow() {
         Fixture x;
         x.writeIndex({rec('p', "000001", serial(2026, 1, 15)), rec('p', "000002", kToday)});
         x.browser.PopPOGrid();
-        QCOMPARE(x.column(0), QStringList{"000002"});
         QStringList opened;
         x.windows.script = [&](FormModel& w) {
             opened << w.text("RP_MonthView1") << w.text("RP_MonthView2")
-                   << w.caption("EarliestLabel") << w.caption("LatestLabel")
-                   << w.caption("RangeNote") << w.caption("RangePickOK");
+                   << w.caption("EarliestLabel") << w.caption("LatestLabel");
             w.setText("RP_MonthView1", "2026-01-15");
             w.setText("RP_MonthView2", "2026-01-15");
             w.click("RangePickOK");
         };
-        x.form().click(QStringLiteral("mu_DateRange"));
+        x.form().click("mu_DateRange");
         QCOMPARE(x.windows.shown, QStringList{"Date Range Selector"});
-        QCOMPARE(opened, (QStringList{"2026-09-07", "2026-12-06", "Earliest", "Latest",
-                                      "Use this form to limit the range of dates to be displayed "
-                                      "on the Saved Items list.",
-                                      "OK"}));
+        QCOMPARE(opened, (QStringList{"2026-09-07", "2026-12-06", "Earliest", "Latest"}));
         QCOMPARE(x.state().ConfigRec.dateEarliest, serial(2026, 1, 15));
         QCOMPARE(x.state().ConfigRec.dateLatest, serial(2026, 1, 15));
         QCOMPARE(x.column(0), QStringList{"000001"});
-        QVERIFY(x.monolog().contains("1/15/2026 through 1/15/2026"));
-
-        // Closed without OK: the range stays; an inverted range lists nothing.
+        // Closed without OK: the range stays.
         x.windows.script = [](FormModel& w) { w.setText("RP_MonthView1", "2026-02-01"); };
-        x.form().click(QStringLiteral("mu_DateRange"));
+        x.form().click("mu_DateRange");
         QCOMPARE(x.state().ConfigRec.dateEarliest, serial(2026, 1, 15));
-        x.windows.script = [](FormModel& w) {
-            w.setText("RP_MonthView1", "2026-12-06");
-            w.setText("RP_MonthView2", "2026-01-01");
-            w.click("RangePickOK");
-        };
-        x.form().click(QStringLiteral("mu_DateRange"));
-        QCOMPARE(x.grid().rows(), 1);
     }
 
     void calendarOpensOnTheFieldsDate_data() {
-        QTest::addColumn<QString>("picker");
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("order date") << "OrderDatePicker"
-                                    << "OrderDateEd"
-                                    << "3/4/2026"
-                                    << "2026-03-04";
-        QTest::newRow("ship date, empty") << "ShipDatePicker"
-                                          << "ShipDateEd"
-                                          << ""
-                                          << "2026-12-06";
-        QTest::newRow("ship date, not a date") << "ShipDatePicker"
-                                               << "ShipDateEd"
-                                               << "soon"
-                                               << "2026-12-06";
-        QTest::newRow("payment date") << "PaymentDatePick"
-                                      << "PaymentDateEd"
-                                      << "12/31/2025"
-                                      << "2025-12-31";
+        QTest::addColumn<QStringList>("pickerFieldTextShown");
+        QTest::newRow("order date")
+            << QStringList{"OrderDatePicker", "OrderDateEd", "3/4/2026", "2026-03-04"};
+        QTest::newRow("ship date, not a date")
+            << QStringList{"ShipDatePicker", "ShipDateEd", "soon", "2026-12-06"};
+        QTest::newRow("payment date")
+            << QStringList{"PaymentDatePick", "PaymentDateEd", "12/31/2025", "2025-12-31"};
     }
     void calendarOpensOnTheFieldsDate() {
-        QFETCH(QString, picker);
-        QFETCH(QString, field);
-        QFETCH(QString, text);
-        QFETCH(QString, shown);
+        QFETCH(QStringList, pickerFieldTextShown);
+        const QString picker = pickerFieldTextShown[0], field = pickerFieldTextShown[1];
+        const QString text = pickerFieldTextShown[2], shown = pickerFieldTextShown[3];
         Fixture x;
         FormModel& f = x.form();
         f.setText(field, text);
         f.click(picker);
         QVERIFY(f.isVisible("MonthView1"));
         QCOMPARE(f.text("MonthView1"), shown);
-        QCOMPARE(f.caption("MonthView1"), field);
         // A pick writes the short date into that field only, and closes the calendar.
         const QString others[] = {"OrderDateEd", "ShipDateEd", "PaymentDateEd"};
         QStringList before;
@@ -698,39 +496,22 @@ private Q_SLOTS:
         QVERIFY(!f.isVisible("MonthView1"));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(f.text(others[i]), others[i] == field ? "7/4/2026" : before[i]);
-        // A second click of the now hidden calendar writes nothing.
-        f.setText(field, "x");
-        f.click("MonthView1");
-        QCOMPARE(f.text(field), QStringLiteral("x"));
     }
 
-    void calendarPickIsAnEditUnderTheChangeRule_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("picker");
-        QTest::addColumn<bool>("changed");
-        QTest::newRow("numbered, order date") << "000004"
-                                              << "OrderDatePicker" << true;
-        QTest::newRow("numbered, ship date") << "000004"
-                                             << "ShipDatePicker" << true;
-        QTest::newRow("pending, order date") << "(PEND)"
-                                             << "OrderDatePicker" << false;
-        QTest::newRow("pending, ship date") << "(PEND)"
-                                            << "ShipDatePicker" << false;
-    }
+    // A pick is an edit: a numbered document changes, a pending one does not.
     void calendarPickIsAnEditUnderTheChangeRule() {
-        QFETCH(QString, number);
-        QFETCH(QString, picker);
-        QFETCH(bool, changed);
-        Fixture x;
-        FormModel& f = x.form();
-        f.setText("PONoEd", number);
-        x.state().Dirty = false;
-        f.setEnabled("SaveChanges", false);
-        f.click(picker);
-        f.setText("MonthView1", "2026-07-04");
-        f.click("MonthView1");
-        QCOMPARE(x.state().Dirty, changed);
-        QCOMPARE(f.isEnabled("SaveChanges"), changed);
+        for (const QString number : {"000004", "(PEND)"}) {
+            Fixture x;
+            FormModel& f = x.form();
+            f.setText("PONoEd", number);
+            x.state().Dirty = false;
+            f.setEnabled("SaveChanges", false);
+            f.click("ShipDatePicker");
+            f.setText("MonthView1", "2026-07-04");
+            f.click("MonthView1");
+            QCOMPARE(x.state().Dirty, number != "(PEND)");
+            QCOMPARE(f.isEnabled("SaveChanges"), number != "(PEND)");
+        }
     }
 };
 

@@ -18,26 +18,9 @@ QStringList totals(const QStringList& amounts, const QStringList& in,
     const TotalsFields typed{"stale", in[0], in[1], "stale", in[2],
                              in[3],   in[4], in[5], in[6],   "stale"};
     const std::optional<TotalsFields> r = computeTotals(amounts, typed, formats);
-    if (!r) return {QStringLiteral("too large")};
+    if (!r) return {"too large"};
     return {r->discountFactor, r->discount, r->taxFactor, r->salesTax, r->otherTaxFactor,
             r->otherTax,       r->shipping, r->subTotal,  r->netTotal, r->orderTotal};
-}
-
-QStringList moneyFields(const FormModel& f) {
-    QStringList out;
-    for (const char* name : {"SubTotalEd", "DiscountFactorEd", "DiscountEd", "NetTotalEd",
-                             "TaxFactorEd", "SalesTaxEd", "OtherTaxFactorEd", "OtherTaxEd",
-                             "ShippingEd", "OrderTotalEd", "PaymentsEd", "BalanceDueEd"}) {
-        out << QLatin1String(name) + u'=' + f.text(QLatin1String(name));
-    }
-    return out;
-}
-
-// A line as the line entry adds it: quantity, category, manufacturer, unit,
-// description, unit price, amount, tag.
-QString line(const char* price, const char* amount) {
-    return QStringLiteral("1\tcat\tmfg\tea\tdesc\t%1\t%2\t17")
-        .arg(QLatin1String(price), QLatin1String(amount));
 }
 
 }  // namespace
@@ -50,16 +33,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("in");
         QTest::addColumn<QStringList>("out");
         using L = QStringList;
-
         QTest::newRow("worked example")
             << L{"100.00", "25.50"} << L{".1", "0.00", ".065", "0.00", "", "0.00", "10"}
             << L{".1", "12.55", ".065", "7.34", "", "0.00", "10.00", "125.50", "112.95", "130.29"};
-        QTest::newRow("empty grid, discount typed as 5")
-            << L{} << L{"", "5", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "5", "", "0.00", "", "0.00", "0.00", "0.00", "-5.00", "-5.00"};
-        QTest::newRow("empty discount")
-            << L{"100"} << L{"", "", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "0.00", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
         QTest::newRow("minus signs dropped")
             << L{"-10.00", "5.00"} << L{"", "0.00", "", "-3", "", "-1.50", "-2"}
             << L{"", "0.00", "", "3.00", "", "1.50", "2.00", "15.00", "15.00", "21.50"};
@@ -67,65 +43,38 @@ private Q_SLOTS:
             << L{"1,234.50", "1,000"} << L{"", "1,000.00", "", "0", "", "0", "1,000"}
             << L{"",     "1,000.00", "",         "0.00",     "",
                  "0.00", "1,000.00", "2,234.50", "1,234.50", "2,234.50"};
-        QTest::newRow("50% is fifty times")
-            << L{"10.00"} << L{"50%", "0.00", "", "0.00", "", "0.00", "0.00"}
-            << L{"50", "500.00", "", "0.00", "", "0.00", "0.00", "10.00", "-490.00", "-490.00"};
-        QTest::newRow(".5 is half")
-            << L{"10.00"} << L{" $.5 ", "0.00", "", "0.00", "", "0.00", "0.00"}
-            << L{".5", "5.00", "", "0.00", "", "0.00", "0.00", "10.00", "5.00", "5.00"};
         QTest::newRow("computed amounts replace typed ones")
             << L{"100.00"} << L{".1", "99", ".1", "55", ".2", "66", "0"}
             << L{".1", "10.00", ".1", "9.00", ".2", "18.00", "0.00", "100.00", "90.00", "117.00"};
-        QTest::newRow("typed discount kept as typed")
-            << L{"100.00"} << L{"", "12.345", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "12.345", "", "0.00", "", "0.00", "0.00", "100.00", "87.66", "87.66"};
-        QTest::newRow("discount of letters counts as 0")
-            << L{"100.00"} << L{"", "abc", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "abc", "", "0.00", "", "0.00", "0.00", "100.00", "100.00", "100.00"};
         // A zero multiplier leaves the typed amount in charge, and ends blank.
-        for (const char* zero : {"", "0", "0.00", "abc", "."}) {
-            QTest::addRow("multiplier \"%s\"", zero)
-                << L{"100.00"} << L{zero, "4", zero, "3", zero, "2", "1"}
-                << L{"", "4", "", "3.00", "", "2.00", "1.00", "100.00", "96.00", "102.00"};
-        }
-        // The half cents of each step are rounded before the next step uses them.
+        QTest::newRow("multiplier of letters")
+            << L{"100.00"} << L{"abc", "12.345", "abc", "3", "", "2", "1"}
+            << L{"", "12.345", "", "3.00", "", "2.00", "1.00", "100.00", "87.66", "93.66"};
+        // Each step uses the two-decimal text the step before showed.
         QTest::newRow("net from the shown discount")
             << L{"0.10"} << L{".05", "0.00", "", "0.00", "", "0.00", "0.00"}
             << L{".05", "0.01", "", "0.00", "", "0.00", "0.00", "0.10", "0.09", "0.09"};
         QTest::newRow("total from the shown taxes")
             << L{"1.00"} << L{"", "0.00", ".005", "0.00", ".005", "0.00", "0.00"}
             << L{"", "0.00", ".005", "0.01", ".005", "0.01", "0.00", "1.00", "1.00", "1.02"};
-        // A discount typed in the currency or accounting form counts as the
-        // page prints it.
-        QTest::newRow("discount typed with the currency sign")
-            << L{"100.00"} << L{"", "$5.00", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "$5.00", "", "0.00", "", "0.00", "0.00", "100.00", "95.00", "95.00"};
-        QTest::newRow("discount in parentheses is negative")
-            << L{"100.00"} << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00", "100.00", "105.00", "105.00"};
-        QTest::newRow("discount typed as minus dollars")
-            << L{"100.00"} << L{"", "-$5.00", "", "0.00", "", "0.00", "0.00"}
-            << L{"", "-$5.00", "", "0.00", "", "0.00", "0.00", "100.00", "105.00", "105.00"};
         // 6.666 shows as 6.67: the discount is half of 6.67, the tax three
-        // times the net as shown (3.33), not of the four-place amounts.
+        // times the net as shown (3.33).
         QTest::newRow("amounts of more than two places")
             << L{"3.333", "3.333"} << L{".5", "0.00", "3", "0.00", "", "0.00", "0.00"}
             << L{".5", "3.34", "3", "9.99", "", "0.00", "0.00", "6.67", "3.33", "13.32"};
-        const L plain = {"", "0.00", "", "0.00", "", "0.00", "0.00"};
+        // A discount in the currency or accounting form counts as printed.
+        QTest::newRow("discount with the currency sign")
+            << L{"100.00"} << L{"", "$5.00", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "$5.00", "", "0.00", "", "0.00", "0.00", "100.00", "95.00", "95.00"};
+        QTest::newRow("discount in parentheses")
+            << L{"100.00"} << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00"}
+            << L{"", "(5.00)", "", "0.00", "", "0.00", "0.00", "100.00", "105.00", "105.00"};
         QTest::newRow("sum beyond the range")
-            << L{"900,000,000,000,000", "900,000,000,000,000"} << plain << L{"too large"};
-        QTest::newRow("tax beyond the range")
-            << L{"900,000,000,000"} << L{"", "0", "5000", "0", "", "0", "0"} << L{"too large"};
-        QTest::newRow("negative discount beyond the range")
-            << L{"900,000,000,000,000"} << L{"", "-900,000,000,000,000", "", "0", "", "0", "0"}
-            << L{"too large"};
-        const QString huge(400, u'9');
-        QTest::newRow("discount multiplier beyond a double")
-            << L{"1.00"} << L{huge, "0", "", "0", "", "0", "0"} << L{"too large"};
-        QTest::newRow("tax multiplier beyond a double, empty grid")
-            << L{} << L{"", "0", "", "0", huge, "0", "0"} << L{"too large"};
+            << L{"900,000,000,000,000", "900,000,000,000,000"}
+            << L{"", "0.00", "", "0.00", "", "0.00", "0.00"} << L{"too large"};
+        QTest::newRow("multiplier beyond a double")
+            << L{"1.00"} << L{"", "0", "", "0", QString(400, u'9'), "0", "0"} << L{"too large"};
     }
-
     void computeTotals() {
         QFETCH(QStringList, amounts);
         QFETCH(QStringList, in);
@@ -133,36 +82,29 @@ private Q_SLOTS:
         QCOMPARE(totals(amounts, in), out);
     }
 
+    // Locales that write their own digits or a minus of several characters,
+    // or a decimal comma: the totals read back the texts they wrote.
     void totalsReadBackTheirOwnTexts_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QStringList>("in");
         QTest::addColumn<QStringList>("out");
         using L = QStringList;
-
-        // Locales that write their own digits, or a minus sign of several
-        // characters: the totals read back the texts they wrote.
-        for (const char* name : {"mr_IN", "bn_BD", "ne_NP", "ar_EG", "fa_IR"}) {
-            QTest::addRow("%s: tax and shipping typed", name)
+        for (const char* name : {"mr_IN", "ar_EG"}) {
+            QTest::addRow("%s", name)
                 << name << L{"", "0.00", "", "3", "", "0.00", "10"}
                 << L{"", "0.00", "", "3.00", "", "0.00", "10.00", "0.00", "0.00", "13.00"};
         }
-        for (const char* name : {"he_IL", "ur_PK", "ar_EG", "fa_IR"}) {
-            QTest::addRow("%s: negative net taxed", name)
-                << name << L{"", "50", ".1", "0.00", "", "0.00", "10"}
-                << L{"", "50", ".1", "-5.00", "", "0.00", "10.00", "0.00", "-50.00", "-45.00"};
-        }
-        for (const char* name : {"ar_MA", "ar_DZ"}) {
-            QTest::addRow("%s: negative net taxed", name)
-                << name << L{"", "50", ",1", "0,00", "", "0,00", "10"}
-                << L{"", "50", ",1", "-5,00", "", "0,00", "10,00", "0,00", "-50,00", "-45,00"};
-        }
+        QTest::newRow("he_IL") << "he_IL" << L{"", "50", ".1", "0.00", "", "0.00", "10"}
+                               << L{"",     "50",    ".1",   "-5.00",  "",
+                                    "0.00", "10.00", "0.00", "-50.00", "-45.00"};
+        QTest::newRow("ar_MA") << "ar_MA" << L{"", "50", ",1", "0,00", "", "0,00", "10"}
+                               << L{"",     "50",    ",1",   "-5,00",  "",
+                                    "0,00", "10,00", "0,00", "-50,00", "-45,00"};
     }
-
     void totalsReadBackTheirOwnTexts() {
         QFETCH(QString, locale);
         QFETCH(QStringList, in);
         QFETCH(QStringList, out);
-
         const Formats f{QLocale(locale)};
         const QStringList first = totals({}, in, f);
         QCOMPARE(first, out);
@@ -170,29 +112,31 @@ private Q_SLOTS:
         QCOMPARE(totals({}, first.mid(0, 7), f), out);
     }
 
-    void totalUpTooLargeWarnsOnce() {
+    void totalUpTooLargeWarnsAndChangesNothing() {
         QTemporaryDir dir;
         TestApp t(dir.path());
         t.app->start();
         FormModel& f = t.app->mainForm();
-        f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
-        f.grid(QStringLiteral("OrderGrid"))->addItem(line("1", "900,000,000,000,000"));
-        f.setText(QStringLiteral("DiscountFactorEd"), QStringLiteral(" .1 "));
-        f.setText(QStringLiteral("ShippingEd"), QStringLiteral("7"));
-        const QStringList before = moneyFields(f);
-
+        for (int i = 0; i < 2; ++i)
+            f.grid("OrderGrid")->addItem("1\tcat\tmfg\tea\tdesc\t1\t900,000,000,000,000\t17");
+        f.setText("DiscountFactorEd", " .1 ");
+        f.setText("ShippingEd", "7");
+        const auto fields = [&] {
+            QStringList out;
+            for (const Control& c : f.controls()) out << c.text;
+            return out;
+        };
+        const QStringList before = fields();
         QVERIFY(!t.app->totals().TotalUp());
-
         QCOMPARE(t.prompter.asked.size(), 1);
         QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
-        QCOMPARE(moneyFields(f), before);
+        QCOMPARE(fields(), before);
     }
 
+    // Whatever is typed, the totals are refused as too large or come out as
+    // texts that read back as numbers.
     void anyTypedTextGivesReadableTotals() {
-        // Whatever is typed, the totals are either refused as too large or come
-        // out as texts that read back as numbers (the sanitizer build watches
-        // the arithmetic on the way).
-        const QString alphabet = QStringLiteral("0123456789999.,,-+$% abc");
+        const QString alphabet = "0123456789999.,,-+$% abc";
         QRandomGenerator rng(20261206);
         const auto typed = [&] {
             QString s;
@@ -204,10 +148,8 @@ private Q_SLOTS:
             const QStringList amounts = {typed(), typed(), typed()};
             const QStringList r =
                 totals(amounts, {typed(), typed(), typed(), typed(), typed(), typed(), typed()});
-            if (r.size() == 1) continue;
             for (int k : {3, 5, 6, 7, 8, 9}) {
-                QVERIFY2(usFormats().toCurrency(r[k]).ok(),
-                         qPrintable(amounts.join(u'|') + QStringLiteral(" -> ") + r[k]));
+                if (r.size() > 1) QVERIFY2(usFormats().toCurrency(r[k]).ok(), qPrintable(r[k]));
             }
         }
     }
