@@ -23,7 +23,8 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_pageReader(m_ctx, m_document, m_totals),
       m_payments(m_ctx),
       m_browser(m_ctx),
-      m_viewer(m_ctx) {
+      m_viewer(m_ctx),
+      m_addresses(m_ctx) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -73,6 +74,7 @@ void Application::bindCommands() {
     m_payments.bind();
     m_browser.bind();
     m_viewer.bind();
+    m_addresses.bind();
     m_pageWriter.setPaymentsBlockSource([this] {
         const PaymentsBlockText b = m_payments.makePaymentsBlock();
         return PaymentsBlock{b.html, b.rows};

@@ -3,6 +3,7 @@
 #include <QString>
 #include <memory>
 
+#include "addresses/AddressBook.h"
 #include "browse/DocumentBrowser.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/LineEntry.h"
@@ -52,6 +53,7 @@ public:
     PageReader& pageReader() { return m_pageReader; }
     Payments& payments() { return m_payments; }
     DocumentBrowser& browser() { return m_browser; }
+    AddressBook& addresses() { return m_addresses; }
 
     // The main window's load event.
     void start();
@@ -77,4 +79,5 @@ private:
     Payments m_payments;
     DocumentBrowser m_browser;
     Viewer m_viewer;
+    AddressBook m_addresses;
 };
