@@ -398,6 +398,8 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (property == P::Text && edit->text() != c.text) {
             setProgrammatically(edit, [&] { edit->setText(c.text); });
+            // Show a long text from its start, as it reads.
+            edit->setCursorPosition(0);
         }
         if (property == P::Locked) edit->setReadOnly(c.locked);
         if (property == P::MaxLength) typingLimitOf(edit, nullptr)->setLimit(c.maxLength);

@@ -487,11 +487,14 @@ QWidget* MainWindow::buildListArea() {
 
     // Stock item edit panel
     auto* stockEdit = new QHBoxLayout;
+    // Wide enough to read at the window's smallest, also beside the payments.
     for (const char* name : {"StockCatCombo", "StockVendorCombo", "StockUnitCombo"}) {
-        stockEdit->addWidget(historyBox(name), 1);
+        QComboBox* box = historyBox(name);
+        box->setMinimumContentsLength(11);
+        stockEdit->addWidget(box, 1);
     }
     auto* description = named<QLineEdit>("StockDescriptionEd");
-    description->setMinimumWidth(description->fontMetrics().averageCharWidth() * 20);
+    description->setMinimumWidth(description->fontMetrics().averageCharWidth() * 28);
     stockEdit->addWidget(description, 3);
     auto* cost = named<QLineEdit>("StockUnitCostEd");
     cost->setAlignment(Qt::AlignRight);
