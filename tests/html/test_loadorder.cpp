@@ -1,5 +1,5 @@
 // Reading a stored page back into the window: round trips through the page
-// writer, a hand-written golden page and hostile pages.
+// writer and hostile pages.
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,13 +20,13 @@ namespace {
 const QString kTitle = QStringLiteral("Open Document");
 
 // Every control a stored document gives back, and the totals.
-const QStringList kShown =
-    QStringLiteral(
-        "PONoEd JobNumberEd OrderDateEd ToCombo ToField ShipToCombo ShipToField ByEd ShipDateEd "
-        "ShipViaEd FOBEd TermsEd SubTotalEd DiscountFactorEd DiscountEd NetTotalEd TaxFactorEd "
-        "SalesTaxEd OtherTaxFactorEd OtherTaxEd ShippingEd OrderTotalEd PaymentsEd BalanceDueEd "
-        "CommentsEd")
-        .split(u' ');
+const QStringList kShown = QStringLiteral(
+                               "PONoEd JobNumberEd OrderDateEd ToCombo ToField ShipToCombo "
+                               "ShipToField ByEd ShipDateEd ShipViaEd FOBEd TermsEd SubTotalEd "
+                               "DiscountFactorEd DiscountEd NetTotalEd TaxFactorEd SalesTaxEd "
+                               "OtherTaxFactorEd OtherTaxEd ShippingEd OrderTotalEd PaymentsEd "
+                               "BalanceDueEd CommentsEd")
+                               .split(u' ');
 
 struct Fixture {
     QTemporaryDir dir;
@@ -44,25 +44,23 @@ struct Fixture {
         // Choosing a name fills the lines from the book and counts as a change.
         for (QString combo : {"ToCombo", "ShipToCombo"}) {
             f().onClick(combo, [this, combo] {
-                f().setText(QString(combo).replace("Combo", "Field"),
-                            book.value(trimBlanks(f().text(combo))));
+                set(QString(combo).replace("Combo", "Field"),
+                    book.value(trimBlanks(f().text(combo))));
                 f().setEnabled(QStringLiteral("SaveChanges"), true);
                 s().Dirty = true;
             });
         }
         t.app->context().hooks.PopPAGrid = [this] {
             ++paymentRefills;
-            const QString paid = payments.value(f().text("PONoEd"), "0.00");
-            set("PaymentsEd", paid);
-            set("BalanceDueEd", "due " + paid);
+            set("PaymentsEd", payments.value(f().text("PONoEd"), "0.00"));
+            set("BalanceDueEd", "due " + f().text("PaymentsEd"));
         };
     }
     FormModel& f() { return t.app->mainForm(); }
     AppState& s() { return t.app->state(); }
     GridModel& order() { return *f().grid(QStringLiteral("OrderGrid")); }
-    void set(const char* field, const QString& text) { f().setText(QLatin1String(field), text); }
+    void set(const QString& field, const QString& text) { f().setText(field, text); }
     QString dataPath(const QString& name) { return s().DataPath + "2026\\" + name; }
-    QString nativeFile(const QString& name) { return dataOf(dir) + "2026/" + name; }
     bool load(const QString& name) { return reader.LoadOrder(dataPath(name)); }
 
     // The document on screen as one list, for readable comparisons.
@@ -79,22 +77,20 @@ struct Fixture {
     QString state() {
         QStringList told;
         for (const AskedMessage& m : t.prompter.asked) told << m.title;
-        return QStringLiteral("dirty=%1 save=%2 copy=%3 told=")
-                   .arg(s().Dirty)
-                   .arg(f().isEnabled("SaveChanges"))
-                   .arg(f().isEnabled("Save_PO")) +
-               told.join(u',');
+        return QStringLiteral("dirty=%1 save=%2 copy=%3 told=%4")
+            .arg(s().Dirty)
+            .arg(f().isEnabled("SaveChanges"))
+            .arg(f().isEnabled("Save_PO"))
+            .arg(told.join(u','));
     }
-    // A numbered, changed document with two lines, to check that a refused
-    // page leaves it exactly as it was.
+    // A numbered, changed document, to check that a refused page leaves it
+    // exactly as it was.
     void fillOther() {
         set("PONoEd", "000777");
         f().setChecked(QStringLiteral("RecieptOption"), true);
         set("ToField", "Typed lines");
         order().addItem(QStringLiteral("2\t\t\tea\tOther\t2.00\t4.00\tspecial"));
-        t.app->totals().TotalUp();
-        s().Dirty = true;
-        f().setEnabled(QStringLiteral("SaveChanges"), true);
+        f().click(QStringLiteral("TotalUp"));  // a change
     }
 };
 
@@ -133,20 +129,21 @@ private Q_SLOTS:
         x.book["Acme Warehouse"] = QStringLiteral("Dock 4");
         x.payments[d[1]] = QStringLiteral("20.00");
         x.f().setChecked(d[0], true);
-        const char* const fields[] = {"PONoEd", "DiscountFactorEd", "DiscountEd", "TaxFactorEd",
-                                      "SalesTaxEd"};
-        for (int i = 0; i < 5; ++i) x.set(fields[i], d[i + 1]);
-        x.set("ToCombo", "Acme Hardware");
-        x.f().click(QStringLiteral("ToCombo"));
-        x.set("ShipToCombo", "Acme Warehouse");
-        x.f().click(QStringLiteral("ShipToCombo"));
         const QStringList typed =
             QStringLiteral(
-                "JobNumberEd;<!-- x --!>;OrderDateEd;12/6/2026;ByEd;Pat;ShipDateEd;12/20/2026;"
-                "ShipViaEd;UPS Ground;FOBEd;Origin;TermsEd;Net 30;OtherTaxEd;1.25;ShippingEd;15.00;"
-                "CommentsEd;Thank you \u2014 Merci! --> & <b>")
+                "PONoEd;DiscountFactorEd;DiscountEd;TaxFactorEd;SalesTaxEd;ToCombo;ShipToCombo;"
+                "JobNumberEd;OrderDateEd;ByEd;ShipDateEd;ShipViaEd;FOBEd;TermsEd;OtherTaxEd;"
+                "ShippingEd;CommentsEd")
                 .split(u';');
-        for (int i = 0; i < typed.size(); i += 2) x.f().setText(typed[i], typed[i + 1]);
+        const QStringList values =
+            d.mid(1) + QStringLiteral(
+                           "Acme Hardware;Acme Warehouse;<!-- x --!>;12/6/2026;Pat;"
+                           "12/20/2026;UPS Ground;Origin;Net 30;1.25;15.00;"
+                           "Thank you \u2014 Merci! --> & <b>")
+                           .split(u';');
+        for (int i = 0; i < typed.size(); ++i) x.set(typed[i], values[i]);
+        x.f().click(QStringLiteral("ToCombo"));
+        x.f().click(QStringLiteral("ShipToCombo"));
         x.order().addItem(QStringLiteral("2\tTools\tAcme\tea\tClaw hammer\t12.50\t25.00\t1"));
         x.order().addItem(
             QStringLiteral("3\t--!>\t\thr\tLabour --> end--\t40.00\t120.00\tspecial"));
@@ -169,18 +166,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("says");
         QTest::addColumn<QString>("loaded");  // entries of Fixture::shown(), ";" between
-        const QByteArray binary =
-            QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") + QByteArray(4096, '\xfe');
-        const char* noKind = "does not say which kind";
         const QByteArray end = "<!-- END -->\r\n";
         row("missing", QByteArray("<none>"), kTitle, "was not found", "");
-        row("empty", QByteArray(), kTitle, noKind, "");
-        row("binary", binary, kTitle, noKind, "");
-        row("no number", "<!-- ??? i ??? -->\r\n" + end, kTitle, "holds no document number", "");
+        row("binary", QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") + QByteArray(4096, '\xfe'),
+            kTitle, "does not say which kind", "");
         row("path-like number", page("i", "..\\..\\ovo_data2"), kTitle, "is not made of", "");
         row("no data access", QByteArray("<access>"), "No Server Access!", "", "");
         row("read error", QByteArray("<eio>"), "File Error", "", "");
-        row("far too large", QByteArray("<large>"), kTitle, "", "");
         row("short markers, markers after the end",
             page("i", "1",
                  "<!-- JOB -->\r\n<!-- TRM  TRM -->\r\n<!-- COM x COM -->\r\n" + end +
@@ -214,42 +206,36 @@ private Q_SLOTS:
         Fixture x;
         x.fillOther();
         const QStringList before = x.shown();
-        const QString file = x.nativeFile("page.htm");
+        const QString file = dataOf(x.dir) + "2026/page.htm";
         const bool cause = bytes.startsWith('<') && bytes.endsWith('>');
         if (bytes != "<none>") writeFile(file, cause ? page("i", "1") : bytes);
         x.s().DataAccessOK = bytes != "<access>";
-        if (bytes == "<eio>") {
-            setFileFaultHook([](FileOp op, const QString&) {
-                return op == FileOp::Read ? FileError::systemError(EIO) : FileError::none();
-            });
-        }
-        QFile big(file);
-        if (bytes == "<large>")
-            QVERIFY(big.open(QIODevice::ReadWrite) && big.resize(PageReader::kMaxPageBytes + 1));
+        setFileFaultHook([&](FileOp op, const QString&) {
+            return op == FileOp::Read && bytes == "<eio>" ? FileError::systemError(EIO)
+                                                          : FileError::none();
+        });
         QCOMPARE(x.load("page.htm"), !loaded.isEmpty());
         const QString told = title.isEmpty() ? QString() : x.t.prompter.asked.first().text;
         QVERIFY2(told.contains(says), qPrintable(told));
         if (!says.isEmpty() && loaded.isEmpty())
             QVERIFY(told.contains(QDir::toNativeSeparators(file)));
         QCOMPARE(QFile::exists(file), bytes != "<none>");
+        QCOMPARE(x.state(), (loaded.isEmpty() ? "dirty=1 save=1 copy=0 told="
+                                              : "dirty=0 save=0 copy=1 told=") +
+                                title);
         if (loaded.isEmpty()) {
-            QCOMPARE(x.state(), "dirty=1 save=1 copy=0 told=" + title);
             QCOMPARE(x.shown(), before);
             QCOMPARE(x.paymentRefills, 0);
-            return;
         }
-        QCOMPARE(x.state(), "dirty=0 save=0 copy=1 told=" + title);
-        const QStringList shown = x.shown();
-        for (const QString& w : loaded.split(u';'))
-            QVERIFY2(shown.contains(w), qPrintable(w.left(80)));
+        for (const QString& w : loaded.split(u';', Qt::SkipEmptyParts))
+            QVERIFY2(x.shown().contains(w), qPrintable(w.left(80)));
     }
 
     // Through the hook the document list calls: a Sold To entry deleted
-    // since saving leaves its lines empty; a missing page is told back.
+    // since saving leaves its lines empty.
     void soldToEntryDeletedSinceSaving() {
         Fixture x;
         x.book["Gone Ltd"] = QStringLiteral("1 Old Road");
-        x.set("PONoEd", "000005");
         x.set("ToCombo", "Gone Ltd");
         x.f().click(QStringLiteral("ToCombo"));
         QVERIFY(x.writer.MakeSnap(x.dataPath("doc.htm")));
@@ -260,8 +246,6 @@ private Q_SLOTS:
         QCOMPARE(x.f().text("ToCombo"), QStringLiteral("Gone Ltd"));
         QCOMPARE(x.f().text("ToField"), QString());
         QVERIFY(x.t.prompter.asked.isEmpty());
-        QVERIFY(!hook(x.dataPath("000124.htm")));
-        QCOMPARE(x.f().text("PONoEd"), QStringLiteral("000005"));
     }
 };
 

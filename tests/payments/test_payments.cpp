@@ -1,9 +1,7 @@
 // The payments file and ledger: record bytes, the list and its totals, the
 // refusals, deletes, full and cut files, and the page's payments block.
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <limits>
 
 #include "app/Application.h"
 #include "forms/FormModel.h"
@@ -40,13 +38,13 @@ struct Fixture {
     QByteArray bytes() { return readFile(file()); }
     QByteArray page(const char* n) { return readFile(dataOf(dir) + "2026/" + n + ".htm"); }
     void onDocument(const QString& number, const QString& orderTotal) {
-        f().setText(QStringLiteral("PONoEd"), number);
-        f().setText(QStringLiteral("OrderTotalEd"), orderTotal);
+        f().setText("PONoEd", number);
+        f().setText("OrderTotalEd", orderTotal);
     }
     void save(const QString& date, const QString& amount) {
-        f().setText(QStringLiteral("PaymentDateEd"), date);
-        f().setText(QStringLiteral("PaymentAmountEd"), amount);
-        f().click(QStringLiteral("SavePayment"));
+        f().setText("PaymentDateEd", date);
+        f().setText("PaymentAmountEd", amount);
+        f().click("SavePayment");
     }
     void refill() { t.app->context().hooks.PopPAGrid(); }
     // The rows listed, ";" between, then the totals shown.
@@ -71,11 +69,8 @@ private Q_SLOTS:
         // A currency sign and letters are dropped before the amount is read.
         x.save("12/6/2026", "$1,234.50");
         x.save(" 1/15/2027 ", "USD 0.5");
-        x.onDocument("12", "2,000.00");
-        x.save("12/6/2026", "abc");
         QVERIFY(x.t.prompter.asked.isEmpty());
-        QCOMPARE(x.bytes(), rec('C', "000012", kDec6, 12345000) + rec('C', "000012", kJan15, 5000) +
-                                rec('C', "12", kDec6, 0));
+        QCOMPARE(x.bytes(), rec('C', "000012", kDec6, 12345000) + rec('C', "000012", kJan15, 5000));
         // Only live payments of the number on screen are listed and counted.
         writeFile(x.file(), x.bytes() + rec('D', "000012", kDec6, 2000000) +
                                 rec('C', "000013", kDec6, 9) + rec('C', " 000012", kDec6, 5000));
@@ -106,8 +101,8 @@ private Q_SLOTS:
         x.save(e[1], e[2]);
         QCOMPARE(x.bytes(), before);
         QCOMPARE(x.t.prompter.asked.size(), 1);
-        const AskedMessage& m = x.t.prompter.asked[0];
-        QVERIFY2((m.title + m.text).contains(e[3]), qPrintable(m.text));
+        QVERIFY2((x.t.prompter.asked[0].title + x.lastTold()).contains(e[3]),
+                 qPrintable(x.lastTold()));
     }
 
     // A delete changes only the status byte of the record picked, as stored;
@@ -116,8 +111,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("stale");
         QTest::newRow("picked") << -1;
         QTest::newRow("another document on screen") << 0;
-        QTest::newRow("deleted by another copy") << 1;
-        QTest::newRow("record past the end") << 2;
         QTest::newRow("record of another document") << 3;
         QTest::newRow("none picked") << 4;
     }
@@ -132,8 +125,7 @@ private Q_SLOTS:
         x.f().click("PaymentsGrid");
         x.f().setText("PaymentAmountEd", "99");
         if (stale == 0) x.f().setText("PONoEd", "000013");
-        if (stale == 1) patchFile(x.file(), 2 * 23, "D");
-        if (stale == 2 || stale == 3) x.grid().setCell(2, 2, stale == 2 ? " 9" : " 2");
+        if (stale == 3) x.grid().setCell(2, 2, " 2");
         QByteArray after = x.bytes();
         if (stale == -1) after[2 * 23] = 'D';
         x.f().click("DeletePayment");
@@ -163,12 +155,6 @@ private Q_SLOTS:
         QCOMPARE(x.listed(), "12/6/2026|1.00| 1 = 1.00/-1.00");
         x.save("1/15/2027", "3");
         QCOMPARE(x.bytes(), cut + QByteArray(11, '\0') + rec('C', "000012", kJan15, 30000));
-        // A file that already adds up beyond the range: the rows, no sums.
-        const QByteArray huge = rec('C', "000012", kDec6, std::numeric_limits<qint64>::max() - 10);
-        writeFile(x.file(), huge + huge);
-        x.refill();
-        QVERIFY2(x.listed().endsWith("| 2 = /"), qPrintable(x.listed()));
-        QVERIFY(x.lastTold().contains("more than"));
     }
 
     // The block for two payments, written by hand; a retried read counts once.
@@ -196,8 +182,8 @@ private Q_SLOTS:
         QCOMPARE(lineCount, 8);
     }
 
-    // New sums mark a numbered document changed; Balance Due follows the total; a copy and a new
-    // document start without payments, on screen and on the page.
+    // New sums mark a numbered document changed; Balance Due follows the
+    // total; a copy starts without payments, on screen and on the page.
     void documentsNeverShowAnothersPayments() {
         Fixture x;
         x.t.app->pageWriter().setPaymentsBlockSource([&x] {
@@ -219,13 +205,6 @@ private Q_SLOTS:
         QVERIFY(x.t.app->commands().Save_PO());
         QCOMPARE(x.listed(), " = 0.00/1,100.00");
         QVERIFY(!x.page("000002").contains("Payments:"));
-        x.f().setText("PONoEd", "000001");
-        x.refill();
-        x.t.app->state().Dirty = false;
-        x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->commands().NewPO());
-        QCOMPARE(x.listed(), " = 0.00/0.00");
-        QVERIFY(!x.page("000003").contains("Payments:"));
     }
 };
 
