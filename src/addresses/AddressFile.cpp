@@ -12,26 +12,9 @@
 
 namespace {
 
-QByteArray fsName(const QString& path) {
-    return QFile::encodeName(nativePath(path));
-}
-
 // A file replaced while we waited for its lock is opened again, but never
 // for ever: something else renaming the book in a loop ends it.
 constexpr int kReopens = 50;
-
-FileError writeAll(int fd, const QString& path, const char* data, qint64 size, qint64 at) {
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t w = ::pwrite(fd, data + done, static_cast<size_t>(size - done), at + done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return FileError::fromErrno(path, errno);
-        }
-        done += w;
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -42,7 +25,7 @@ FileError AddressFile::open(Mode mode) {
     if (m_path.contains(QChar(u'\0'))) {
         return FileError::other(m_path, QStringLiteral("The name holds a NUL character."));
     }
-    const QByteArray name = fsName(m_path);
+    const QByteArray name = fileSystemName(m_path);
     for (int tries = 0; tries < kReopens; ++tries) {
         // A missing book is created; an existing one is opened as asked.
         struct stat before {};
@@ -105,21 +88,7 @@ qint64 AddressFile::size() const {
 FileError AddressFile::readAt(qint64 from, qint64 length, QByteArray* out) const {
     if (FileError f = injectedFault(FileOp::Read, m_path); !f.ok()) return f;
     if (m_fd < 0) return FileError::other(m_path, QStringLiteral("The file is not open."));
-    QByteArray bytes(length, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < length) {
-        const ssize_t r =
-            ::pread(m_fd, bytes.data() + got, static_cast<size_t>(length - got), from + got);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return FileError::fromErrno(m_path, errno, FileAccess::Read);
-        }
-        if (r == 0) break;
-        got += r;
-    }
-    bytes.truncate(got);
-    *out = std::move(bytes);
-    return {};
+    return readRange(m_fd, m_path, from, length, out);
 }
 
 FileError AddressFile::readAll(QByteArray* out) const {
@@ -129,7 +98,7 @@ FileError AddressFile::readAll(QByteArray* out) const {
 FileError AddressFile::writeAt(qint64 offset, const QByteArray& bytes) {
     if (FileError f = injectedFault(FileOp::Write, m_path); !f.ok()) return f;
     if (m_fd < 0) return FileError::other(m_path, QStringLiteral("The file is not open."));
-    return writeAll(m_fd, m_path, bytes.constData(), bytes.size(), offset);
+    return writeRange(m_fd, m_path, offset, bytes.constData(), bytes.size());
 }
 
 FileError AddressFile::replaceWith(const QString& tempPath, const QByteArray& bytes) {
@@ -137,7 +106,7 @@ FileError AddressFile::replaceWith(const QString& tempPath, const QByteArray& by
         return f;
     }
     if (m_fd < 0) return FileError::other(m_path, QStringLiteral("The file is not open."));
-    const QByteArray temp = fsName(tempPath);
+    const QByteArray temp = fileSystemName(tempPath);
     // A temporary file left by an interrupted run is thrown away, never
     // added to: the new book is only what is written here.
     if (::unlink(temp.constData()) != 0 && errno != ENOENT) {
@@ -154,7 +123,7 @@ FileError AddressFile::replaceWith(const QString& tempPath, const QByteArray& by
         return e;
     };
     if (FileError f = injectedFault(FileOp::Write, tempPath); !f.ok()) return fail(f);
-    if (FileError e = writeAll(fd, tempPath, bytes.constData(), bytes.size(), 0); !e.ok()) {
+    if (FileError e = writeRange(fd, tempPath, 0, bytes.constData(), bytes.size()); !e.ok()) {
         return fail(e);
     }
     if (::fsync(fd) != 0) return fail(FileError::fromErrno(tempPath, errno));
@@ -163,7 +132,7 @@ FileError AddressFile::replaceWith(const QString& tempPath, const QByteArray& by
         ::unlink(temp.constData());
         return FileError::fromErrno(tempPath, err);
     }
-    if (::rename(temp.constData(), fsName(m_path).constData()) != 0) {
+    if (::rename(temp.constData(), fileSystemName(m_path).constData()) != 0) {
         const int err = errno;
         ::unlink(temp.constData());
         return FileError::fromErrno(m_path, err);

@@ -12,10 +12,6 @@
 
 namespace {
 
-QByteArray fsName(const QString& path) {
-    return QFile::encodeName(nativePath(path));
-}
-
 // A NUL ends the name the system sees: the file opened would be another one.
 FileError badName(const QString& path) {
     if (!path.contains(QChar(u'\0'))) return {};
@@ -33,7 +29,7 @@ QString notRegularReason(mode_t mode) {
 // only a regular file.
 FileError openRegular(const QString& path, int flags, FileAccess wanted, int* fd) {
     if (FileError e = badName(path); !e.ok()) return e;
-    const int f = ::open(fsName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int f = ::open(fileSystemName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (f < 0) return FileError::fromErrno(path, errno, wanted);
     struct stat st {};
     if (::fstat(f, &st) != 0) {
@@ -55,7 +51,7 @@ FileError openRegular(const QString& path, int flags, FileAccess wanted, int* fd
 FileError checkRegularOrMissing(const QString& path) {
     if (FileError e = badName(path); !e.ok()) return e;
     struct stat st {};
-    if (::stat(fsName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+    if (::stat(fileSystemName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return {};
     return FileError::other(path, notRegularReason(st.st_mode));
 }
 
@@ -119,20 +115,9 @@ int RecordFile::recordCount() const {
 FileError RecordFile::read(int n, Record* out) const {
     if (FileError f = injectedFault(FileOp::Read, m_path); !f.ok()) return f;
     if (m_fd < 0 || n < 1) return FileError::other(m_path, QStringLiteral("Bad record number."));
-    QByteArray bytes(m_length, '\0');
-    const off_t at = static_cast<off_t>(n - 1) * m_length;
-    qsizetype got = 0;
-    while (got < m_length) {
-        const ssize_t r =
-            ::pread(m_fd, bytes.data() + got, static_cast<size_t>(m_length - got), at + got);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return FileError::fromErrno(m_path, errno, FileAccess::Read);
-        }
-        if (r == 0) break;
-        got += r;
-    }
-    bytes.truncate(got);
+    QByteArray bytes;
+    const qint64 at = qint64(n - 1) * m_length;
+    if (FileError e = readRange(m_fd, m_path, at, m_length, &bytes); !e.ok()) return e;
     *out = Record(bytes);
     return {};
 }
@@ -140,14 +125,26 @@ FileError RecordFile::read(int n, Record* out) const {
 FileError RecordFile::readAll(QByteArray* out) const {
     if (FileError f = injectedFault(FileOp::Read, m_path); !f.ok()) return f;
     if (m_fd < 0) return FileError::other(m_path, QStringLiteral("The file is not open."));
-    const qint64 want = size();
-    QByteArray bytes(want, Qt::Uninitialized);
+    return readRange(m_fd, m_path, 0, size(), out);
+}
+
+FileError RecordFile::write(int n, const Record& record) {
+    if (FileError f = injectedFault(FileOp::Write, m_path); !f.ok()) return f;
+    if (m_fd < 0 || n < 1 || record.length() != m_length) {
+        return FileError::other(m_path, QStringLiteral("Bad record."));
+    }
+    return writeRange(m_fd, m_path, qint64(n - 1) * m_length, record.bytes().constData(), m_length);
+}
+
+FileError readRange(int fd, const QString& path, qint64 from, qint64 length, QByteArray* out) {
+    QByteArray bytes(length, Qt::Uninitialized);
     qint64 got = 0;
-    while (got < want) {
-        const ssize_t r = ::pread(m_fd, bytes.data() + got, static_cast<size_t>(want - got), got);
+    while (got < length) {
+        const ssize_t r =
+            ::pread(fd, bytes.data() + got, static_cast<size_t>(length - got), from + got);
         if (r < 0) {
             if (errno == EINTR) continue;
-            return FileError::fromErrno(m_path, errno);
+            return FileError::fromErrno(path, errno, FileAccess::Read);
         }
         if (r == 0) break;
         got += r;
@@ -157,23 +154,21 @@ FileError RecordFile::readAll(QByteArray* out) const {
     return {};
 }
 
-FileError RecordFile::write(int n, const Record& record) {
-    if (FileError f = injectedFault(FileOp::Write, m_path); !f.ok()) return f;
-    if (m_fd < 0 || n < 1 || record.length() != m_length) {
-        return FileError::other(m_path, QStringLiteral("Bad record."));
-    }
-    const off_t at = static_cast<off_t>(n - 1) * m_length;
-    qsizetype done = 0;
-    while (done < m_length) {
-        const ssize_t w = ::pwrite(m_fd, record.bytes().constData() + done,
-                                   static_cast<size_t>(m_length - done), at + done);
+FileError writeRange(int fd, const QString& path, qint64 at, const char* data, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t w = ::pwrite(fd, data + done, static_cast<size_t>(size - done), at + done);
         if (w < 0) {
             if (errno == EINTR) continue;
-            return FileError::fromErrno(m_path, errno);
+            return FileError::fromErrno(path, errno);
         }
         done += w;
     }
     return {};
+}
+
+QByteArray fileSystemName(const QString& dataPath) {
+    return QFile::encodeName(nativePath(dataPath));
 }
 
 FileError replaceFile(const QString& path, const QByteArray& bytes) {

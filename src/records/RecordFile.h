@@ -53,6 +53,14 @@ FileError checkRegularOrMissing(const QString& path);
 // Copies a file over an older copy, through a temporary file.
 FileError copyFileOver(const QString& from, const QString& to);
 
+// Whole reads and writes at an offset of an open descriptor, resumed after
+// interruptions; a read stops short at the end of the file. `path` names the
+// file in an error.
+FileError readRange(int fd, const QString& path, qint64 from, qint64 length, QByteArray* out);
+FileError writeRange(int fd, const QString& path, qint64 at, const char* data, qint64 size);
+// The file system's name of a data path.
+QByteArray fileSystemName(const QString& dataPath);
+
 // Data paths keep "\" between folders (index records hold "2026\"); this
 // turns one into a path for the file system.
 QString nativePath(const QString& dataPath);
