@@ -1,17 +1,10 @@
 #include "BenchFiles.h"
 
+#include "support/Bytes.h"
+
 #include <QFile>
 #include <QtEndian>
 #include <cstring>
-
-namespace {
-
-QByteArray padded(const QString& text, int width) {
-    QByteArray b = text.toLatin1().left(width);
-    return b + QByteArray(width - b.size(), ' ');
-}
-
-}  // namespace
 
 // 32,767 items with 5,000 distinct categories, manufacturers and units.
 void writeFullStockFile(const QString& path) {
@@ -20,15 +13,19 @@ void writeFullStockFile(const QString& path) {
     for (int n = 1; n <= 32767; ++n) {
         QByteArray r(383, '\0');
         r[0] = '1';
-        r.replace(1, 30, padded(QStringLiteral("Category %1").arg(n % 5000), 30));
+        r.replace(1, 30, bytes::text(QStringLiteral("Category %1").arg(n % 5000).toLatin1(), 30));
         const double tag = n;
         quint64 bits = 0;
         std::memcpy(&bits, &tag, 8);
         qToLittleEndian(bits, r.data() + 31);
-        r.replace(39, 120,
-                  padded(QStringLiteral("Stock item number %1, a longer description").arg(n), 120));
-        r.replace(159, 20, padded(QStringLiteral("unit %1").arg(n % 5000), 20));
-        r.replace(179, 60, padded(QStringLiteral("Maker %1").arg((n * 7) % 5000), 60));
+        r.replace(
+            39, 120,
+            bytes::text(
+                QStringLiteral("Stock item number %1, a longer description").arg(n).toLatin1(),
+                120));
+        r.replace(159, 20, bytes::text(QStringLiteral("unit %1").arg(n % 5000).toLatin1(), 20));
+        r.replace(179, 60,
+                  bytes::text(QStringLiteral("Maker %1").arg((n * 7) % 5000).toLatin1(), 60));
         qToLittleEndian<qint64>(qint64(n) * 12345, r.data() + 359);
         bytes += r;
     }

@@ -10,13 +10,10 @@
 #include "addresses/AddressBook.h"
 #include "app/Application.h"
 #include "forms/FormModel.h"
+#include "support/Bytes.h"
 #include "support/Fakes.h"
 
 namespace {
-
-QByteArray padded(const QByteArray& text, int width) {
-    return text.left(width) + QByteArray(qMax<qsizetype>(0, width - text.size()), ' ');
-}
 
 QByteArray entry(int n) {
     QByteArray r;
@@ -27,11 +24,11 @@ QByteArray entry(int n) {
     std::memcpy(&bits, &tag, 8);
     qToLittleEndian(bits, le);
     r += QByteArray(le, 8);
-    r += padded("Customer number " + QByteArray::number(n), 60);
-    r += padded("Attn: Accounts payable\r\n" + QByteArray::number(n) +
-                    " Long Street Name That Goes On\r\nSuite 100\r\nSpringfield, ST 12345\r\n"
-                    "Country",
-                500);
+    r += bytes::text("Customer number " + QByteArray::number(n), 60);
+    r += bytes::text("Attn: Accounts payable\r\n" + QByteArray::number(n) +
+                         " Long Street Name That Goes On\r\nSuite 100\r\nSpringfield, ST 12345\r\n"
+                         "Country",
+                     500);
     return r;
 }
 

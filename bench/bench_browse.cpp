@@ -11,16 +11,13 @@
 #include "browse/DocumentBrowser.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "support/Bytes.h"
 #include "support/Fakes.h"
 
 namespace {
 
 constexpr int kRecord = 351;
 constexpr int kRecords = 32767;
-
-QByteArray padded(const QByteArray& text, int width) {
-    return text.left(width) + QByteArray(width - qMin<qsizetype>(width, text.size()), ' ');
-}
 
 // Documents of every kind over about two years up to `latest`.
 void writeIndex(const QString& path, double latest) {
@@ -30,14 +27,14 @@ void writeIndex(const QString& path, double latest) {
         QByteArray r(kRecord, '\0');
         r[0] = "pPiI"[n % 4];
         r.replace(1, 6, QByteArray::number(n).rightJustified(6, '0'));
-        r.replace(7, 12, padded("JOB" + QByteArray::number(n % 5000), 12));
+        r.replace(7, 12, bytes::text("JOB" + QByteArray::number(n % 5000), 12));
         const double date = latest - (kRecords - n) / 45;
         quint64 bits = 0;
         std::memcpy(&bits, &date, 8);
         qToLittleEndian(bits, r.data() + 19);
         qToLittleEndian(bits, r.data() + 147);
-        r.replace(27, 60, padded("Customer " + QByteArray::number(n % 3000), 60));
-        r.replace(87, 60, padded("Site " + QByteArray::number(n % 2000), 60));
+        r.replace(27, 60, bytes::text("Customer " + QByteArray::number(n % 3000), 60));
+        r.replace(87, 60, bytes::text("Site " + QByteArray::number(n % 2000), 60));
         for (int a = 0; a < 7; ++a)
             qToLittleEndian<qint64>(qint64(n) * 1234 * (a + 1), r.data() + 155 + a * 8);
         r.replace(251, 5, n < kRecords / 2 ? "2025\\" : "2026\\");

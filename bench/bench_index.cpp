@@ -14,15 +14,12 @@
 #include "document/DocumentIndex.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "support/Bytes.h"
 #include "support/Fakes.h"
 
 namespace {
 
 constexpr int kRecord = 351;
-
-QByteArray padded(const QByteArray& text, int width) {
-    return text.left(width) + QByteArray(width - qMin<qsizetype>(width, text.size()), ' ');
-}
 
 // `count` documents numbered 1.. in two year folders, a few deleted.
 void writeIndex(const QString& path, int count) {
@@ -32,14 +29,14 @@ void writeIndex(const QString& path, int count) {
         QByteArray r(kRecord, '\0');
         r[0] = n % 97 == 0 ? 'D' : "pPiI"[n % 4];
         r.replace(1, 6, QByteArray::number(n).rightJustified(6, '0'));
-        r.replace(7, 12, padded("JOB" + QByteArray::number(n % 5000), 12));
+        r.replace(7, 12, bytes::text("JOB" + QByteArray::number(n % 5000), 12));
         const double date = 45000 + n % 700;
         quint64 bits = 0;
         std::memcpy(&bits, &date, 8);
         qToLittleEndian(bits, r.data() + 19);
         qToLittleEndian(bits, r.data() + 147);
-        r.replace(27, 60, padded("Customer " + QByteArray::number(n % 3000), 60));
-        r.replace(87, 60, padded("Site " + QByteArray::number(n % 2000), 60));
+        r.replace(27, 60, bytes::text("Customer " + QByteArray::number(n % 3000), 60));
+        r.replace(87, 60, bytes::text("Site " + QByteArray::number(n % 2000), 60));
         for (int a = 0; a < 7; ++a)
             qToLittleEndian<qint64>(qint64(n) * 1234, r.data() + 155 + a * 8);
         r.replace(251, 5, n < count / 2 ? "2025\\" : "2026\\");
