@@ -1,8 +1,7 @@
 // The list of saved documents: which records it lists and how, its count
-// line, heading sorts, opening a row, marking a document deleted, the two
-// views of the list area, the date range window and the shared calendar.
+// line, heading sorts, opening a row, marking a document deleted, the date
+// range window and the shared calendar.
 #include <QDir>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -50,7 +49,6 @@ struct Fixture {
     DocumentBrowser browser{t.app->context()};
     QStringList loaded;
     bool loadWorks = true;
-    int stockFills = 0;
 
     Fixture() {
         t.app->context().windows = &windows;
@@ -62,7 +60,6 @@ struct Fixture {
             return loadWorks;
         };
         t.app->start();
-        t.app->context().hooks.PopStockList = [this] { ++stockFills; };
     }
     ~Fixture() { setFileFaultHook({}); }
 
@@ -108,15 +105,18 @@ private Q_SLOTS:
     void listsByKindAndInclusiveRange_data() {
         QTest::addColumn<QString>("unchecked");
         QTest::addColumn<QString>("listed");  // the last digits of the numbers listed
-        const auto row = [](const char* tag, QString unchecked, QString listed) {
-            QTest::newRow(tag) << unchecked << listed;
-        };
-        row("every box", "", "987654");
-        row("no proposals", "PropCheck", "9876");
-        row("no acknowledgements", "AckCheck", "98654");
-        row("no invoices", "InvCheck", "9754");
-        row("no receipts", "RecCheck", "87654");
-        row("no box", "PropCheck AckCheck InvCheck RecCheck", "");
+        QTest::newRow("every box") << ""
+                                   << "987654";
+        QTest::newRow("no proposals") << "PropCheck"
+                                      << "9876";
+        QTest::newRow("no acknowledgements") << "AckCheck"
+                                             << "98654";
+        QTest::newRow("no invoices") << "InvCheck"
+                                     << "9754";
+        QTest::newRow("no receipts") << "RecCheck"
+                                     << "87654";
+        QTest::newRow("no box") << "PropCheck AckCheck InvCheck RecCheck"
+                                << "";
     }
     void listsByKindAndInclusiveRange() {
         QFETCH(QString, unchecked);
@@ -224,24 +224,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("direction");
         QTest::addColumn<QString>("order");
-        QTest::addColumn<QString>("next");
         // 1: 1/2/2026 $9.00 "bravo"; 2: 1/10/2026 $1,000.00 "Alpha"; 10: 12/1/2025 $50.00 "charlie"
-        const auto row = [](const char* tag, int column, QString direction, QString order,
-                            QString next) {
-            QTest::newRow(tag) << column << direction << order << next;
-        };
-        row("number, first click", 0, "", "1 2 10", "dn");
-        row("number, down", 0, "dn", "10 2 1", "up");
-        row("date up", 2, "up", "10 1 2", "dn");
-        row("amount down", 6, "dn", "2 10 1", "up");
-        row("text ignores case", 3, "up", "2 1 10", "dn");
-        row("ship date, none first", 5, "up", "2 1 10", "dn");
+        QTest::newRow("number, first click") << 0 << ""
+                                             << "1 2 10";
+        QTest::newRow("number, down") << 0 << "dn"
+                                      << "10 2 1";
+        QTest::newRow("date up") << 2 << "up"
+                                 << "10 1 2";
+        QTest::newRow("amount down") << 6 << "dn"
+                                     << "2 10 1";
+        QTest::newRow("text ignores case") << 3 << "up"
+                                           << "2 1 10";
+        QTest::newRow("ship date, none first") << 5 << "up"
+                                               << "2 1 10";
     }
     void headingSortsByValueWithTheSharedDirection() {
         QFETCH(int, column);
         QFETCH(QString, direction);
         QFETCH(QString, order);
-        QFETCH(QString, next);
+        const QString next = direction == "dn" ? "up" : "dn";
         Fixture x;
         x.state().ConfigRec.dateEarliest = serial(2025, 1, 1);
         x.fill({{'p', "1", serial(2026, 1, 2), "", "bravo", "", serial(2026, 3, 1), {90000}},
@@ -259,21 +260,20 @@ private Q_SLOTS:
     }
 
     void openRow_data() {
-        QTest::addColumn<bool>("dirty");
         QTest::addColumn<int>("answer");  // MsgButton
         QTest::addColumn<bool>("saveWorks");
         QTest::addColumn<bool>("pageReads");
         QTest::addColumn<bool>("opens");
-        QTest::newRow("nothing to save") << false << int(MsgButton::None) << true << true << true;
-        QTest::newRow("Yes, saved") << true << int(MsgButton::Yes) << true << true << true;
-        QTest::newRow("Yes, save fails") << true << int(MsgButton::Yes) << false << true << false;
-        QTest::newRow("No") << true << int(MsgButton::No) << true << true << true;
-        QTest::newRow("Cancel") << true << int(MsgButton::Cancel) << true << true << false;
-        QTest::newRow("page unreadable") << true << int(MsgButton::No) << true << false << false;
+        QTest::newRow("nothing to save") << int(MsgButton::None) << true << true << true;
+        QTest::newRow("Yes, saved") << int(MsgButton::Yes) << true << true << true;
+        QTest::newRow("Yes, save fails") << int(MsgButton::Yes) << false << true << false;
+        QTest::newRow("No") << int(MsgButton::No) << true << true << true;
+        QTest::newRow("Cancel") << int(MsgButton::Cancel) << true << true << false;
+        QTest::newRow("page unreadable") << int(MsgButton::No) << true << false << false;
     }
     void openRow() {
-        QFETCH(bool, dirty);
         QFETCH(int, answer);
+        const bool dirty = answer != int(MsgButton::None);
         QFETCH(bool, saveWorks);
         QFETCH(bool, pageReads);
         QFETCH(bool, opens);
@@ -290,7 +290,7 @@ private Q_SLOTS:
         f.setEnabled("Save_PO", false);
         x.state().Dirty = dirty;
         f.setEnabled("SaveChanges", dirty);
-        if (answer != int(MsgButton::None)) x.t.prompter.answers << MsgButton(answer);
+        if (dirty) x.t.prompter.answers << MsgButton(answer);
         x.clickRow(x.rowOf("000003", "2024\\"));
         QCOMPARE(x.asked("Save?"), dirty ? 1 : 0);
         QCOMPARE(x.loaded, opens || !pageReads ? QStringList{dataOf(x.dir) + "2024\\000003.htm"}
@@ -306,13 +306,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<int>("sortColumn");  // -1: as filled
         QTest::addColumn<int>("marked");      // record number, from 0
-        const auto row = [](const char* tag, QString number, QString folder, int sortColumn,
-                            int marked) {
-            QTest::newRow(tag) << number << folder << sortColumn << marked;
-        };
-        row("as filled", "000002", "2026\\", -1, 1);
-        row("same number, earlier folder", "000005", "2025\\", -1, 2);
-        row("after a sort by name", "000002", "2026\\", 3, 1);
+        QTest::newRow("same number, earlier folder") << "000005"
+                                                     << "2025\\" << -1 << 2;
+        QTest::newRow("after a sort by name") << "000002"
+                                              << "2026\\" << 3 << 1;
     }
     void deleteMarksTheRowRightClicked() {
         QFETCH(QString, number);
@@ -328,12 +325,9 @@ private Q_SLOTS:
         expected[351 * marked] = 'D';
         x.state().GridSortDirection = "up";
         if (sortColumn >= 0) x.clickRow(0, sortColumn);
-        QSignalSpy popups(&x.form(), &FormModel::popupRequested);
         const int row = x.rowOf(number, folder);
         x.grid().setCurrentRow(row == 1 ? 2 : 1);  // a row picked before
         x.clickRow(row, 0, true);
-        QCOMPARE(popups.size(), 1);
-        QCOMPARE(popups.first().first().toString(), "POPop");
         x.t.prompter.answers << MsgButton::Yes;
         x.form().click("POPop_delete");
         QCOMPARE(x.t.prompter.asked.first().text, "Delete Tallybrook " + number + " ?");
@@ -367,28 +361,6 @@ private Q_SLOTS:
         QCOMPARE(readFile(x.indexPath()), before.left(351) + "D" + before.mid(352));
     }
 
-    void twoViewsOfTheListArea() {
-        Fixture x;
-        FormModel& f = x.form();
-        const auto shown = [&] {
-            QString out;
-            for (const char* n : {"POGrid", "Frame3", "DateRangeMonolog", "HideOrders", "StockGrid",
-                                  "ViewExisting", "StockCatCombo", "SaveNewStockItem"})
-                out += f.isVisible(n) ? '1' : '0';
-            return out + " " + f.caption("BottomLabel") + " " + QString::number(x.stockFills);
-        };
-        x.fill({{'p', "000001", kToday}});
-        f.click("ViewExisting");
-        QCOMPARE(shown(), "11110000 Saved 0");
-        QCOMPARE(x.grid().rows(), 2);  // refilled on the way in
-        f.click("HideOrders");
-        QCOMPARE(shown(), "00001111 Stock Items 1");
-        f.click("ViewExisting");
-        x.clickRow(1);
-        f.doubleClick("POGrid");  // only shows the stock list again
-        QCOMPARE(shown(), "00001111 Stock Items 1");
-    }
-
     // The window opens on the range in use; closed without OK, it changes nothing.
     void dateRangeWindowClosedWithoutOk() {
         Fixture x;
@@ -404,39 +376,26 @@ private Q_SLOTS:
         QCOMPARE(x.column(0), QStringList{"000002"});
     }
 
-    // A pick writes the short date into that field only, and is an edit: a
-    // numbered document changes, a pending one does not.
-    void calendarOpensOnTheFieldsDateAndPicksIntoIt_data() {
-        QTest::addColumn<QStringList>("pickerFieldTextShownNumber");
-        QTest::newRow("order date")
-            << QStringList{"OrderDatePicker", "OrderDateEd", "3/4/2026", "2026-03-04", "000004"};
-        QTest::newRow("ship date, not a date, pending")
-            << QStringList{"ShipDatePicker", "ShipDateEd", "soon", "2026-12-06", "(PEND)"};
-        QTest::newRow("payment date")
-            << QStringList{"PaymentDatePick", "PaymentDateEd", "12/31/2025", "2025-12-31", ""};
+    // Not a date opens on today; a pick is an edit of a numbered document only.
+    void calendarPickIsAnEdit_data() {
+        QTest::addColumn<QString>("number");
+        QTest::newRow("numbered") << "000004";
+        QTest::newRow("pending") << "(PEND)";
     }
-    void calendarOpensOnTheFieldsDateAndPicksIntoIt() {
-        QFETCH(QStringList, pickerFieldTextShownNumber);
-        const QStringList& r = pickerFieldTextShownNumber;
+    void calendarPickIsAnEdit() {
+        QFETCH(QString, number);
         Fixture x;
         FormModel& f = x.form();
-        if (!r[4].isEmpty()) f.setText("PONoEd", r[4]);
+        f.setText("PONoEd", number);
         x.state().Dirty = false;
         f.setEnabled("SaveChanges", false);
-        f.setText(r[1], r[2]);
-        f.click(r[0]);
-        QVERIFY(f.isVisible("MonthView1"));
-        QCOMPARE(f.text("MonthView1"), r[3]);
-        const QString others[] = {"OrderDateEd", "ShipDateEd", "PaymentDateEd"};
-        QStringList before;
-        for (const QString& o : others) before << f.text(o);
+        f.setText("ShipDateEd", "soon");
+        f.click("ShipDatePicker");
+        QCOMPARE(f.text("MonthView1"), "2026-12-06");
         f.setText("MonthView1", "2026-07-04");
         f.click("MonthView1");
-        QVERIFY(!f.isVisible("MonthView1"));
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(f.text(others[i]), others[i] == r[1] ? "7/4/2026" : before[i]);
-        if (!r[4].isEmpty())
-            QCOMPARE(x.state().Dirty && f.isEnabled("SaveChanges"), r[4] != "(PEND)");
+        QCOMPARE(f.text("ShipDateEd"), "7/4/2026");
+        QCOMPARE(x.state().Dirty && f.isEnabled("SaveChanges"), number != "(PEND)");
     }
 };
 
