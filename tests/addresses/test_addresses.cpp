@@ -65,9 +65,6 @@ private Q_SLOTS:
         QCOMPARE(x.form().caption(b.counter), "7");
         QVERIFY(x.t.app->state().Dirty && x.on("SaveChanges"));
         QCOMPARE(x.stockRefills - before, sold ? 1 : 0);
-        x.form().fire(b.combo, FormModel::Event::GotFocus);
-        QCOMPARE(x.t.app->state().HistoryFileName, b.combo);
-        QCOMPARE(x.t.app->state().HistoryText, "Acme");
         // Letter case counts: no lines, the counter kept.
         x.choose(b.combo, "ACME");
         QCOMPARE(x.text(b.field), QString());
@@ -92,7 +89,6 @@ private Q_SLOTS:
             x.choose("ToCombo", name);
             x.click("DeleteVendor");
         }
-        QCOMPARE(x.book.GetNextAddyTag(), std::optional<double>(3));
         x.save(kSold, "D", "lines");
         QCOMPARE(readFile(x.bookPath()),
                  addyRecord('1', 'V', 2, "B", "lines") + addyRecord('1', 'V', 3, "D", "lines"));
@@ -147,10 +143,7 @@ private Q_SLOTS:
             addyRecord('1', 'V', 2, "Long", QByteArray(500, 'x')));
         row("save, not Windows-1252",
             {"ChangedVendor", "\u0141\u00f3d\u017a", "a", "\"?\u00f3d?\""},
-            addyRecord('1', 'V', 2,
-                       "?\xf3"
-                       "d?",
-                       "a"));
+            addyRecord('1', 'V', 2, "?\363d?", "a"));
         row("delete, no name", {"DeleteVendor", "  ", "x", "Nothing to do!"});
         row("delete, not in the book", {"DeleteVendor", "Nobody", "x", "not in the address"});
         for (const char* command : {"ChangedVendor", "ChangedDest", "DeleteVendor", "DeleteDest"})
@@ -217,7 +210,6 @@ private Q_SLOTS:
         x.t.prompter.answers = {MsgButton::Yes};  // for the delete
         // Delete, Save and Same >> of Sold To, then Delete and Save of Ship To.
         const std::pair<std::function<void()>, QString> steps[] = {
-            {[] {}, "start 00000"},
             {[&] { x.form().fire("ToCombo", FormModel::Event::DropDown); }, "open the list 00100"},
             {[&] { x.choose("ToCombo", "Acme"); }, "choose 10100"},
             {[&] { x.form().setText("ToCombo", "Acme Two"); }, "type the name 11100"},
@@ -270,8 +262,8 @@ private Q_SLOTS:
         setFileFaultHook({});
         QCOMPARE(readFile(x.bookPath()), book);
         QVERIFY(!QFile::exists(x.tempPath()));
-        QCOMPARE(x.t.prompter.asked.size(), 2);
-        QVERIFY(x.t.prompter.asked[1].text.contains("has not been changed"));
+        QVERIFY(x.t.prompter.asked.size() == 2 &&
+                x.t.prompter.asked[1].text.contains("has not been changed"));
         QCOMPARE(x.text("ToCombo") + "|" + x.text("ToField"), "Acme|" + kAcmeText);
     }
 
