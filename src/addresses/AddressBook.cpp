@@ -1,4 +1,5 @@
 #include "addresses/AddressBook.h"
+#include "forms/ControlNames.h"
 
 #include <cmath>
 
@@ -21,10 +22,9 @@ struct BlockInfo {
 };
 
 const BlockInfo kBlocks[] = {
-    {"V", QStringLiteral("ToCombo"), QStringLiteral("ToField"), QStringLiteral("VendAddyCounter"),
-     QStringLiteral("ChangedVendor"), QStringLiteral("DeleteVendor"), QStringLiteral("Sold To")},
-    {"T", QStringLiteral("ShipToCombo"), QStringLiteral("ShipToField"),
-     QStringLiteral("ToAddyCounter"), QStringLiteral("ChangedDest"), QStringLiteral("DeleteDest"),
+    {"V", ctl::ToCombo, ctl::ToField, ctl::VendAddyCounter, ctl::ChangedVendor, ctl::DeleteVendor,
+     QStringLiteral("Sold To")},
+    {"T", ctl::ShipToCombo, ctl::ShipToField, ctl::ToAddyCounter, ctl::ChangedDest, ctl::DeleteDest,
      QStringLiteral("Ship To")},
 };
 
@@ -36,7 +36,7 @@ constexpr AddressBook::Block kBothBlocks[] = {AddressBook::Block::SoldTo,
                                               AddressBook::Block::ShipTo};
 
 const QString kTitle = QStringLiteral("Address Book");
-const QString kShipToSame = QStringLiteral("ShipToSame");
+const QString kShipToSame = ctl::ShipToSame;
 // Tags are whole numbers a double holds exactly.
 constexpr double kMaxTag = 9007199254740992.0;
 // Records read at a time: about 1 MB, so a full book is never held whole
@@ -94,23 +94,22 @@ void AddressBook::bind() {
     FormModel& f = *m_ctx.form;
     AppState& s = m_ctx.state;
     m_ctx.hooks.PopAddyLists = [this] { PopAddyLists(); };
-    f.onClick(QStringLiteral("ToCombo"), [this] { ToCombo_Click(); });
-    f.onClick(QStringLiteral("ShipToCombo"), [this] { ShipToCombo_Click(); });
-    f.onClick(QStringLiteral("ChangedVendor"), [this] { ChangedVendor(); });
-    f.onClick(QStringLiteral("ChangedDest"), [this] { ChangedDest(); });
-    f.onClick(QStringLiteral("DeleteVendor"), [this] { DeleteVendor(); });
-    f.onClick(QStringLiteral("DeleteDest"), [this] { DeleteDest(); });
+    f.onClick(ctl::ToCombo, [this] { ToCombo_Click(); });
+    f.onClick(ctl::ShipToCombo, [this] { ShipToCombo_Click(); });
+    f.onClick(ctl::ChangedVendor, [this] { ChangedVendor(); });
+    f.onClick(ctl::ChangedDest, [this] { ChangedDest(); });
+    f.onClick(ctl::DeleteVendor, [this] { DeleteVendor(); });
+    f.onClick(ctl::DeleteDest, [this] { DeleteDest(); });
     f.onClick(kShipToSame, [this] { ShipToSame_Click(); });
-    f.on(QStringLiteral("ToCombo"), FormModel::Event::EditDelete, [this] { DeleteVendor(); });
-    f.on(QStringLiteral("ShipToCombo"), FormModel::Event::EditDelete, [this] { DeleteDest(); });
+    f.on(ctl::ToCombo, FormModel::Event::EditDelete, [this] { DeleteVendor(); });
+    f.on(ctl::ShipToCombo, FormModel::Event::EditDelete, [this] { DeleteDest(); });
 
-    f.onChange(QStringLiteral("ToCombo"), [&f, &s] {
-        f.setEnabled(QStringLiteral("ChangedVendor"), true);
+    f.onChange(ctl::ToCombo, [&f, &s] {
+        f.setEnabled(ctl::ChangedVendor, true);
         f.setEnabled(kShipToSame, true);
-        s.HistoryText = f.text(QStringLiteral("ToCombo"));
+        s.HistoryText = f.text(ctl::ToCombo);
     });
-    f.onChange(QStringLiteral("ShipToCombo"),
-               [&f] { f.setEnabled(QStringLiteral("ChangedDest"), true); });
+    f.onChange(ctl::ShipToCombo, [&f] { f.setEnabled(ctl::ChangedDest, true); });
     for (Block b : kBothBlocks) {
         const BlockInfo& i = info(b);
         f.onChange(i.field, [&f, &i] {
@@ -123,8 +122,7 @@ void AddressBook::bind() {
             s.HistoryText = f.text(i.combo);
         });
     }
-    f.on(QStringLiteral("ToCombo"), FormModel::Event::DropDown,
-         [&f] { f.setEnabled(kShipToSame, true); });
+    f.on(ctl::ToCombo, FormModel::Event::DropDown, [&f] { f.setEnabled(kShipToSame, true); });
 }
 
 void AddressBook::PopAddyLists() {
@@ -213,7 +211,7 @@ void AddressBook::chooseName(Block block) {
         f.setText(i.field, entry.address);
         f.setCaption(i.counter, tagText(entry.tag));
     }
-    f.setEnabled(QStringLiteral("SaveChanges"), true);
+    f.setEnabled(ctl::SaveChanges, true);
     s.Dirty = true;
     f.setEnabled(i.del, true);
     f.setEnabled(i.save, false);
@@ -425,10 +423,10 @@ void AddressBook::deleteCommand(Block block) {
 
 void AddressBook::ShipToSame_Click() {
     FormModel& f = *m_ctx.form;
-    const QString name = trimBlanks(f.text(QStringLiteral("ToCombo")));
+    const QString name = trimBlanks(f.text(ctl::ToCombo));
     if (name.isEmpty()) return;
-    f.setText(QStringLiteral("ShipToCombo"), name);
-    f.setText(QStringLiteral("ShipToField"), trimBlanks(f.text(QStringLiteral("ToField"))));
-    f.setEnabled(QStringLiteral("ChangedDest"), false);
+    f.setText(ctl::ShipToCombo, name);
+    f.setText(ctl::ShipToField, trimBlanks(f.text(ctl::ToField)));
+    f.setEnabled(ctl::ChangedDest, false);
     f.setEnabled(kShipToSame, false);
 }

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "forms/ControlNames.h"
 
 #include "base/Clock.h"
 #include "base/Formats.h"
@@ -40,30 +41,27 @@ Application::~Application() = default;
 
 void Application::bindCommands() {
     FormModel& f = *m_form;
-    f.onClick(QStringLiteral("TotalUp"), [this] { m_totals.TotalUp(); });
-    f.onClick(QStringLiteral("Clear"), [this] { m_document.Clear(); });
-    f.onClick(QStringLiteral("HelpButton"), [this] { m_shell.HelpButton(); });
-    f.onClick(QStringLiteral("mu_HelpContents"),
-              [this] { m_form->click(QStringLiteral("HelpButton")); });
-    f.onClick(QStringLiteral("mu_About"), [this] { m_shell.mu_About(); });
-    f.onClick(QStringLiteral("mu_exit"), [this] { m_form->requestClose(); });
+    f.onClick(ctl::TotalUp, [this] { m_totals.TotalUp(); });
+    f.onClick(ctl::Clear, [this] { m_document.Clear(); });
+    f.onClick(ctl::HelpButton, [this] { m_shell.HelpButton(); });
+    f.onClick(ctl::mu_HelpContents, [this] { m_form->click(ctl::HelpButton); });
+    f.onClick(ctl::mu_About, [this] { m_shell.mu_About(); });
+    f.onClick(ctl::mu_exit, [this] { m_form->requestClose(); });
 
     m_ctx.hooks.PopStockList = [this] { m_catalogue.PopStockList(); };
-    f.onClick(QStringLiteral("SaveNewStockItem"), [this] { m_catalogue.SaveNewStockItem(); });
-    f.onClick(QStringLiteral("SaveChangedStockItem"),
-              [this] { m_catalogue.SaveChangedStockItem(); });
-    f.onClick(QStringLiteral("DeleteStockItem"), [this] { m_catalogue.DeleteStockItem(); });
-    f.onClick(QStringLiteral("ItemsPopDelete"), [this] { m_catalogue.DeleteStockItem(); });
-    f.onClick(QStringLiteral("mu_maketeststockitems"),
-              [this] { m_catalogue.mu_maketeststockitems(); });
-    f.onClick(QStringLiteral("StockGrid"), [this] { m_catalogue.StockGrid_Click(); });
-    f.onRightClick(QStringLiteral("StockGrid"), [this] { m_catalogue.StockGrid_MouseUp(); });
-    f.onDoubleClick(QStringLiteral("StockGrid"), [this] { m_lineEntry.StockGrid_DblClick(); });
-    f.onRightClick(QStringLiteral("OrderGrid"), [this] { m_lineEntry.OrderGrid_MouseUp(); });
-    f.onDoubleClick(QStringLiteral("OrderGrid"), [this] { m_lineEntry.OrderGrid_DblClick(); });
-    f.onClick(QStringLiteral("OrderPop_DescriptionOverride"),
+    f.onClick(ctl::SaveNewStockItem, [this] { m_catalogue.SaveNewStockItem(); });
+    f.onClick(ctl::SaveChangedStockItem, [this] { m_catalogue.SaveChangedStockItem(); });
+    f.onClick(ctl::DeleteStockItem, [this] { m_catalogue.DeleteStockItem(); });
+    f.onClick(ctl::ItemsPopDelete, [this] { m_catalogue.DeleteStockItem(); });
+    f.onClick(ctl::mu_maketeststockitems, [this] { m_catalogue.mu_maketeststockitems(); });
+    f.onClick(ctl::StockGrid, [this] { m_catalogue.StockGrid_Click(); });
+    f.onRightClick(ctl::StockGrid, [this] { m_catalogue.StockGrid_MouseUp(); });
+    f.onDoubleClick(ctl::StockGrid, [this] { m_lineEntry.StockGrid_DblClick(); });
+    f.onRightClick(ctl::OrderGrid, [this] { m_lineEntry.OrderGrid_MouseUp(); });
+    f.onDoubleClick(ctl::OrderGrid, [this] { m_lineEntry.OrderGrid_DblClick(); });
+    f.onClick(ctl::OrderPop_DescriptionOverride,
               [this] { m_lineEntry.OrderPop_DescriptionOverride(); });
-    f.onClick(QStringLiteral("OrderPop_OneTime"), [this] { m_lineEntry.OrderPop_OneTime(); });
+    f.onClick(ctl::OrderPop_OneTime, [this] { m_lineEntry.OrderPop_OneTime(); });
 
     Hooks& h = m_ctx.hooks;
     h.MakeSnap = [this](const QString& path) { return m_pageWriter.MakeSnap(path); };
@@ -79,13 +77,13 @@ void Application::bindCommands() {
         const PaymentsBlockText b = m_payments.makePaymentsBlock();
         return PaymentsBlock{b.html, b.rows};
     });
-    f.onClick(QStringLiteral("SaveChanges"), [this] { m_commands.SaveChanges(); });
-    f.onClick(QStringLiteral("Save_PO"), [this] { m_commands.Save_PO(); });
-    f.onClick(QStringLiteral("NewPO"), [this] { m_commands.NewPO(); });
-    f.onClick(QStringLiteral("MakeOrder"), [this] { m_commands.MakeOrder(); });
-    f.onDoubleClick(QStringLiteral("Label11"), [this] { m_commands.Label11_DblClick(); });
-    f.onClick(QStringLiteral("make10"), [this] { m_commands.make10(); });
-    f.onClick(QStringLiteral("mu_dobothtests"), [this] {
+    f.onClick(ctl::SaveChanges, [this] { m_commands.SaveChanges(); });
+    f.onClick(ctl::Save_PO, [this] { m_commands.Save_PO(); });
+    f.onClick(ctl::NewPO, [this] { m_commands.NewPO(); });
+    f.onClick(ctl::MakeOrder, [this] { m_commands.MakeOrder(); });
+    f.onDoubleClick(ctl::Label11, [this] { m_commands.Label11_DblClick(); });
+    f.onClick(ctl::make10, [this] { m_commands.make10(); });
+    f.onClick(ctl::mu_dobothtests, [this] {
         m_commands.mu_dobothtests([this] { m_catalogue.mu_maketeststockitems(); });
     });
 }
@@ -101,9 +99,9 @@ void Application::start() {
     m_shell.ensureHelpFile();
 
     s.ConfigRec.taxName1 = trimBlanks(s.ConfigRec.taxName1);
-    f.setCaption(QStringLiteral("Label6"), QStringLiteral("+ ") + s.ConfigRec.taxName1);
+    f.setCaption(ctl::Label6, QStringLiteral("+ ") + s.ConfigRec.taxName1);
     s.ConfigRec.taxName2 = trimBlanks(s.ConfigRec.taxName2);
-    f.setCaption(QStringLiteral("Label19"), QStringLiteral("+ ") + s.ConfigRec.taxName2);
+    f.setCaption(ctl::Label19, QStringLiteral("+ ") + s.ConfigRec.taxName2);
 
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
     if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N") &&
@@ -112,35 +110,36 @@ void Application::start() {
     }
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
 
-    for (const char* name : {"JobNumberEd", "ShipDateEd", "TermsEd", "ShipViaEd", "FOBEd", "ByEd",
-                             "CommentsEd", "ShipToField", "ToField"}) {
+    for (const char* name :
+         {ctl::JobNumberEd, ctl::ShipDateEd, ctl::TermsEd, ctl::ShipViaEd, ctl::FOBEd, ctl::ByEd,
+          ctl::CommentsEd, ctl::ShipToField, ctl::ToField}) {
         f.setText(QLatin1String(name), QString());
     }
     m_document.resetOrderGrid();
     const QDate today = m_ctx.clock->today();
-    f.setText(QStringLiteral("OrderDateEd"), m_ctx.formats->shortDate(today));
+    f.setText(ctl::OrderDateEd, m_ctx.formats->shortDate(today));
 
     s.ConfigRec.dateLatest = serialdate::fromDate(today);
     if (s.ConfigRec.dateEarliest == 0) s.ConfigRec.dateEarliest = s.ConfigRec.dateLatest - 90;
 
     m_shell.restoreGeometry();
-    f.setCaption(QStringLiteral("Label16"), QStringLiteral("Data Path = ") + s.DataPath);
+    f.setCaption(ctl::Label16, QStringLiteral("Data Path = ") + s.DataPath);
 
-    f.setChecked(QStringLiteral("PropCheck"), s.ConfigRec.propCheck != QStringLiteral("N"));
-    f.setChecked(QStringLiteral("AckCheck"), s.ConfigRec.ackCheck != QStringLiteral("N"));
-    f.setChecked(QStringLiteral("InvCheck"), s.ConfigRec.invCheck != QStringLiteral("N"));
-    f.setChecked(QStringLiteral("RecCheck"), s.ConfigRec.recCheck != QStringLiteral("N"));
+    f.setChecked(ctl::PropCheck, s.ConfigRec.propCheck != QStringLiteral("N"));
+    f.setChecked(ctl::AckCheck, s.ConfigRec.ackCheck != QStringLiteral("N"));
+    f.setChecked(ctl::InvCheck, s.ConfigRec.invCheck != QStringLiteral("N"));
+    f.setChecked(ctl::RecCheck, s.ConfigRec.recCheck != QStringLiteral("N"));
 
-    f.setCaption(QStringLiteral("VendAddyCounter"), QStringLiteral("0"));
-    f.setCaption(QStringLiteral("ToAddyCounter"), QStringLiteral("0"));
+    f.setCaption(ctl::VendAddyCounter, QStringLiteral("0"));
+    f.setCaption(ctl::ToAddyCounter, QStringLiteral("0"));
 
     if (s.DataAccessOK && h.AddToUserFields) h.AddToUserFields();
 
-    f.setVisible(QStringLiteral("Frame3"), false);
-    f.setEnabled(QStringLiteral("SaveChanges"), false);
-    f.setEnabled(QStringLiteral("Save_PO"), false);
+    f.setVisible(ctl::Frame3, false);
+    f.setEnabled(ctl::SaveChanges, false);
+    f.setEnabled(ctl::Save_PO, false);
     s.Dirty = false;
-    f.setEnabled(QStringLiteral("ShipToSame"), false);
+    f.setEnabled(ctl::ShipToSame, false);
 
     f.setWindowCaption(msg::kProductName);
 
@@ -150,12 +149,12 @@ void Application::start() {
     // The clear command of the history boxes' edit menus is wired by the
     // history lists, which own the deletion it runs.
 
-    f.setMaxLength(QStringLiteral("JobNumberEd"), 12);
-    f.setMaxLength(QStringLiteral("ToCombo"), 60);
-    f.setMaxLength(QStringLiteral("ShipToCombo"), 60);
-    f.setMaxLength(QStringLiteral("StockCatCombo"), 30);
-    f.setMaxLength(QStringLiteral("StockUnitCombo"), 20);
-    f.setMaxLength(QStringLiteral("StockVendorCombo"), 60);
+    f.setMaxLength(ctl::JobNumberEd, 12);
+    f.setMaxLength(ctl::ToCombo, 60);
+    f.setMaxLength(ctl::ShipToCombo, 60);
+    f.setMaxLength(ctl::StockCatCombo, 30);
+    f.setMaxLength(ctl::StockUnitCombo, 20);
+    f.setMaxLength(ctl::StockVendorCombo, 60);
 }
 
 bool Application::close() {

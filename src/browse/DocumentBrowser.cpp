@@ -1,4 +1,5 @@
 #include "browse/DocumentBrowser.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 
@@ -20,20 +21,20 @@
 
 namespace {
 
-const QString kGrid = QStringLiteral("POGrid");
-const QString kMonolog = QStringLiteral("DateRangeMonolog");
-const QString kBottom = QStringLiteral("BottomLabel");
-const QString kRecYear = QStringLiteral("RecYear");
-const QString kCalendar = QStringLiteral("MonthView1");
+const QString kGrid = ctl::POGrid;
+const QString kMonolog = ctl::DateRangeMonolog;
+const QString kBottom = ctl::BottomLabel;
+const QString kRecYear = ctl::RecYear;
+const QString kCalendar = ctl::MonthView1;
 const QString kListTitle = QStringLiteral("Document List");
 
 const char* const kCaptionLabels[] = {
-    "poLabelNumber",   "poLabelStatus",   "poLabelDate",       "poLabelSoldTo",
-    "poLabelShipTo",   "poLabelShipDate", "poLabelOrderTotal", "poLabelShipping",
-    "poLabelSalesTax", "poLabelNet",      "poLabelDiscount",   "poLabelSubTotal",
+    ctl::poLabelNumber,   ctl::poLabelStatus,   ctl::poLabelDate,       ctl::poLabelSoldTo,
+    ctl::poLabelShipTo,   ctl::poLabelShipDate, ctl::poLabelOrderTotal, ctl::poLabelShipping,
+    ctl::poLabelSalesTax, ctl::poLabelNet,      ctl::poLabelDiscount,   ctl::poLabelSubTotal,
 };
 
-const char* const kKindBoxes[] = {"PropCheck", "AckCheck", "InvCheck", "RecCheck"};
+const char* const kKindBoxes[] = {ctl::PropCheck, ctl::AckCheck, ctl::InvCheck, ctl::RecCheck};
 
 // What each view of the list area shows. The stock edit panel works on the
 // stock list, so it goes with it.
@@ -43,30 +44,30 @@ struct ViewRow {
     bool inDocumentView;
 };
 const ViewRow kViews[] = {
-    {"StockGrid", true, false},
-    {"POGrid", false, true},
-    {"Frame3", false, true},
-    {"DateRangeMonolog", false, true},
-    {"ViewExisting", true, false},
-    {"HideOrders", false, true},
-    {"StockCatCombo", true, false},
-    {"StockVendorCombo", true, false},
-    {"StockUnitCombo", true, false},
-    {"StockDescriptionEd", true, false},
-    {"StockUnitCostEd", true, false},
-    {"SaveNewStockItem", true, false},
-    {"SaveChangedStockItem", true, false},
-    {"DeleteStockItem", true, false},
+    {ctl::StockGrid, true, false},
+    {ctl::POGrid, false, true},
+    {ctl::Frame3, false, true},
+    {ctl::DateRangeMonolog, false, true},
+    {ctl::ViewExisting, true, false},
+    {ctl::HideOrders, false, true},
+    {ctl::StockCatCombo, true, false},
+    {ctl::StockVendorCombo, true, false},
+    {ctl::StockUnitCombo, true, false},
+    {ctl::StockDescriptionEd, true, false},
+    {ctl::StockUnitCostEd, true, false},
+    {ctl::SaveNewStockItem, true, false},
+    {ctl::SaveChangedStockItem, true, false},
+    {ctl::DeleteStockItem, true, false},
 };
 
 const char* targetField(DocumentBrowser::CalendarTarget target) {
     switch (target) {
         case DocumentBrowser::CalendarTarget::OrderDate:
-            return "OrderDateEd";
+            return ctl::OrderDateEd;
         case DocumentBrowser::CalendarTarget::ShipDate:
-            return "ShipDateEd";
+            return ctl::ShipDateEd;
         case DocumentBrowser::CalendarTarget::PaymentDate:
-            return "PaymentDateEd";
+            return ctl::PaymentDateEd;
         case DocumentBrowser::CalendarTarget::None:
             break;
     }
@@ -113,22 +114,20 @@ void DocumentBrowser::bind() {
     f.onClick(kGrid, [this] { POGrid_Click(); });
     f.onDoubleClick(kGrid, [this] { POGrid_DblClick(); });
     f.onRightClick(kGrid, [this] { POGrid_MouseUp(); });
-    f.onClick(QStringLiteral("POPop_delete"), [this] { POPop_delete(); });
-    f.onClick(QStringLiteral("ViewExisting"), [this] { ViewExisting(); });
-    f.onClick(QStringLiteral("HideOrders"), [this] { HideOrders(); });
-    f.onClick(QStringLiteral("mu_DateRange"), [this] { mu_DateRange(); });
+    f.onClick(ctl::POPop_delete, [this] { POPop_delete(); });
+    f.onClick(ctl::ViewExisting, [this] { ViewExisting(); });
+    f.onClick(ctl::HideOrders, [this] { HideOrders(); });
+    f.onClick(ctl::mu_DateRange, [this] { mu_DateRange(); });
     for (const char* box : kKindBoxes) {
         // Start-up sets the boxes before it fills the list once.
         f.onChange(QLatin1String(box), [this] {
             if (m_filled) PopPOGrid();
         });
     }
-    f.onClick(QStringLiteral("OrderDatePicker"),
-              [this] { openCalendar(CalendarTarget::OrderDate); });
-    f.onClick(QStringLiteral("ShipDatePicker"), [this] { openCalendar(CalendarTarget::ShipDate); });
-    if (f.has(QStringLiteral("PaymentDateEd")) && f.has(QStringLiteral("PaymentDatePick"))) {
-        f.onClick(QStringLiteral("PaymentDatePick"),
-                  [this] { openCalendar(CalendarTarget::PaymentDate); });
+    f.onClick(ctl::OrderDatePicker, [this] { openCalendar(CalendarTarget::OrderDate); });
+    f.onClick(ctl::ShipDatePicker, [this] { openCalendar(CalendarTarget::ShipDate); });
+    if (f.has(ctl::PaymentDateEd) && f.has(ctl::PaymentDatePick)) {
+        f.onClick(ctl::PaymentDatePick, [this] { openCalendar(CalendarTarget::PaymentDate); });
     }
     f.onClick(kCalendar, [this] { MonthView1_Click(); });
 }
@@ -144,10 +143,10 @@ doclist::Filter DocumentBrowser::filter() const {
     doclist::Filter out;
     out.earliest = m_ctx.state.ConfigRec.dateEarliest;
     out.latest = m_ctx.state.ConfigRec.dateLatest;
-    out.proposals = f.isChecked(QStringLiteral("PropCheck"));
-    out.acknowledgements = f.isChecked(QStringLiteral("AckCheck"));
-    out.invoices = f.isChecked(QStringLiteral("InvCheck"));
-    out.receipts = f.isChecked(QStringLiteral("RecCheck"));
+    out.proposals = f.isChecked(ctl::PropCheck);
+    out.acknowledgements = f.isChecked(ctl::AckCheck);
+    out.invoices = f.isChecked(ctl::InvCheck);
+    out.receipts = f.isChecked(ctl::RecCheck);
     return out;
 }
 
@@ -313,9 +312,9 @@ void DocumentBrowser::openRow(int row) {
         f.setCaption(kRecYear, recYear);
         return;
     }
-    f.setEnabled(QStringLiteral("SaveChanges"), false);
+    f.setEnabled(ctl::SaveChanges, false);
     s.Dirty = false;
-    f.setEnabled(QStringLiteral("Save_PO"), true);
+    f.setEnabled(ctl::Save_PO, true);
 }
 
 void DocumentBrowser::POGrid_DblClick() {
@@ -331,7 +330,7 @@ void DocumentBrowser::POGrid_MouseUp() {
     if (!m_ctx.state.DataAccessOK || row < 1 || row >= grid->rows()) return;
     m_menuNumber = trimBlanks(grid->cell(row, doclist::Number));
     m_menuFolder = trimBlanks(grid->cell(row, doclist::SubFolder));
-    m_ctx.form->showPopup(QStringLiteral("POPop"));
+    m_ctx.form->showPopup(ctl::POPop);
 }
 
 bool DocumentBrowser::POPop_delete() {
@@ -414,11 +413,11 @@ void DocumentBrowser::mu_DateRange() {
     };
     std::unique_ptr<FormModel> form = makeDateRangeForm();
     FormModel& w = *form;
-    w.setText(QStringLiteral("RP_MonthView1"), shown(config.dateEarliest));
-    w.setText(QStringLiteral("RP_MonthView2"), shown(config.dateLatest));
-    w.onClick(QStringLiteral("RangePickOK"), [&w, &config] {
-        const QDate earliest = calendartext::toDate(w.text(QStringLiteral("RP_MonthView1")));
-        const QDate latest = calendartext::toDate(w.text(QStringLiteral("RP_MonthView2")));
+    w.setText(ctl::RP_MonthView1, shown(config.dateEarliest));
+    w.setText(ctl::RP_MonthView2, shown(config.dateLatest));
+    w.onClick(ctl::RangePickOK, [&w, &config] {
+        const QDate earliest = calendartext::toDate(w.text(ctl::RP_MonthView1));
+        const QDate latest = calendartext::toDate(w.text(ctl::RP_MonthView2));
         if (earliest.isValid()) config.dateEarliest = serialdate::fromDate(earliest);
         if (latest.isValid()) config.dateLatest = serialdate::fromDate(latest);
         w.requestClose();

@@ -1,4 +1,5 @@
 #include "catalogue/Catalogue.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -18,13 +19,13 @@
 
 namespace {
 
-const QString kStockGrid = QStringLiteral("StockGrid");
-const QString kCat = QStringLiteral("StockCatCombo");
-const QString kVendor = QStringLiteral("StockVendorCombo");
-const QString kUnit = QStringLiteral("StockUnitCombo");
-const QString kDescription = QStringLiteral("StockDescriptionEd");
-const QString kCost = QStringLiteral("StockUnitCostEd");
-const QString kTag = QStringLiteral("FileOrderTag");
+const QString kStockGrid = ctl::StockGrid;
+const QString kCat = ctl::StockCatCombo;
+const QString kVendor = ctl::StockVendorCombo;
+const QString kUnit = ctl::StockUnitCombo;
+const QString kDescription = ctl::StockDescriptionEd;
+const QString kCost = ctl::StockUnitCostEd;
+const QString kTag = ctl::FileOrderTag;
 
 constexpr int kCostColumn = 4;
 constexpr int kTagColumn = 5;
@@ -88,10 +89,10 @@ QString Catalogue::path() const {
 QString Catalogue::stockGridFormat() const {
     const FormModel& f = *m_ctx.form;
     const auto label = [&f](const char* name) { return f.caption(QLatin1String(name)); };
-    return u'<' + label("ItemLabelCategory") + QStringLiteral("|<") + label("ItemLabelMfg") +
-           QString(20, u' ') + QStringLiteral("|<") + label("ItemLabelUnit") + QString(9, u' ') +
-           QStringLiteral("|<") + label("ItemLabelDescription") + QString(101, u' ') +
-           QStringLiteral("|<") + label("ItemLabelUnitCost") + QString(180, u' ') +
+    return u'<' + label(ctl::ItemLabelCategory) + QStringLiteral("|<") + label(ctl::ItemLabelMfg) +
+           QString(20, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelUnit) + QString(9, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelDescription) + QString(101, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelUnitCost) + QString(180, u' ') +
            QStringLiteral("|<File Number");
 }
 
@@ -153,8 +154,7 @@ void Catalogue::PopStockList() {
     f.setText(kCat, cat);
     f.setText(kVendor, vendor);
     f.setText(kUnit, unit);
-    f.setToolTip(QStringLiteral("BottomLabel"),
-                 QString::number(listed) + QStringLiteral(" stock items listed"));
+    f.setToolTip(ctl::BottomLabel, QString::number(listed) + QStringLiteral(" stock items listed"));
     f.setBusy(false);
 }
 
@@ -369,7 +369,7 @@ void Catalogue::StockGrid_Click() {
 
 void Catalogue::StockGrid_MouseUp() {
     if (!accessOk()) return;
-    m_ctx.form->showPopup(QStringLiteral("ItemsPop"));
+    m_ctx.form->showPopup(ctl::ItemsPop);
 }
 
 void Catalogue::mu_maketeststockitems() {

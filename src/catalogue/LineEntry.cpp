@@ -1,4 +1,5 @@
 #include "catalogue/LineEntry.h"
+#include "forms/ControlNames.h"
 
 #include "base/Formats.h"
 #include "base/Prompter.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-const QString kOrderGrid = QStringLiteral("OrderGrid");
+const QString kOrderGrid = ctl::OrderGrid;
 const QString kSpecial = QStringLiteral("special");
 constexpr qint64 kMaxQuantity = 32767;
 
@@ -35,27 +36,27 @@ class LineEditor {
 public:
     LineEditor(FormModel& form, LineEntry& entry, const Formats& formats, Prompter& prompter)
         : m_form(form), m_entry(entry), m_formats(formats), m_prompter(prompter) {
-        m_form.onClick(QStringLiteral("Save"), [this] { Save(); });
-        m_form.onClick(QStringLiteral("Cancel"), [this] { m_form.requestClose(); });
-        m_form.onClick(QStringLiteral("Del"), [this] {
-            m_form.setText(QStringLiteral("QEd"), QStringLiteral("0"));
+        m_form.onClick(ctl::Save, [this] { Save(); });
+        m_form.onClick(ctl::Cancel, [this] { m_form.requestClose(); });
+        m_form.onClick(ctl::Del, [this] {
+            m_form.setText(ctl::QEd, QStringLiteral("0"));
             Save();
         });
     }
 
     void Form_Load() {
-        m_form.setText(QStringLiteral("Text1"), m_entry.EditDescription);
-        m_form.setText(QStringLiteral("QEd"), m_entry.EditQuantity);
-        m_form.setText(QStringLiteral("UCEd"), m_entry.EditUnitCost);
-        m_form.setText(QStringLiteral("DescriptionUnitCombo"), m_entry.EditUnit);
+        m_form.setText(ctl::Text1, m_entry.EditDescription);
+        m_form.setText(ctl::QEd, m_entry.EditQuantity);
+        m_form.setText(ctl::UCEd, m_entry.EditUnitCost);
+        m_form.setText(ctl::DescriptionUnitCombo, m_entry.EditUnit);
     }
 
     bool saved() const { return m_saved; }
 
 private:
     void Save() {
-        const QString quantity = CleanNumber(trimBlanks(m_form.text(QStringLiteral("QEd"))));
-        const QString cost = CleanNumber(trimBlanks(m_form.text(QStringLiteral("UCEd"))));
+        const QString quantity = CleanNumber(trimBlanks(m_form.text(ctl::QEd)));
+        const QString cost = CleanNumber(trimBlanks(m_form.text(ctl::UCEd)));
         const CurrencyParse costValue = m_formats.toCurrency(cost);
         // A quantity that reads as nothing would count as 0 and remove the line.
         if (!m_formats.toNumber(quantity) || !costValue.ok()) {
@@ -65,10 +66,10 @@ private:
                                "example 2 and 12.50."));
             return;
         }
-        const QString description = trimBlanks(m_form.text(QStringLiteral("Text1")));
-        m_form.setText(QStringLiteral("Text1"), description);
+        const QString description = trimBlanks(m_form.text(ctl::Text1));
+        m_form.setText(ctl::Text1, description);
         m_entry.EditDescription = oneLine(description);
-        m_entry.EditUnit = trimBlanks(m_form.text(QStringLiteral("DescriptionUnitCombo")));
+        m_entry.EditUnit = trimBlanks(m_form.text(ctl::DescriptionUnitCombo));
         m_entry.EditQuantity = quantity;
         m_entry.EditUnitCost = m_formats.standard(costValue.value);
         m_saved = true;
@@ -91,7 +92,7 @@ bool LineEntry::accessOk() {
 }
 
 void LineEntry::markChanged() {
-    m_ctx.form->setEnabled(QStringLiteral("SaveChanges"), true);
+    m_ctx.form->setEnabled(ctl::SaveChanges, true);
     m_ctx.state.Dirty = true;
 }
 
@@ -111,7 +112,7 @@ qint64 LineEntry::GetQuantity(const QString& tag) {
 void LineEntry::StockGrid_DblClick() {
     if (!accessOk()) return;
     FormModel& f = *m_ctx.form;
-    GridModel* stock = f.grid(QStringLiteral("StockGrid"));
+    GridModel* stock = f.grid(ctl::StockGrid);
     if (stock->rows() < 2) return;
     const int s = stock->currentRow();
     if (s < 1 || s >= stock->rows()) return;
@@ -156,7 +157,7 @@ void LineEntry::StockGrid_DblClick() {
 }
 
 void LineEntry::OrderGrid_MouseUp() {
-    m_ctx.form->showPopup(QStringLiteral("OrderPop"));
+    m_ctx.form->showPopup(ctl::OrderPop);
 }
 
 bool LineEntry::runEditor(const QString& caption) {
@@ -164,9 +165,9 @@ bool LineEntry::runEditor(const QString& caption) {
     std::unique_ptr<FormModel> form = makeDescriptionForm();
     if (!caption.isEmpty()) form->setWindowCaption(caption);
     LineEditor editor(*form, *this, *m_ctx.formats, *m_ctx.prompter);
-    const QString units = QStringLiteral("StockUnitCombo");
-    form->setItems(QStringLiteral("DescriptionUnitCombo"), m_ctx.form->items(units));
-    form->setText(QStringLiteral("DescriptionUnitCombo"), EditUnit);
+    const QString units = ctl::StockUnitCombo;
+    form->setItems(ctl::DescriptionUnitCombo, m_ctx.form->items(units));
+    form->setText(ctl::DescriptionUnitCombo, EditUnit);
     editor.Form_Load();
     m_ctx.windows->showModal(*form);
     return editor.saved();

@@ -1,4 +1,5 @@
 #include "document/Commands.h"
+#include "forms/ControlNames.h"
 
 #include "base/Prompter.h"
 #include "base/Text.h"
@@ -11,14 +12,14 @@
 
 namespace {
 
-const QString kNumber = QStringLiteral("PONoEd");
-const QString kSave = QStringLiteral("SaveChanges");
-const QString kSaveCopy = QStringLiteral("Save_PO");
+const QString kNumber = ctl::PONoEd;
+const QString kSave = ctl::SaveChanges;
+const QString kSaveCopy = ctl::Save_PO;
 const QString kTitleSave = QStringLiteral("Save?");
 const QString kTitleConfirm = QStringLiteral("Confirm");
 
-const char* const kHistoryFields[] = {"ByEd",        "CommentsEd", "FOBEd",
-                                      "JobNumberEd", "ShipViaEd",  "TermsEd"};
+const char* const kHistoryFields[] = {ctl::ByEd,        ctl::CommentsEd, ctl::FOBEd,
+                                      ctl::JobNumberEd, ctl::ShipViaEd,  ctl::TermsEd};
 
 }  // namespace
 
@@ -30,7 +31,8 @@ void DocumentCommands::applyChangeRule() {
 
 void DocumentCommands::bindChangeRule() {
     FormModel& f = *m_ctx.form;
-    for (const char* name : {"ProposalOption", "AcKOption", "InvoiceOption", "RecieptOption"}) {
+    for (const char* name :
+         {ctl::ProposalOption, ctl::AcKOption, ctl::InvoiceOption, ctl::RecieptOption}) {
         f.onChange(QLatin1String(name), [this] { applyChangeRule(); });
     }
     for (const char* name : kHistoryFields) {
@@ -40,7 +42,8 @@ void DocumentCommands::bindChangeRule() {
             applyChangeRule();
         });
     }
-    for (const char* name : {"OrderDateEd", "ShipDateEd", "OrderTotalEd", "PaymentsEd"}) {
+    for (const char* name :
+         {ctl::OrderDateEd, ctl::ShipDateEd, ctl::OrderTotalEd, ctl::PaymentsEd}) {
         f.onChange(QLatin1String(name), [this] { applyChangeRule(); });
     }
 }
@@ -58,8 +61,8 @@ bool DocumentCommands::ask(const QString& title, const QString& text) {
 
 QString DocumentCommands::pagePath() const {
     const AppState& s = m_ctx.state;
-    return s.DataPath + m_ctx.form->caption(QStringLiteral("RecYear")) +
-           trimBlanks(m_ctx.form->text(kNumber)) + QStringLiteral(".htm");
+    return s.DataPath + m_ctx.form->caption(ctl::RecYear) + trimBlanks(m_ctx.form->text(kNumber)) +
+           QStringLiteral(".htm");
 }
 
 QString DocumentCommands::scratchPath() const {
@@ -126,8 +129,8 @@ bool DocumentCommands::SaveChanges() {
         if (!record.written()) m_index.tellNotListed(record);
     } else {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;
-        f.click(QStringLiteral("ChangedVendor"));
-        f.click(QStringLiteral("ChangedDest"));
+        f.click(ctl::ChangedVendor);
+        f.click(ctl::ChangedDest);
         if (!m_totals.TotalUp()) return false;
         saved = numberAndSave();
     }

@@ -1,25 +1,26 @@
 #include "document/Document.h"
+#include "forms/ControlNames.h"
 
-#include "document/Totals.h"
-#include "shell/AppContext.h"
 #include "base/Clock.h"
-#include "forms/FormModel.h"
 #include "base/Formats.h"
-#include "forms/GridModel.h"
-#include "shell/Shell.h"
 #include "base/Text.h"
+#include "document/Totals.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "shell/AppContext.h"
+#include "shell/Shell.h"
 
 namespace {
 
 const KindInfo kKinds[] = {
-    {DocumentKind::Proposal, "ProposalOption", u'p', "PROPOSAL"},
-    {DocumentKind::Acknowledgement, "AcKOption", u'P', "Acknowledgement"},
-    {DocumentKind::Invoice, "InvoiceOption", u'i', "INVOICE"},
-    {DocumentKind::Receipt, "RecieptOption", u'I', "Receipt"},
+    {DocumentKind::Proposal, ctl::ProposalOption, u'p', "PROPOSAL"},
+    {DocumentKind::Acknowledgement, ctl::AcKOption, u'P', "Acknowledgement"},
+    {DocumentKind::Invoice, ctl::InvoiceOption, u'i', "INVOICE"},
+    {DocumentKind::Receipt, ctl::RecieptOption, u'I', "Receipt"},
 };
 
-const char* const kAmountFields[] = {"DiscountEd", "SalesTaxEd", "OtherTaxEd",
-                                     "ShippingEd", "NetTotalEd", "OrderTotalEd"};
+const char* const kAmountFields[] = {ctl::DiscountEd, ctl::SalesTaxEd, ctl::OtherTaxEd,
+                                     ctl::ShippingEd, ctl::NetTotalEd, ctl::OrderTotalEd};
 
 }  // namespace
 
@@ -53,16 +54,16 @@ QString Document::kindCode() const {
 QString Document::orderGridFormat() const {
     const FormModel& f = *m_ctx.form;
     const auto label = [&f](const char* name) { return f.caption(QLatin1String(name)); };
-    return u'<' + label("ItemLabelQuant") + QStringLiteral("||") + label("ItemLabelMfg") +
-           QString(16, u' ') + QStringLiteral("|<") + label("ItemLabelUnit") + QString(8, u' ') +
-           QStringLiteral("|<") + label("ItemLabelDescription") + QString(60, u' ') +
-           QStringLiteral("|<") + label("ItemLabelUnitCost") + QString(5, u' ') +
-           QStringLiteral("|<") + label("ItemLabelTotal") + QString(165, u' ') +
+    return u'<' + label(ctl::ItemLabelQuant) + QStringLiteral("||") + label(ctl::ItemLabelMfg) +
+           QString(16, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelUnit) + QString(8, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelDescription) + QString(60, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelUnitCost) + QString(5, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelTotal) + QString(165, u' ') +
            QStringLiteral("|<File Number");
 }
 
 void Document::resetOrderGrid() {
-    GridModel* grid = m_ctx.form->grid(QStringLiteral("OrderGrid"));
+    GridModel* grid = m_ctx.form->grid(ctl::OrderGrid);
     grid->clearCells();
     grid->setRows(1);
     grid->setFormatString(orderGridFormat());
@@ -84,34 +85,34 @@ void Document::Clear() {
         return;
     }
     resetOrderGrid();
-    f.setText(QStringLiteral("TaxFactorEd"), taxFactorDefault(c.state.ConfigRec.taxFactor1));
-    f.setText(QStringLiteral("OtherTaxFactorEd"), taxFactorDefault(c.state.ConfigRec.taxFactor2));
-    f.setText(QStringLiteral("DiscountFactorEd"), QString());
-    f.setText(QStringLiteral("OrderDateEd"), c.formats->shortDate(c.clock->today()));
+    f.setText(ctl::TaxFactorEd, taxFactorDefault(c.state.ConfigRec.taxFactor1));
+    f.setText(ctl::OtherTaxFactorEd, taxFactorDefault(c.state.ConfigRec.taxFactor2));
+    f.setText(ctl::DiscountFactorEd, QString());
+    f.setText(ctl::OrderDateEd, c.formats->shortDate(c.clock->today()));
     for (const char* name :
-         {"CommentsEd", "FOBEd", "TermsEd", "ByEd", "ShipViaEd", "ToField", "ToCombo",
-          "ShipToField", "ShipToCombo", "JobNumberEd", "ShipDateEd"}) {
+         {ctl::CommentsEd, ctl::FOBEd, ctl::TermsEd, ctl::ByEd, ctl::ShipViaEd, ctl::ToField,
+          ctl::ToCombo, ctl::ShipToField, ctl::ShipToCombo, ctl::JobNumberEd, ctl::ShipDateEd}) {
         f.setText(QLatin1String(name), QString());
     }
     for (const char* name : kAmountFields) f.setText(QLatin1String(name), QStringLiteral("0.00"));
     m_totals.TotalUp();
     if (c.hooks.PopStockList) c.hooks.PopStockList();
     // Clearing a numbered document is a change to that document.
-    if (trimBlanks(f.text(QStringLiteral("PONoEd"))) != kPending) {
-        f.setEnabled(QStringLiteral("SaveChanges"), true);
+    if (trimBlanks(f.text(ctl::PONoEd)) != kPending) {
+        f.setEnabled(ctl::SaveChanges, true);
         c.state.Dirty = true;
     }
 }
 
 void Document::setStartState() {
     FormModel& f = *m_ctx.form;
-    f.setText(QStringLiteral("PONoEd"), kPending);
+    f.setText(ctl::PONoEd, kPending);
     selectKind(DocumentKind::Proposal);
     for (const char* name : kAmountFields) f.setText(QLatin1String(name), QStringLiteral("0.00"));
-    for (const char* name : {"SubTotalEd", "PaymentsEd", "BalanceDueEd"}) {
+    for (const char* name : {ctl::SubTotalEd, ctl::PaymentsEd, ctl::BalanceDueEd}) {
         f.setText(QLatin1String(name), QStringLiteral("0.00"));
     }
-    for (const char* name : {"DiscountFactorEd", "TaxFactorEd", "OtherTaxFactorEd"}) {
+    for (const char* name : {ctl::DiscountFactorEd, ctl::TaxFactorEd, ctl::OtherTaxFactorEd}) {
         f.setText(QLatin1String(name), QString());
     }
 }

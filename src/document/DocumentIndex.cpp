@@ -1,4 +1,5 @@
 #include "document/DocumentIndex.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 #include <cmath>
@@ -20,8 +21,8 @@
 
 namespace {
 
-const QString kNumberField = QStringLiteral("PONoEd");
-const QString kRecYear = QStringLiteral("RecYear");
+const QString kNumberField = ctl::PONoEd;
+const QString kRecYear = ctl::RecYear;
 const QString kNumberTitle = QStringLiteral("Document Number");
 
 struct AmountField {
@@ -31,13 +32,13 @@ struct AmountField {
 };
 
 const AmountField kAmounts[] = {
-    {"OrderTotalEd", "order total", &IndexRecord::orderTotal},
-    {"ShippingEd", "shipping", &IndexRecord::shipping},
-    {"SalesTaxEd", "sales tax", &IndexRecord::salesTax},
-    {"NetTotalEd", "net total", &IndexRecord::netTotal},
-    {"DiscountEd", "discount", &IndexRecord::discount},
-    {"SubTotalEd", "sub total", &IndexRecord::subTotal},
-    {"OtherTaxEd", "other tax", &IndexRecord::otherTax},
+    {ctl::OrderTotalEd, "order total", &IndexRecord::orderTotal},
+    {ctl::ShippingEd, "shipping", &IndexRecord::shipping},
+    {ctl::SalesTaxEd, "sales tax", &IndexRecord::salesTax},
+    {ctl::NetTotalEd, "net total", &IndexRecord::netTotal},
+    {ctl::DiscountEd, "discount", &IndexRecord::discount},
+    {ctl::SubTotalEd, "sub total", &IndexRecord::subTotal},
+    {ctl::OtherTaxEd, "other tax", &IndexRecord::otherTax},
 };
 
 // Held files go through the wait-and-retry; any other failure is handed back
@@ -120,9 +121,9 @@ bool DocumentIndex::buildRecord(IndexRecord* out, QString* problem) const {
         }
     }
     out->number = trimBlanks(f.text(kNumberField));
-    out->jobNumber = trimBlanks(f.text(QStringLiteral("JobNumberEd")));
-    out->soldTo = trimBlanks(f.text(QStringLiteral("ToCombo")));
-    out->shipTo = trimBlanks(f.text(QStringLiteral("ShipToCombo")));
+    out->jobNumber = trimBlanks(f.text(ctl::JobNumberEd));
+    out->soldTo = trimBlanks(f.text(ctl::ToCombo));
+    out->shipTo = trimBlanks(f.text(ctl::ShipToCombo));
 
     const auto date = [&](const char* control, const char* name, double* serial) {
         const QString text = trimBlanks(f.text(QLatin1String(control)));
@@ -144,8 +145,8 @@ bool DocumentIndex::buildRecord(IndexRecord* out, QString* problem) const {
                        .arg(QLatin1String(name), text, example);
         return false;
     };
-    if (!date("OrderDateEd", "issue date", &out->orderDate)) return false;
-    if (!date("ShipDateEd", "ship date", &out->shipDate)) return false;
+    if (!date(ctl::OrderDateEd, "issue date", &out->orderDate)) return false;
+    if (!date(ctl::ShipDateEd, "ship date", &out->shipDate)) return false;
 
     for (const AmountField& a : kAmounts) {
         const QString text = f.text(QLatin1String(a.control));

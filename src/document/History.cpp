@@ -1,4 +1,5 @@
 #include "document/History.h"
+#include "forms/ControlNames.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -160,12 +161,12 @@ bool HistoryLists::recordField(const Field& field) {
 bool HistoryLists::DeleteHistoryEntry() {
     AppState& s = m_ctx.state;
     FormModel& f = *m_ctx.form;
-    if (s.HistoryFileName == QStringLiteral("ToCombo")) {
-        f.click(QStringLiteral("DeleteVendor"));
+    if (s.HistoryFileName == ctl::ToCombo) {
+        f.click(ctl::DeleteVendor);
         return true;
     }
-    if (s.HistoryFileName == QStringLiteral("ShipToCombo")) {
-        f.click(QStringLiteral("DeleteDest"));
+    if (s.HistoryFileName == ctl::ShipToCombo) {
+        f.click(ctl::DeleteDest);
         return true;
     }
     const QString fileName = trimBlanks(s.HistoryFileName);

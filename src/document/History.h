@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include "forms/ControlNames.h"
 
 struct AppContext;
 class DocumentCommands;
@@ -17,9 +18,9 @@ public:
     };
     // In the order the fields are recorded.
     static constexpr Field kFields[] = {
-        {"ByEd", "by_field.dat"},        {"ShipViaEd", "via_field.dat"},
-        {"FOBEd", "fob_field.dat"},      {"TermsEd", "ter_field.dat"},
-        {"CommentsEd", "com_field.dat"}, {"JobNumberEd", "jno_field.dat"},
+        {ctl::ByEd, "by_field.dat"},        {ctl::ShipViaEd, "via_field.dat"},
+        {ctl::FOBEd, "fob_field.dat"},      {ctl::TermsEd, "ter_field.dat"},
+        {ctl::CommentsEd, "com_field.dat"}, {ctl::JobNumberEd, "jno_field.dat"},
     };
 
     HistoryLists(AppContext& ctx, DocumentCommands& commands) : m_ctx(ctx), m_commands(commands) {}

@@ -1,4 +1,5 @@
 #include "document/Totals.h"
+#include "forms/ControlNames.h"
 
 #include "base/Formats.h"
 #include "base/Prompter.h"
@@ -103,19 +104,19 @@ std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, Totals
 
 bool Totals::TotalUp() {
     FormModel& f = *m_ctx.form;
-    const GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
+    const GridModel* grid = f.grid(ctl::OrderGrid);
     QStringList amounts;
     amounts.reserve(grid->rows());
     for (int row = 1; row < grid->rows(); ++row) amounts.append(grid->cell(row, kAmountColumn));
 
     TotalsFields in;
-    in.discountFactor = f.text(QStringLiteral("DiscountFactorEd"));
-    in.discount = f.text(QStringLiteral("DiscountEd"));
-    in.taxFactor = f.text(QStringLiteral("TaxFactorEd"));
-    in.salesTax = f.text(QStringLiteral("SalesTaxEd"));
-    in.otherTaxFactor = f.text(QStringLiteral("OtherTaxFactorEd"));
-    in.otherTax = f.text(QStringLiteral("OtherTaxEd"));
-    in.shipping = f.text(QStringLiteral("ShippingEd"));
+    in.discountFactor = f.text(ctl::DiscountFactorEd);
+    in.discount = f.text(ctl::DiscountEd);
+    in.taxFactor = f.text(ctl::TaxFactorEd);
+    in.salesTax = f.text(ctl::SalesTaxEd);
+    in.otherTaxFactor = f.text(ctl::OtherTaxFactorEd);
+    in.otherTax = f.text(ctl::OtherTaxEd);
+    in.shipping = f.text(ctl::ShippingEd);
 
     const std::optional<TotalsFields> out = computeTotals(amounts, in, *m_ctx.formats);
     if (!out) {
@@ -128,15 +129,15 @@ bool Totals::TotalUp() {
         return false;
     }
     // In the order the steps write them.
-    f.setText(QStringLiteral("SubTotalEd"), out->subTotal);
-    f.setText(QStringLiteral("DiscountFactorEd"), out->discountFactor);
-    f.setText(QStringLiteral("DiscountEd"), out->discount);
-    f.setText(QStringLiteral("NetTotalEd"), out->netTotal);
-    f.setText(QStringLiteral("SalesTaxEd"), out->salesTax);
-    f.setText(QStringLiteral("OtherTaxEd"), out->otherTax);
-    f.setText(QStringLiteral("TaxFactorEd"), out->taxFactor);
-    f.setText(QStringLiteral("OtherTaxFactorEd"), out->otherTaxFactor);
-    f.setText(QStringLiteral("ShippingEd"), out->shipping);
-    f.setText(QStringLiteral("OrderTotalEd"), out->orderTotal);
+    f.setText(ctl::SubTotalEd, out->subTotal);
+    f.setText(ctl::DiscountFactorEd, out->discountFactor);
+    f.setText(ctl::DiscountEd, out->discount);
+    f.setText(ctl::NetTotalEd, out->netTotal);
+    f.setText(ctl::SalesTaxEd, out->salesTax);
+    f.setText(ctl::OtherTaxEd, out->otherTax);
+    f.setText(ctl::TaxFactorEd, out->taxFactor);
+    f.setText(ctl::OtherTaxFactorEd, out->otherTaxFactor);
+    f.setText(ctl::ShippingEd, out->shipping);
+    f.setText(ctl::OrderTotalEd, out->orderTotal);
     return true;
 }

@@ -1,4 +1,5 @@
 #include "forms/DateRangeForm.h"
+#include "forms/ControlNames.h"
 
 #include "forms/FormModel.h"
 
@@ -7,13 +8,13 @@ std::unique_ptr<FormModel> makeDateRangeForm() {
                                             QStringLiteral("Date Range Selector"));
     using K = ControlKind;
     const ControlRow rows[] = {
-        {"RangeNote", K::Label,
+        {ctl::RangeNote, K::Label,
          "Use this form to limit the range of dates to be displayed on the Saved Items list."},
-        {"EarliestLabel", K::Label, "Earliest"},
-        {"RP_MonthView1", K::Calendar},
-        {"LatestLabel", K::Label, "Latest"},
-        {"RP_MonthView2", K::Calendar},
-        {"RangePickOK", K::Button, "OK"},
+        {ctl::EarliestLabel, K::Label, "Earliest"},
+        {ctl::RP_MonthView1, K::Calendar},
+        {ctl::LatestLabel, K::Label, "Latest"},
+        {ctl::RP_MonthView2, K::Calendar},
+        {ctl::RangePickOK, K::Button, "OK"},
     };
     form->addRows(rows);
     return form;

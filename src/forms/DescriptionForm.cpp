@@ -1,4 +1,5 @@
 #include "forms/DescriptionForm.h"
+#include "forms/ControlNames.h"
 
 #include "forms/FormModel.h"
 
@@ -7,16 +8,16 @@ std::unique_ptr<FormModel> makeDescriptionForm() {
                                             QStringLiteral("Edit Line Item"));
     using K = ControlKind;
     const ControlRow rows[] = {
-        {"Text1", K::MultiLine},
-        {"QLabel", K::Label, "Quantity"},
-        {"QEd", K::TextBox},
-        {"UCLabel", K::Label, "Unit Cost"},
-        {"UCEd", K::TextBox},
-        {"UnitLabel", K::Label, "Unit"},
-        {"DescriptionUnitCombo", K::Combo},
-        {"Save", K::Button, "Save"},
-        {"Cancel", K::Button, "Cancel"},
-        {"Del", K::Button, "Delete"},
+        {ctl::Text1, K::MultiLine},
+        {ctl::QLabel, K::Label, "Quantity"},
+        {ctl::QEd, K::TextBox},
+        {ctl::UCLabel, K::Label, "Unit Cost"},
+        {ctl::UCEd, K::TextBox},
+        {ctl::UnitLabel, K::Label, "Unit"},
+        {ctl::DescriptionUnitCombo, K::Combo},
+        {ctl::Save, K::Button, "Save"},
+        {ctl::Cancel, K::Button, "Cancel"},
+        {ctl::Del, K::Button, "Delete"},
     };
     form->addRows(rows);
     return form;

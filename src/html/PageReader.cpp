@@ -1,4 +1,5 @@
 #include "html/PageReader.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 #include <cerrno>
@@ -27,12 +28,12 @@ const struct {
     const char* tag;
     const char* control;
 } kMarkerFields[StoredDocument::kFields] = {
-    {"PON", "PONoEd"},     {"JOB", "JobNumberEd"},      {"ORD", "OrderDateEd"},
-    {"VND", "ToCombo"},    {"STO", "ShipToCombo"},      {"BY?", "ByEd"},
-    {"SDA", "ShipDateEd"}, {"VIA", "ShipViaEd"},        {"FOB", "FOBEd"},
-    {"TRM", "TermsEd"},    {"TAX", "SalesTaxEd"},       {"TAF", "TaxFactorEd"},
-    {"OTX", "OtherTaxEd"}, {"OTF", "OtherTaxFactorEd"}, {"SHP", "ShippingEd"},
-    {"DIS", "DiscountEd"}, {"DIF", "DiscountFactorEd"}, {"COM", "CommentsEd"},
+    {"PON", ctl::PONoEd},     {"JOB", ctl::JobNumberEd},      {"ORD", ctl::OrderDateEd},
+    {"VND", ctl::ToCombo},    {"STO", ctl::ShipToCombo},      {"BY?", ctl::ByEd},
+    {"SDA", ctl::ShipDateEd}, {"VIA", ctl::ShipViaEd},        {"FOB", ctl::FOBEd},
+    {"TRM", ctl::TermsEd},    {"TAX", ctl::SalesTaxEd},       {"TAF", ctl::TaxFactorEd},
+    {"OTX", ctl::OtherTaxEd}, {"OTF", ctl::OtherTaxFactorEd}, {"SHP", ctl::ShippingEd},
+    {"DIS", ctl::DiscountEd}, {"DIF", ctl::DiscountFactorEd}, {"COM", ctl::CommentsEd},
 };
 
 const QLatin1String kItemHead("<!-- ITM ");
@@ -239,10 +240,10 @@ void PageReader::apply(const StoredDocument& stored) {
         if (field == StoredDocument::VND || field == StoredDocument::STO) f.click(control);
     }
     if (!stored.items.isEmpty()) {
-        f.grid(QStringLiteral("OrderGrid"))->setDataRows(stored.items);
+        f.grid(ctl::OrderGrid)->setDataRows(stored.items);
     }
 
-    for (const char* name : {"TaxFactorEd", "OtherTaxFactorEd", "DiscountFactorEd"}) {
+    for (const char* name : {ctl::TaxFactorEd, ctl::OtherTaxFactorEd, ctl::DiscountFactorEd}) {
         const QString control = QLatin1String(name);
         if (isZeroFactor(*m_ctx.formats, f.text(control))) f.setText(control, QString());
     }
@@ -251,9 +252,9 @@ void PageReader::apply(const StoredDocument& stored) {
 
     // Putting the fields back ran their change rules; the stored document
     // is unchanged.
-    f.setEnabled(QStringLiteral("SaveChanges"), false);
+    f.setEnabled(ctl::SaveChanges, false);
     m_ctx.state.Dirty = false;
-    if (f.text(QStringLiteral("PONoEd")) != kPending) {
-        f.setEnabled(QStringLiteral("Save_PO"), true);
+    if (f.text(ctl::PONoEd) != kPending) {
+        f.setEnabled(ctl::Save_PO, true);
     }
 }

@@ -1,4 +1,5 @@
 #include "html/PageWriter.h"
+#include "forms/ControlNames.h"
 
 #include <cmath>
 
@@ -22,17 +23,17 @@ const struct {
     const char* tag;
     const char* field;
 } kMarkers[] = {
-    {"PON", "PONoEd"},           {"JOB", "JobNumberEd"},
-    {"ORD", "OrderDateEd"},      {"VND", "ToCombo"},
-    {"STO", "ShipToCombo"},      {"SDA", "ShipDateEd"},
-    {"TOT", "OrderTotalEd"},     {"SHP", "ShippingEd"},
-    {"TAX", "SalesTaxEd"},       {"OTX", "OtherTaxEd"},
-    {"NET", "NetTotalEd"},       {"DIS", "DiscountEd"},
-    {"SUB", "SubTotalEd"},       {"BY?", "ByEd"},
-    {"VIA", "ShipViaEd"},        {"FOB", "FOBEd"},
-    {"TRM", "TermsEd"},          {"TAF", "TaxFactorEd"},
-    {"OTF", "OtherTaxFactorEd"}, {"DIF", "DiscountFactorEd"},
-    {"COM", "CommentsEd"},
+    {"PON", ctl::PONoEd},           {"JOB", ctl::JobNumberEd},
+    {"ORD", ctl::OrderDateEd},      {"VND", ctl::ToCombo},
+    {"STO", ctl::ShipToCombo},      {"SDA", ctl::ShipDateEd},
+    {"TOT", ctl::OrderTotalEd},     {"SHP", ctl::ShippingEd},
+    {"TAX", ctl::SalesTaxEd},       {"OTX", ctl::OtherTaxEd},
+    {"NET", ctl::NetTotalEd},       {"DIS", ctl::DiscountEd},
+    {"SUB", ctl::SubTotalEd},       {"BY?", ctl::ByEd},
+    {"VIA", ctl::ShipViaEd},        {"FOB", ctl::FOBEd},
+    {"TRM", ctl::TermsEd},          {"TAF", ctl::TaxFactorEd},
+    {"OTF", ctl::OtherTaxFactorEd}, {"DIF", ctl::DiscountFactorEd},
+    {"COM", ctl::CommentsEd},
 };
 
 const QLatin1String kLineEnd("\r\n");
@@ -109,7 +110,7 @@ private:
 };
 
 QString Page::build() {
-    const GridModel& grid = *m_f.grid(QStringLiteral("OrderGrid"));
+    const GridModel& grid = *m_f.grid(ctl::OrderGrid);
     m_out.reserve(4096 + grid.rows() * 400);
     dataSection(grid);
     const qsizetype printed = m_out.size();
@@ -129,26 +130,26 @@ QString Page::build() {
     line(QStringLiteral("<td align=\"right\" valign=\"top\">"));
     line(QLatin1String("<font size=\"6\"><b>") +
          QLatin1String(kindInfo(kindOnScreen(m_f)).pageTitle) + QLatin1String("</b></font><br>"));
-    line(QLatin1String("<b>No: ") + m_f.text(QStringLiteral("PONoEd")) + QLatin1String("</b><br>"));
+    line(QLatin1String("<b>No: ") + m_f.text(ctl::PONoEd) + QLatin1String("</b><br>"));
     line(QStringLiteral(
         "<font size=\"-2\">Please note number above on all correspondence!</font><br>"));
-    const QString job = field("JobNumberEd");
+    const QString job = field(ctl::JobNumberEd);
     if (!job.isEmpty()) line(QLatin1String("<font size=\"-1\">Ref. No.: ") + job + "<br>");
-    line(QLatin1String("<font size=\"-1\">Issue Date: ") + field("OrderDateEd"));
+    line(QLatin1String("<font size=\"-1\">Issue Date: ") + field(ctl::OrderDateEd));
     line(QStringLiteral("</td>"));
     line(QStringLiteral("</tr></table>"));
     line(QStringLiteral("<table width=\"100%\"><tr>"));
-    addressBlock("Sold To:", "ToCombo", "ToField");
-    addressBlock("Ship To:", "ShipToCombo", "ShipToField");
+    addressBlock("Sold To:", ctl::ToCombo, ctl::ToField);
+    addressBlock("Ship To:", ctl::ShipToCombo, ctl::ShipToField);
     line(QStringLiteral("</tr></table>"));
     line(QStringLiteral("<p>"));
 
     line(QStringLiteral("<table width=\"100%\" border=\"1\" cellspacing=\"0\"><tr>"));
-    for (const auto& [label, name] : {std::pair{"By: ", "ByEd"},
-                                      {"Ship Date: ", "ShipDateEd"},
-                                      {"Via: ", "ShipViaEd"},
-                                      {"FOB: ", "FOBEd"},
-                                      {"Terms: ", "TermsEd"}}) {
+    for (const auto& [label, name] : {std::pair{"By: ", ctl::ByEd},
+                                      {"Ship Date: ", ctl::ShipDateEd},
+                                      {"Via: ", ctl::ShipViaEd},
+                                      {"FOB: ", ctl::FOBEd},
+                                      {"Terms: ", ctl::TermsEd}}) {
         line(QLatin1String("<td><font size=\"-1\">") + QLatin1String(label) + field(name) +
              kEndCell);
     }
@@ -157,7 +158,7 @@ QString Page::build() {
 
     itemTable(grid);
     line(QStringLiteral("</table>"));
-    const QString comment = field("CommentsEd");
+    const QString comment = field(ctl::CommentsEd);
     if (!comment.isEmpty()) {
         line(QLatin1String("<center><font size=\"-1\">") + comment + QLatin1String("</center><p>"));
     }
@@ -247,12 +248,12 @@ void Page::itemTable(const GridModel& grid) {
         line(QStringLiteral("</tr>"));
     }
 
-    if (nonZero("DiscountEd")) used += 2;
-    if (nonZero("SalesTaxEd")) used += 1;
-    if (nonZero("OtherTaxEd")) used += 1;
-    if (nonZero("ShippingEd")) used += 1;
+    if (nonZero(ctl::DiscountEd)) used += 2;
+    if (nonZero(ctl::SalesTaxEd)) used += 1;
+    if (nonZero(ctl::OtherTaxEd)) used += 1;
+    if (nonZero(ctl::ShippingEd)) used += 1;
     PaymentsBlock payments;
-    const bool hasPayments = field("PaymentsEd") != QLatin1String("0.00");
+    const bool hasPayments = field(ctl::PaymentsEd) != QLatin1String("0.00");
     if (hasPayments && m_payments) {
         payments = m_payments();
         used += payments.rows;
@@ -282,25 +283,25 @@ void Page::totals() {
         return kAmountCell + currency(m_f.text(QLatin1String(name))) + kEndCell;
     };
     const ConfigRecord& cfg = m_ctx.state.ConfigRec;
-    totalsRow(QStringLiteral("Sub Total"), amount("SubTotalEd"));
-    if (nonZero("DiscountEd")) {
-        totalsRow(QLatin1String("Disc. (") + percent("DiscountFactorEd") + QLatin1String("%)"),
+    totalsRow(QStringLiteral("Sub Total"), amount(ctl::SubTotalEd));
+    if (nonZero(ctl::DiscountEd)) {
+        totalsRow(QLatin1String("Disc. (") + percent(ctl::DiscountFactorEd) + QLatin1String("%)"),
                   QLatin1String("<td align=\"right\">-<font size=\"-1\">") +
-                      currency(m_f.text(QStringLiteral("DiscountEd"))) + kEndCell);
-        totalsRow(QStringLiteral("Total (Net)"), amount("NetTotalEd"));
+                      currency(m_f.text(ctl::DiscountEd)) + kEndCell);
+        totalsRow(QStringLiteral("Total (Net)"), amount(ctl::NetTotalEd));
     }
-    if (nonZero("SalesTaxEd")) {
-        totalsRow(trimBlanks(cfg.taxName1) + QLatin1String(" (") + percent("TaxFactorEd") +
+    if (nonZero(ctl::SalesTaxEd)) {
+        totalsRow(trimBlanks(cfg.taxName1) + QLatin1String(" (") + percent(ctl::TaxFactorEd) +
                       QLatin1String("%)"),
-                  amount("SalesTaxEd"));
+                  amount(ctl::SalesTaxEd));
     }
-    if (nonZero("OtherTaxEd")) {
-        totalsRow(trimBlanks(cfg.taxName2) + QLatin1String(" (") + percent("OtherTaxFactorEd") +
+    if (nonZero(ctl::OtherTaxEd)) {
+        totalsRow(trimBlanks(cfg.taxName2) + QLatin1String(" (") + percent(ctl::OtherTaxFactorEd) +
                       QLatin1String("%)"),
-                  amount("OtherTaxEd"));
+                  amount(ctl::OtherTaxEd));
     }
-    if (nonZero("ShippingEd")) totalsRow(QStringLiteral("Shipping"), amount("ShippingEd"));
-    totalsRow(QStringLiteral("Order Total"), amount("OrderTotalEd"));
+    if (nonZero(ctl::ShippingEd)) totalsRow(QStringLiteral("Shipping"), amount(ctl::ShippingEd));
+    totalsRow(QStringLiteral("Order Total"), amount(ctl::OrderTotalEd));
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "payments/Payments.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 #include <QVector>
@@ -20,14 +21,14 @@
 
 namespace {
 
-const QString kNumber = QStringLiteral("PONoEd");
-const QString kGrid = QStringLiteral("PaymentsGrid");
-const QString kFrame = QStringLiteral("PaymentsFrame");
-const QString kDate = QStringLiteral("PaymentDateEd");
-const QString kAmount = QStringLiteral("PaymentAmountEd");
-const QString kPaid = QStringLiteral("PaymentsEd");
-const QString kBalance = QStringLiteral("BalanceDueEd");
-const QString kOrderTotal = QStringLiteral("OrderTotalEd");
+const QString kNumber = ctl::PONoEd;
+const QString kGrid = ctl::PaymentsGrid;
+const QString kFrame = ctl::PaymentsFrame;
+const QString kDate = ctl::PaymentDateEd;
+const QString kAmount = ctl::PaymentAmountEd;
+const QString kPaid = ctl::PaymentsEd;
+const QString kBalance = ctl::BalanceDueEd;
+const QString kOrderTotal = ctl::OrderTotalEd;
 const QString kTitle = QStringLiteral("Payments");
 
 constexpr int kDateColumn = 0;
@@ -86,10 +87,10 @@ void Payments::bind() {
     GridModel* grid = f.grid(kGrid);
     grid->setFormatString(kGridFormat);
     grid->setColumnHidden(kRecordColumn, true);
-    f.onClick(QStringLiteral("ShowPayments"), [this] { ShowPayments(); });
-    f.onClick(QStringLiteral("ClosePayments"), [this] { ClosePayments(); });
-    f.onClick(QStringLiteral("SavePayment"), [this] { SavePayment(); });
-    f.onClick(QStringLiteral("DeletePayment"), [this] { DeletePayment(); });
+    f.onClick(ctl::ShowPayments, [this] { ShowPayments(); });
+    f.onClick(ctl::ClosePayments, [this] { ClosePayments(); });
+    f.onClick(ctl::SavePayment, [this] { SavePayment(); });
+    f.onClick(ctl::DeletePayment, [this] { DeletePayment(); });
     f.onClick(kGrid, [this] { PaymentsGrid_Click(); });
     f.onChange(kOrderTotal, [this] { OrderTotalEd_Change(); });
     m_ctx.hooks.PopPAGrid = [this] { PopPAGrid(); };

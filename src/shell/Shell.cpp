@@ -1,4 +1,5 @@
 #include "shell/Shell.h"
+#include "forms/ControlNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -193,13 +194,12 @@ void Shell::CheckForThisYearsFolder() {
     const QString year = QString::number(m_ctx.clock->today().year()).rightJustified(4, u'0');
     QDir().mkdir(nativePath(s.DataPath + year));
     s.YearFolder = year + u'\\';
-    m_ctx.form->setCaption(QStringLiteral("RecYear"), s.YearFolder);
+    m_ctx.form->setCaption(ctl::RecYear, s.YearFolder);
     // Pages refer to the logo by its bare name, so each year folder needs a copy.
     s.ConfigRec.topGraphic = trimBlanks(s.ConfigRec.topGraphic);
     const QString logo = s.ConfigRec.topGraphic;
     if (!logo.isEmpty() && QFileInfo(nativePath(s.DataPath + logo)).isFile()) {
-        copyFileOver(s.DataPath + logo,
-                     s.DataPath + m_ctx.form->caption(QStringLiteral("RecYear")) + logo);
+        copyFileOver(s.DataPath + logo, s.DataPath + m_ctx.form->caption(ctl::RecYear) + logo);
     }
 }
 
@@ -266,8 +266,8 @@ void Shell::storeKindFlags() {
     const auto flag = [&f](const char* box) {
         return f.isChecked(QLatin1String(box)) ? QStringLiteral("Y") : QStringLiteral("N");
     };
-    c.propCheck = flag("PropCheck");
-    c.ackCheck = flag("AckCheck");
-    c.invCheck = flag("InvCheck");
-    c.recCheck = flag("RecCheck");
+    c.propCheck = flag(ctl::PropCheck);
+    c.ackCheck = flag(ctl::AckCheck);
+    c.invCheck = flag(ctl::InvCheck);
+    c.recCheck = flag(ctl::RecCheck);
 }

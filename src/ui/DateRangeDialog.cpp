@@ -1,4 +1,5 @@
 #include "ui/DateRangeDialog.h"
+#include "forms/ControlNames.h"
 
 #include <QCalendarWidget>
 #include <QGridLayout>
@@ -17,11 +18,11 @@ DateRangeDialog::DateRangeDialog(FormModel& model, QWidget* parent) : QDialog(pa
     setWindowTitle(model.windowCaption());
     setModal(true);
 
-    auto* note = named<QLabel>("RangeNote");
+    auto* note = named<QLabel>(ctl::RangeNote);
     note->setWordWrap(true);
 
-    auto* earliest = named<QCalendarWidget>("RP_MonthView1");
-    auto* latest = named<QCalendarWidget>("RP_MonthView2");
+    auto* earliest = named<QCalendarWidget>(ctl::RP_MonthView1);
+    auto* latest = named<QCalendarWidget>(ctl::RP_MonthView2);
     auto* calendars = new QGridLayout;
     const auto labelFor = [](const char* name, QWidget* buddy) {
         auto* l = named<QLabel>(name);
@@ -31,8 +32,8 @@ DateRangeDialog::DateRangeDialog(FormModel& model, QWidget* parent) : QDialog(pa
         l->setFont(bold);
         return l;
     };
-    calendars->addWidget(labelFor("EarliestLabel", earliest), 0, 0);
-    calendars->addWidget(labelFor("LatestLabel", latest), 0, 1);
+    calendars->addWidget(labelFor(ctl::EarliestLabel, earliest), 0, 0);
+    calendars->addWidget(labelFor(ctl::LatestLabel, latest), 0, 1);
     for (QCalendarWidget* c : {earliest, latest}) {
         c->setGridVisible(true);
         c->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
@@ -42,7 +43,7 @@ DateRangeDialog::DateRangeDialog(FormModel& model, QWidget* parent) : QDialog(pa
     calendars->addWidget(earliest, 1, 0);
     calendars->addWidget(latest, 1, 1);
 
-    auto* ok = named<QPushButton>("RangePickOK");
+    auto* ok = named<QPushButton>(ctl::RangePickOK);
     ok->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -58,8 +59,8 @@ DateRangeDialog::DateRangeDialog(FormModel& model, QWidget* parent) : QDialog(pa
     auto* binder = new Binder(model, this);
     binder->bindAll();
     AccessibleNames names;
-    names.labels = {{QStringLiteral("EarliestLabel"), QStringLiteral("RP_MonthView1"), u'E'},
-                    {QStringLiteral("LatestLabel"), QStringLiteral("RP_MonthView2"), u'L'}};
+    names.labels = {{ctl::EarliestLabel, ctl::RP_MonthView1, u'E'},
+                    {ctl::LatestLabel, ctl::RP_MonthView2, u'L'}};
     const QStringList unnamed = applyAccessibility(this, names);
     Q_ASSERT_X(unnamed.isEmpty(), "DateRangeDialog", qPrintable(unnamed.join(u' ')));
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);

@@ -1,4 +1,5 @@
 #include "ui/DescriptionDialog.h"
+#include "forms/ControlNames.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,17 +20,17 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     setWindowTitle(model.windowCaption());
     setModal(true);
 
-    auto* description = named<QPlainTextEdit>("Text1");
+    auto* description = named<QPlainTextEdit>(ctl::Text1);
     description->setTabChangesFocus(true);
     const int line = description->fontMetrics().lineSpacing();
     description->setMinimumSize(description->fontMetrics().averageCharWidth() * 60, line * 4 + 12);
     description->setMaximumHeight(line * 8 + 12);
 
-    auto* quantity = named<QLineEdit>("QEd");
-    auto* unit = named<QComboBox>("DescriptionUnitCombo");
+    auto* quantity = named<QLineEdit>(ctl::QEd);
+    auto* unit = named<QComboBox>(ctl::DescriptionUnitCombo);
     unit->setEditable(true);
     unit->setInsertPolicy(QComboBox::NoInsert);
-    auto* cost = named<QLineEdit>("UCEd");
+    auto* cost = named<QLineEdit>(ctl::UCEd);
     quantity->setAlignment(Qt::AlignRight);
     cost->setAlignment(Qt::AlignRight);
 
@@ -39,17 +40,17 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
         l->setBuddy(buddy);
         return l;
     };
-    fields->addWidget(labelFor("QLabel", quantity), 0, 0);
+    fields->addWidget(labelFor(ctl::QLabel, quantity), 0, 0);
     fields->addWidget(quantity, 0, 1);
-    fields->addWidget(labelFor("UnitLabel", unit), 0, 2);
+    fields->addWidget(labelFor(ctl::UnitLabel, unit), 0, 2);
     fields->addWidget(unit, 0, 3);
-    fields->addWidget(labelFor("UCLabel", cost), 0, 4);
+    fields->addWidget(labelFor(ctl::UCLabel, cost), 0, 4);
     fields->addWidget(cost, 0, 5);
     fields->setColumnStretch(3, 1);
 
-    auto* del = named<QPushButton>("Del");
-    auto* save = named<QPushButton>("Save");
-    auto* cancel = named<QPushButton>("Cancel");
+    auto* del = named<QPushButton>(ctl::Del);
+    auto* save = named<QPushButton>(ctl::Save);
+    auto* cancel = named<QPushButton>(ctl::Cancel);
     for (QPushButton* b : {del, save, cancel}) b->setAutoDefault(false);
     save->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -66,11 +67,11 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     auto* binder = new Binder(model, this);
     binder->bindAll();
     AccessibleNames names;
-    names.labels = {{QStringLiteral("QLabel"), QStringLiteral("QEd"), u'Q'},
-                    {QStringLiteral("UnitLabel"), QStringLiteral("DescriptionUnitCombo"), u'U'},
-                    {QStringLiteral("UCLabel"), QStringLiteral("UCEd"), u'C'}};
-    names.names = {{QStringLiteral("Text1"), QStringLiteral("Description")},
-                   {QStringLiteral("Del"), QStringLiteral("Delete line")}};
+    names.labels = {{ctl::QLabel, ctl::QEd, u'Q'},
+                    {ctl::UnitLabel, ctl::DescriptionUnitCombo, u'U'},
+                    {ctl::UCLabel, ctl::UCEd, u'C'}};
+    names.names = {{ctl::Text1, QStringLiteral("Description")},
+                   {ctl::Del, QStringLiteral("Delete line")}};
     const QStringList unnamed = applyAccessibility(this, names);
     Q_ASSERT_X(unnamed.isEmpty(), "DescriptionDialog", qPrintable(unnamed.join(u' ')));
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);

@@ -1,4 +1,5 @@
 #include "ui/MainWindow.h"
+#include "forms/ControlNames.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -120,68 +121,68 @@ QLabel* rightLabel(const char* name) {
 const AccessibleNames& accessibleNames() {
     static const AccessibleNames names = {
         {
-            {"Label11", "PONoEd", {}},
-            {"OrderDateLabel", "OrderDateEd", u'I'},
-            {"JobNumberLabel", "JobNumberEd", u'R'},
-            {"SoldToLabel", "ToCombo", u'S'},
-            {"ShipToLabel", "ShipToCombo", u'T'},
-            {"ByLabel", "ByEd", u'B'},
-            {"ShipDateLabel", "ShipDateEd", u'D'},
-            {"ViaLabel", "ShipViaEd", u'V'},
-            {"FOBLabel", "FOBEd", u'O'},
-            {"TermsLabel", "TermsEd", u'M'},
-            {"SubTotalLabel", "SubTotalEd", {}},
-            {"DiscountLabel", "DiscountEd", u'N'},
-            {"NetTotalLabel", "NetTotalEd", {}},
-            {"Label6", "SalesTaxEd", u'A'},
-            {"Label19", "OtherTaxEd", u'X'},
-            {"ShippingLabel", "ShippingEd", u'P'},
-            {"OrderTotalLabel", "OrderTotalEd", {}},
-            {"PaymentsLabel", "PaymentsEd", {}},
-            {"BalanceDueLabel", "BalanceDueEd", {}},
-            {"CommentsLabel", "CommentsEd", u'C'},
+            {ctl::Label11, ctl::PONoEd, {}},
+            {ctl::OrderDateLabel, ctl::OrderDateEd, u'I'},
+            {ctl::JobNumberLabel, ctl::JobNumberEd, u'R'},
+            {ctl::SoldToLabel, ctl::ToCombo, u'S'},
+            {ctl::ShipToLabel, ctl::ShipToCombo, u'T'},
+            {ctl::ByLabel, ctl::ByEd, u'B'},
+            {ctl::ShipDateLabel, ctl::ShipDateEd, u'D'},
+            {ctl::ViaLabel, ctl::ShipViaEd, u'V'},
+            {ctl::FOBLabel, ctl::FOBEd, u'O'},
+            {ctl::TermsLabel, ctl::TermsEd, u'M'},
+            {ctl::SubTotalLabel, ctl::SubTotalEd, {}},
+            {ctl::DiscountLabel, ctl::DiscountEd, u'N'},
+            {ctl::NetTotalLabel, ctl::NetTotalEd, {}},
+            {ctl::Label6, ctl::SalesTaxEd, u'A'},
+            {ctl::Label19, ctl::OtherTaxEd, u'X'},
+            {ctl::ShippingLabel, ctl::ShippingEd, u'P'},
+            {ctl::OrderTotalLabel, ctl::OrderTotalEd, {}},
+            {ctl::PaymentsLabel, ctl::PaymentsEd, {}},
+            {ctl::BalanceDueLabel, ctl::BalanceDueEd, {}},
+            {ctl::CommentsLabel, ctl::CommentsEd, u'C'},
         },
         {
             {"KindFrame", "Document kind"},
-            {"OrderDatePicker", "Pick {OrderDateLabel}"},
-            {"ToField", "{SoldToLabel} address"},
-            {"ShipToSame", "Same as {SoldToLabel}"},
-            {"ChangedVendor", "Save {SoldToLabel} address"},
-            {"DeleteVendor", "Delete {SoldToLabel} address"},
-            {"ShipToField", "{ShipToLabel} address"},
-            {"ChangedDest", "Save {ShipToLabel} address"},
-            {"DeleteDest", "Delete {ShipToLabel} address"},
-            {"ShipDatePicker", "Pick {ShipDateLabel}"},
-            {"OrderGrid", "Line items"},
-            {"DiscountFactorEd", "{DiscountLabel} rate"},
+            {ctl::OrderDatePicker, "Pick {OrderDateLabel}"},
+            {ctl::ToField, "{SoldToLabel} address"},
+            {ctl::ShipToSame, "Same as {SoldToLabel}"},
+            {ctl::ChangedVendor, "Save {SoldToLabel} address"},
+            {ctl::DeleteVendor, "Delete {SoldToLabel} address"},
+            {ctl::ShipToField, "{ShipToLabel} address"},
+            {ctl::ChangedDest, "Save {ShipToLabel} address"},
+            {ctl::DeleteDest, "Delete {ShipToLabel} address"},
+            {ctl::ShipDatePicker, "Pick {ShipDateLabel}"},
+            {ctl::OrderGrid, "Line items"},
+            {ctl::DiscountFactorEd, "{DiscountLabel} rate"},
             // The tax names come from the configuration and may be blank.
-            {"SalesTaxEd", "{Label6|Sales tax}"},
-            {"TaxFactorEd", "{Label6|Sales tax} rate"},
-            {"OtherTaxEd", "{Label19|Other tax}"},
-            {"OtherTaxFactorEd", "{Label19|Other tax} rate"},
-            {"SaveChanges", "Save document"},
-            {"NewPO", "New document"},
-            {"ShowPayments", "Show payments"},
-            {"Frame3", "Kinds listed"},
-            {"DateRangeMonolog", "Date range"},
-            {"StockGrid", "Stock items"},
-            {"POGrid", "Saved documents"},
-            {"StockCatCombo", "Stock item category"},
-            {"StockVendorCombo", "Stock item manufacturer"},
-            {"StockUnitCombo", "Stock item unit"},
-            {"StockDescriptionEd", "Stock item description"},
-            {"StockUnitCostEd", "Stock item unit cost"},
-            {"SaveNewStockItem", "New stock item"},
-            {"SaveChangedStockItem", "Save stock item"},
-            {"DeleteStockItem", "Delete stock item"},
-            {"PaymentsGrid", "Payment list"},
-            {"PaymentDateEd", "Payment date"},
-            {"PaymentDatePick", "Pick payment date"},
-            {"PaymentAmountEd", "Payment amount"},
-            {"SavePayment", "Save payment"},
-            {"DeletePayment", "Delete payment"},
-            {"ClosePayments", "Close payments"},
-            {"MonthView1", "Calendar"},
+            {ctl::SalesTaxEd, "{Label6|Sales tax}"},
+            {ctl::TaxFactorEd, "{Label6|Sales tax} rate"},
+            {ctl::OtherTaxEd, "{Label19|Other tax}"},
+            {ctl::OtherTaxFactorEd, "{Label19|Other tax} rate"},
+            {ctl::SaveChanges, "Save document"},
+            {ctl::NewPO, "New document"},
+            {ctl::ShowPayments, "Show payments"},
+            {ctl::Frame3, "Kinds listed"},
+            {ctl::DateRangeMonolog, "Date range"},
+            {ctl::StockGrid, "Stock items"},
+            {ctl::POGrid, "Saved documents"},
+            {ctl::StockCatCombo, "Stock item category"},
+            {ctl::StockVendorCombo, "Stock item manufacturer"},
+            {ctl::StockUnitCombo, "Stock item unit"},
+            {ctl::StockDescriptionEd, "Stock item description"},
+            {ctl::StockUnitCostEd, "Stock item unit cost"},
+            {ctl::SaveNewStockItem, "New stock item"},
+            {ctl::SaveChangedStockItem, "Save stock item"},
+            {ctl::DeleteStockItem, "Delete stock item"},
+            {ctl::PaymentsGrid, "Payment list"},
+            {ctl::PaymentDateEd, "Payment date"},
+            {ctl::PaymentDatePick, "Pick payment date"},
+            {ctl::PaymentAmountEd, "Payment amount"},
+            {ctl::SavePayment, "Save payment"},
+            {ctl::DeletePayment, "Delete payment"},
+            {ctl::ClosePayments, "Close payments"},
+            {ctl::MonthView1, "Calendar"},
         },
     };
     return names;
@@ -203,12 +204,12 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     setCentralWidget(splitter);
 
     auto* status = new QStatusBar;
-    status->addWidget(named<QLabel>("BottomLabel"));
-    status->addPermanentWidget(named<QLabel>("Label16"));
+    status->addWidget(named<QLabel>(ctl::BottomLabel));
+    status->addPermanentWidget(named<QLabel>(ctl::Label16));
     setStatusBar(status);
 
     // The shared calendar floats over the window when a date button opens it.
-    m_calendar = named<QCalendarWidget>("MonthView1", this);
+    m_calendar = named<QCalendarWidget>(ctl::MonthView1, this);
     m_calendar->setWindowFlags(Qt::Popup);
     m_calendar->setGridVisible(true);
 
@@ -278,7 +279,7 @@ void MainWindow::buildMenus() {
                                                                : menu->addAction(c.caption);
             action->setObjectName(c.name);
             // The help file answers F1 anywhere in the window.
-            if (c.name == QLatin1String("mu_HelpContents"))
+            if (c.name == QLatin1String(ctl::mu_HelpContents))
                 action->setShortcut(QKeySequence::HelpContents);
         }
     }
@@ -296,25 +297,26 @@ QWidget* MainWindow::buildDocumentArea() {
     kinds->setObjectName(QStringLiteral("KindFrame"));
     auto* kindsLayout = new QHBoxLayout(kinds);
     kindsLayout->setContentsMargins(8, 2, 8, 2);
-    for (const char* name : {"ProposalOption", "AcKOption", "InvoiceOption", "RecieptOption"}) {
+    for (const char* name :
+         {ctl::ProposalOption, ctl::AcKOption, ctl::InvoiceOption, ctl::RecieptOption}) {
         kindsLayout->addWidget(named<QRadioButton>(name));
     }
     header->addWidget(kinds);
     header->addSpacing(8);
-    header->addWidget(named<QLabel>("Label11"));
-    auto* number = named<QLineEdit>("PONoEd");
+    header->addWidget(named<QLabel>(ctl::Label11));
+    auto* number = named<QLineEdit>(ctl::PONoEd);
     number->setFixedWidth(number->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 24);
     header->addWidget(number);
-    header->addWidget(named<QLabel>("RecYear"));
+    header->addWidget(named<QLabel>(ctl::RecYear));
     header->addStretch(1);
-    header->addWidget(named<QLabel>("OrderDateLabel"));
-    auto* date = named<QLineEdit>("OrderDateEd");
+    header->addWidget(named<QLabel>(ctl::OrderDateLabel));
+    auto* date = named<QLineEdit>(ctl::OrderDateEd);
     date->setFixedWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 16);
     header->addWidget(date);
-    header->addWidget(pickerButton("OrderDatePicker"));
+    header->addWidget(pickerButton(ctl::OrderDatePicker));
     header->addSpacing(8);
-    header->addWidget(named<QLabel>("JobNumberLabel"));
-    header->addWidget(historyBox("JobNumberEd"));
+    header->addWidget(named<QLabel>(ctl::JobNumberLabel));
+    header->addWidget(historyBox(ctl::JobNumberEd));
     layout->addLayout(header);
 
     // Sold To and Ship To blocks
@@ -350,42 +352,45 @@ QWidget* MainWindow::buildDocumentArea() {
         box->addLayout(buttons);
         return box;
     };
-    addresses->addLayout(addressBlock("SoldToLabel", "ToCombo", "ToField", "VendAddyCounter",
-                                      "ChangedVendor", "DeleteVendor", "ShipToSame"),
-                         1);
+    addresses->addLayout(
+        addressBlock(ctl::SoldToLabel, ctl::ToCombo, ctl::ToField, ctl::VendAddyCounter,
+                     ctl::ChangedVendor, ctl::DeleteVendor, ctl::ShipToSame),
+        1);
     addresses->addSpacing(12);
-    addresses->addLayout(addressBlock("ShipToLabel", "ShipToCombo", "ShipToField", "ToAddyCounter",
-                                      "ChangedDest", "DeleteDest", nullptr),
-                         1);
+    addresses->addLayout(
+        addressBlock(ctl::ShipToLabel, ctl::ShipToCombo, ctl::ShipToField, ctl::ToAddyCounter,
+                     ctl::ChangedDest, ctl::DeleteDest, nullptr),
+        1);
     layout->addLayout(addresses);
 
     // Shipping row
     auto* shipping = new QHBoxLayout;
-    shipping->addWidget(named<QLabel>("ByLabel"));
-    shipping->addWidget(historyBox("ByEd"), 2);
-    shipping->addWidget(named<QLabel>("ShipDateLabel"));
-    auto* shipDate = named<QLineEdit>("ShipDateEd");
+    shipping->addWidget(named<QLabel>(ctl::ByLabel));
+    shipping->addWidget(historyBox(ctl::ByEd), 2);
+    shipping->addWidget(named<QLabel>(ctl::ShipDateLabel));
+    auto* shipDate = named<QLineEdit>(ctl::ShipDateEd);
     shipDate->setFixedWidth(date->width());
     shipping->addWidget(shipDate);
-    shipping->addWidget(pickerButton("ShipDatePicker"));
-    shipping->addWidget(named<QLabel>("ViaLabel"));
-    shipping->addWidget(historyBox("ShipViaEd"), 2);
-    shipping->addWidget(named<QLabel>("FOBLabel"));
-    shipping->addWidget(historyBox("FOBEd"), 2);
-    shipping->addWidget(named<QLabel>("TermsLabel"));
-    shipping->addWidget(historyBox("TermsEd"), 2);
+    shipping->addWidget(pickerButton(ctl::ShipDatePicker));
+    shipping->addWidget(named<QLabel>(ctl::ViaLabel));
+    shipping->addWidget(historyBox(ctl::ShipViaEd), 2);
+    shipping->addWidget(named<QLabel>(ctl::FOBLabel));
+    shipping->addWidget(historyBox(ctl::FOBEd), 2);
+    shipping->addWidget(named<QLabel>(ctl::TermsLabel));
+    shipping->addWidget(historyBox(ctl::TermsEd), 2);
     layout->addLayout(shipping);
 
     // Line items beside the totals
     auto* items = new QHBoxLayout;
-    auto* grid = gridView("OrderGrid");
+    auto* grid = gridView(ctl::OrderGrid);
     grid->setProperty("stretchColumn", 4);
     grid->setProperty("maxColumnChars", 16);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * 5);
     items->addWidget(grid, 1);
-    for (const char* name : {"ItemLabelQuant", "ItemLabelCategory", "ItemLabelMfg", "ItemLabelUnit",
-                             "ItemLabelDescription", "ItemLabelUnitCost", "ItemLabelTotal"}) {
+    for (const char* name :
+         {ctl::ItemLabelQuant, ctl::ItemLabelCategory, ctl::ItemLabelMfg, ctl::ItemLabelUnit,
+          ctl::ItemLabelDescription, ctl::ItemLabelUnitCost, ctl::ItemLabelTotal}) {
         named<QLabel>(name, area)->hide();
     }
 
@@ -399,40 +404,40 @@ QWidget* MainWindow::buildDocumentArea() {
         totals->addWidget(amountBox(amount), row, 2);
         ++row;
     };
-    totalRow(nullptr, "SubTotalLabel", "SubTotalEd");
-    totalRow("DiscountFactorEd", "DiscountLabel", "DiscountEd");
-    totalRow(nullptr, "NetTotalLabel", "NetTotalEd");
-    totalRow("TaxFactorEd", "Label6", "SalesTaxEd");
-    totalRow("OtherTaxFactorEd", "Label19", "OtherTaxEd");
-    totalRow(nullptr, "ShippingLabel", "ShippingEd");
-    totalRow(nullptr, "OrderTotalLabel", "OrderTotalEd");
+    totalRow(nullptr, ctl::SubTotalLabel, ctl::SubTotalEd);
+    totalRow(ctl::DiscountFactorEd, ctl::DiscountLabel, ctl::DiscountEd);
+    totalRow(nullptr, ctl::NetTotalLabel, ctl::NetTotalEd);
+    totalRow(ctl::TaxFactorEd, ctl::Label6, ctl::SalesTaxEd);
+    totalRow(ctl::OtherTaxFactorEd, ctl::Label19, ctl::OtherTaxEd);
+    totalRow(nullptr, ctl::ShippingLabel, ctl::ShippingEd);
+    totalRow(nullptr, ctl::OrderTotalLabel, ctl::OrderTotalEd);
     auto* line = new QFrame;
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     totals->addWidget(line, row++, 1, 1, 2);
-    totalRow(nullptr, "PaymentsLabel", "PaymentsEd");
-    totalRow(nullptr, "BalanceDueLabel", "BalanceDueEd");
+    totalRow(nullptr, ctl::PaymentsLabel, ctl::PaymentsEd);
+    totalRow(nullptr, ctl::BalanceDueLabel, ctl::BalanceDueEd);
     totals->setRowStretch(row, 1);
     items->addLayout(totals);
     layout->addLayout(items, 1);
 
     // Comment and commands
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(named<QLabel>("CommentsLabel"));
-    auto* comments = historyBox("CommentsEd");
+    bottom->addWidget(named<QLabel>(ctl::CommentsLabel));
+    auto* comments = historyBox(ctl::CommentsEd);
     comments->setMinimumContentsLength(24);
     bottom->addWidget(comments, 1);
     bottom->addSpacing(12);
-    for (const char* name : {"TotalUp", "Clear", "SaveChanges", "Save_PO", "NewPO", "MakeOrder",
-                             "ShowPayments", "HelpButton"}) {
+    for (const char* name : {ctl::TotalUp, ctl::Clear, ctl::SaveChanges, ctl::Save_PO, ctl::NewPO,
+                             ctl::MakeOrder, ctl::ShowPayments, ctl::HelpButton}) {
         bottom->addWidget(button(name));
     }
     layout->addLayout(bottom);
 
     // The order total stands out.
     for (QWidget* w : area->findChildren<QWidget*>()) {
-        if (w->objectName() == QLatin1String("OrderTotalEd") ||
-            w->objectName() == QLatin1String("OrderTotalLabel")) {
+        if (w->objectName() == QLatin1String(ctl::OrderTotalEd) ||
+            w->objectName() == QLatin1String(ctl::OrderTotalLabel)) {
             QFont f = w->font();
             f.setBold(true);
             w->setFont(f);
@@ -448,16 +453,16 @@ QWidget* MainWindow::buildListArea() {
 
     auto* listSide = new QVBoxLayout;
     auto* switches = new QHBoxLayout;
-    switches->addWidget(button("ViewExisting"));
-    switches->addWidget(button("HideOrders"));
-    auto* filters = named<QGroupBox>("Frame3");
+    switches->addWidget(button(ctl::ViewExisting));
+    switches->addWidget(button(ctl::HideOrders));
+    auto* filters = named<QGroupBox>(ctl::Frame3);
     auto* filterLayout = new QHBoxLayout(filters);
     filterLayout->setContentsMargins(6, 0, 6, 0);
-    for (const char* name : {"PropCheck", "AckCheck", "InvCheck", "RecCheck"}) {
+    for (const char* name : {ctl::PropCheck, ctl::AckCheck, ctl::InvCheck, ctl::RecCheck}) {
         filterLayout->addWidget(named<QCheckBox>(name));
     }
     switches->addWidget(filters);
-    auto* range = named<QLineEdit>("DateRangeMonolog");
+    auto* range = named<QLineEdit>(ctl::DateRangeMonolog);
     switches->addWidget(range, 1);
     switches->addStretch(0);
     listSide->addLayout(switches);
@@ -465,13 +470,13 @@ QWidget* MainWindow::buildListArea() {
     // The stock list and the document list share one place.
     auto* lists = new QVBoxLayout;
     lists->setSpacing(0);
-    auto* stock = gridView("StockGrid");
+    auto* stock = gridView(ctl::StockGrid);
     // Enough rows to pick from at the window's smallest.
     const int listRows = stock->verticalHeader()->defaultSectionSize() * 5;
     stock->setMinimumHeight(listRows);
     stock->setContextMenuPolicy(Qt::CustomContextMenu);
     lists->addWidget(stock);
-    auto* documents = gridView("POGrid");
+    auto* documents = gridView(ctl::POGrid);
     documents->setMinimumHeight(listRows);
     documents->setContextMenuPolicy(Qt::CustomContextMenu);
     // A right click names the row to delete; it does not open it.
@@ -479,45 +484,47 @@ QWidget* MainWindow::buildListArea() {
     lists->addWidget(documents);
     listSide->addLayout(lists, 1);
     for (const char* name :
-         {"poLabelNumber", "poLabelStatus", "poLabelDate", "poLabelSoldTo", "poLabelShipTo",
-          "poLabelShipDate", "poLabelOrderTotal", "poLabelShipping", "poLabelSalesTax",
-          "poLabelNet", "poLabelDiscount", "poLabelSubTotal", "FileOrderTag"}) {
+         {ctl::poLabelNumber, ctl::poLabelStatus, ctl::poLabelDate, ctl::poLabelSoldTo,
+          ctl::poLabelShipTo, ctl::poLabelShipDate, ctl::poLabelOrderTotal, ctl::poLabelShipping,
+          ctl::poLabelSalesTax, ctl::poLabelNet, ctl::poLabelDiscount, ctl::poLabelSubTotal,
+          ctl::FileOrderTag}) {
         named<QLabel>(name, area)->hide();
     }
 
     // Stock item edit panel
     auto* stockEdit = new QHBoxLayout;
     // Wide enough to read at the window's smallest, also beside the payments.
-    for (const char* name : {"StockCatCombo", "StockVendorCombo", "StockUnitCombo"}) {
+    for (const char* name : {ctl::StockCatCombo, ctl::StockVendorCombo, ctl::StockUnitCombo}) {
         QComboBox* box = historyBox(name);
         box->setMinimumContentsLength(11);
         stockEdit->addWidget(box, 1);
     }
-    auto* description = named<QLineEdit>("StockDescriptionEd");
+    auto* description = named<QLineEdit>(ctl::StockDescriptionEd);
     description->setMinimumWidth(description->fontMetrics().averageCharWidth() * 28);
     stockEdit->addWidget(description, 3);
-    auto* cost = named<QLineEdit>("StockUnitCostEd");
+    auto* cost = named<QLineEdit>(ctl::StockUnitCostEd);
     cost->setAlignment(Qt::AlignRight);
     cost->setFixedWidth(cost->fontMetrics().averageCharWidth() * 10 + 16);
     stockEdit->addWidget(cost);
-    for (const char* name : {"SaveNewStockItem", "SaveChangedStockItem", "DeleteStockItem"}) {
+    for (const char* name :
+         {ctl::SaveNewStockItem, ctl::SaveChangedStockItem, ctl::DeleteStockItem}) {
         stockEdit->addWidget(button(name));
     }
     listSide->addLayout(stockEdit);
     layout->addLayout(listSide, 1);
 
     // Payments of the document, shown on request
-    auto* payments = named<QGroupBox>("PaymentsFrame");
+    auto* payments = named<QGroupBox>(ctl::PaymentsFrame);
     auto* payLayout = new QGridLayout(payments);
-    auto* payGrid = gridView("PaymentsGrid");
+    auto* payGrid = gridView(ctl::PaymentsGrid);
     payGrid->setProperty("noHeader", true);
     payLayout->addWidget(payGrid, 0, 0, 1, 4);
-    payLayout->addWidget(named<QLineEdit>("PaymentDateEd"), 1, 0, 1, 2);
-    payLayout->addWidget(pickerButton("PaymentDatePick"), 1, 2);
-    payLayout->addWidget(amountBox("PaymentAmountEd", 10), 1, 3);
-    payLayout->addWidget(button("SavePayment"), 2, 1);
-    payLayout->addWidget(button("DeletePayment"), 2, 2);
-    payLayout->addWidget(button("ClosePayments"), 2, 3);
+    payLayout->addWidget(named<QLineEdit>(ctl::PaymentDateEd), 1, 0, 1, 2);
+    payLayout->addWidget(pickerButton(ctl::PaymentDatePick), 1, 2);
+    payLayout->addWidget(amountBox(ctl::PaymentAmountEd, 10), 1, 3);
+    payLayout->addWidget(button(ctl::SavePayment), 2, 1);
+    payLayout->addWidget(button(ctl::DeletePayment), 2, 2);
+    payLayout->addWidget(button(ctl::ClosePayments), 2, 3);
     payments->setFixedWidth(payments->sizeHint().width() + 40);
     layout->addWidget(payments);
     return area;

@@ -1,4 +1,5 @@
 #include "ui/ViewerDialog.h"
+#include "forms/ControlNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,7 +49,7 @@ QMenuBar* buildMenus(const FormModel& model) {
 ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     : QDialog(parent),
       m_model(model),
-      m_browser(named<QTextBrowser>("WebBrowser1")),
+      m_browser(named<QTextBrowser>(ctl::WebBrowser1)),
       m_dialogs(&PrintDialogs::standard()) {
     setObjectName(model.name());
     setWindowTitle(model.windowCaption());
@@ -59,13 +60,13 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     m_browser->setOpenLinks(false);
     m_browser->setFocusPolicy(Qt::StrongFocus);
 
-    auto* address = named<QLabel>("Label1");
+    auto* address = named<QLabel>(ctl::Label1);
     address->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long path must not widen the window.
     address->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* buttons = new QHBoxLayout;
-    for (const char* name : {"EmailButton", "Print", "Configuration", "Leave"}) {
+    for (const char* name : {ctl::EmailButton, ctl::Print, ctl::Configuration, ctl::Leave}) {
         auto* b = named<QPushButton>(name);
         b->setAutoDefault(false);
         buttons->addWidget(b);
@@ -80,7 +81,7 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     auto* binder = new Binder(model, this);
     binder->bindAll();
     AccessibleNames names;
-    names.names = {{QStringLiteral("WebBrowser1"), QStringLiteral("Page")}};
+    names.names = {{ctl::WebBrowser1, QStringLiteral("Page")}};
     const QStringList unnamed = applyAccessibility(this, names);
     Q_ASSERT_X(unnamed.isEmpty(), "ViewerDialog", qPrintable(unnamed.join(u' ')));
 

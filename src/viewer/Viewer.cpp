@@ -1,4 +1,5 @@
 #include "viewer/Viewer.h"
+#include "forms/ControlNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -40,10 +41,10 @@ struct MailKind {
     const char* sentence;
 };
 constexpr MailKind kMailKinds[] = {
-    {"ProposalOption", "Proposal #", "html format proposal attached (file "},
-    {"AcKOption", "Acknowledgement #", "html format acknowledgement attached (file "},
-    {"InvoiceOption", "Invoice #", "html format invoice attached (file "},
-    {"RecieptOption", "Receipt #", "html format receipt attached (file "},
+    {ctl::ProposalOption, "Proposal #", "html format proposal attached (file "},
+    {ctl::AcKOption, "Acknowledgement #", "html format acknowledgement attached (file "},
+    {ctl::InvoiceOption, "Invoice #", "html format invoice attached (file "},
+    {ctl::RecieptOption, "Receipt #", "html format receipt attached (file "},
 };
 
 QString absoluteNative(const QString& dataPath) {
@@ -65,12 +66,12 @@ void Viewer::show() {
     if (!m_ctx.windows) return;
     m_form = std::make_unique<ViewerForm>();
     ViewerForm& f = *m_form;
-    f.onClick(QStringLiteral("EmailButton"), [this] { EmailButton(); });
-    f.onClick(QStringLiteral("Configuration"), [this] { Configuration(); });
-    f.onClick(QStringLiteral("mu_conf"), [this] { Configuration(); });
+    f.onClick(ctl::EmailButton, [this] { EmailButton(); });
+    f.onClick(ctl::Configuration, [this] { Configuration(); });
+    f.onClick(ctl::mu_conf, [this] { Configuration(); });
     const bool editor = static_cast<bool>(m_ctx.hooks.ShowConfigEditor);
-    f.setEnabled(QStringLiteral("Configuration"), editor);
-    f.setEnabled(QStringLiteral("mu_conf"), editor);
+    f.setEnabled(ctl::Configuration, editor);
+    f.setEnabled(ctl::mu_conf, editor);
     f.onOutputFailed([this](const QString& text) {
         if (m_ctx.prompter) {
             m_ctx.prompter->message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok,
@@ -116,7 +117,7 @@ void Viewer::EmailButton() {
     QString body;
     if (const FormModel* main = m_ctx.form) {
         // Shown as it is, blanks and all.
-        const QString number = main->text(QStringLiteral("PONoEd"));
+        const QString number = main->text(ctl::PONoEd);
         for (const MailKind& k : kMailKinds) {
             const QString option = QLatin1String(k.option);
             if (!main->has(option) || !main->isChecked(option)) continue;

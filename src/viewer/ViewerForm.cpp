@@ -1,4 +1,5 @@
 #include "viewer/ViewerForm.h"
+#include "forms/ControlNames.h"
 
 #include <QFileInfo>
 
@@ -8,8 +9,8 @@ namespace {
 
 // Offered only while a page is shown: a message about a missing page is
 // nothing to print or send.
-const char* const kPageCommands[] = {"EmailButton", "Print", "mu_Print", "mu_PrintPreview",
-                                     "mu_ExportPDF"};
+const char* const kPageCommands[] = {ctl::EmailButton, ctl::Print, ctl::mu_Print,
+                                     ctl::mu_PrintPreview, ctl::mu_ExportPDF};
 
 }  // namespace
 
@@ -18,38 +19,38 @@ ViewerForm::ViewerForm(QObject* parent)
                 QStringLiteral("Tallybrook - Print / Preview"), parent) {
     using K = ControlKind;
     const ControlRow rows[] = {
-        {"WebBrowser1", K::MultiLine, "", "", ""},
-        {"Label1", K::Label, "", "", ""},
-        {"EmailButton", K::Button, "Email", "Send via email (MAPI)", ""},
-        {"Print", K::Button, "Print", "", ""},
-        {"Configuration", K::Button, "Configuration", "", ""},
-        {"Leave", K::Button, "Leave", "", ""},
-        {"mu_File", K::Menu, "File", "", ""},
-        {"mu_Print", K::MenuItem, "Print", "", "mu_File"},
-        {"mu_PrintPreview", K::MenuItem, "Print Preview", "", "mu_File"},
-        {"mu_ExportPDF", K::MenuItem, "Export PDF\u2026", "", "mu_File"},
-        {"mu_conf", K::MenuItem, "Configuration", "", "mu_File"},
-        {"mu_exit", K::MenuItem, "Exit", "", "mu_File"},
+        {ctl::WebBrowser1, K::MultiLine, "", "", ""},
+        {ctl::Label1, K::Label, "", "", ""},
+        {ctl::EmailButton, K::Button, "Email", "Send via email (MAPI)", ""},
+        {ctl::Print, K::Button, "Print", "", ""},
+        {ctl::Configuration, K::Button, "Configuration", "", ""},
+        {ctl::Leave, K::Button, "Leave", "", ""},
+        {ctl::mu_File, K::Menu, "File", "", ""},
+        {ctl::mu_Print, K::MenuItem, "Print", "", ctl::mu_File},
+        {ctl::mu_PrintPreview, K::MenuItem, "Print Preview", "", ctl::mu_File},
+        {ctl::mu_ExportPDF, K::MenuItem, "Export PDF\u2026", "", ctl::mu_File},
+        {ctl::mu_conf, K::MenuItem, "Configuration", "", ctl::mu_File},
+        {ctl::mu_exit, K::MenuItem, "Exit", "", ctl::mu_File},
     };
     addRows(rows);
-    setLocked(QStringLiteral("WebBrowser1"), true);
+    setLocked(ctl::WebBrowser1, true);
     for (const char* name : kPageCommands) setEnabled(QLatin1String(name), false);
     // Off until there is a configuration editor to open.
-    setEnabled(QStringLiteral("Configuration"), false);
-    setEnabled(QStringLiteral("mu_conf"), false);
+    setEnabled(ctl::Configuration, false);
+    setEnabled(ctl::mu_conf, false);
 
-    onClick(QStringLiteral("Print"), [this] { Q_EMIT outputRequested(Output::Printer); });
-    onClick(QStringLiteral("mu_Print"), [this] { Q_EMIT outputRequested(Output::Printer); });
-    onClick(QStringLiteral("mu_PrintPreview"), [this] { Q_EMIT outputRequested(Output::Preview); });
-    onClick(QStringLiteral("mu_ExportPDF"), [this] { Q_EMIT outputRequested(Output::Pdf); });
-    onClick(QStringLiteral("Leave"), [this] { requestClose(); });
-    onClick(QStringLiteral("mu_exit"), [this] { requestClose(); });
+    onClick(ctl::Print, [this] { Q_EMIT outputRequested(Output::Printer); });
+    onClick(ctl::mu_Print, [this] { Q_EMIT outputRequested(Output::Printer); });
+    onClick(ctl::mu_PrintPreview, [this] { Q_EMIT outputRequested(Output::Preview); });
+    onClick(ctl::mu_ExportPDF, [this] { Q_EMIT outputRequested(Output::Pdf); });
+    onClick(ctl::Leave, [this] { requestClose(); });
+    onClick(ctl::mu_exit, [this] { requestClose(); });
 }
 
 void ViewerForm::setPage(ViewerPage page) {
     m_page = std::move(page);
-    setText(QStringLiteral("WebBrowser1"), m_page.html);
-    setCaption(QStringLiteral("Label1"), m_page.address);
+    setText(ctl::WebBrowser1, m_page.html);
+    setCaption(ctl::Label1, m_page.address);
     for (const char* name : kPageCommands) setEnabled(QLatin1String(name), m_page.loaded);
     Q_EMIT pageChanged();
 }
