@@ -3,13 +3,13 @@
 
 #include <cmath>
 
-#include "addresses/AddressFile.h"
 #include "addresses/AddressRecord.h"
 #include "base/Cp1252.h"
 #include "base/Formats.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "forms/FormModel.h"
+#include "records/DataFile.h"
 #include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
@@ -46,7 +46,7 @@ constexpr qint64 kChunkRecords = 1840;
 // Runs `each` on every whole record of the file in order, reading about
 // 1 MB at a time; `each` returns false to stop.
 template <typename Each>
-FileError forEachRecord(const AddressFile& file, Each each) {
+FileError forEachRecord(const DataFile& file, Each each) {
     const qint64 whole = file.size() / addyrec::kLength;
     QByteArray chunk;
     for (qint64 first = 0; first < whole; first += kChunkRecords) {
@@ -74,10 +74,6 @@ double tagAt(const char* record) {
 
 QString AddressBook::path() const {
     return m_ctx.state.DataPath + QLatin1String(kFileName);
-}
-
-QString AddressBook::tempPath() const {
-    return m_ctx.state.DataPath + QLatin1String(kTempName);
 }
 
 bool AddressBook::accessOk() {
@@ -148,8 +144,8 @@ void AddressBook::refill(std::optional<Block> fresh) {
     QStringList names;
     const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         names.clear();
-        AddressFile file(path());
-        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
         names.reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
         return forEachRecord(file, [&names](qint64, const char* record) {
             names.append(AddressEntry::nameAt(record));
@@ -189,8 +185,8 @@ bool AddressBook::lookUp(const QString& name, AddressEntry* out) {
     bool found = false;
     RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         found = false;
-        AddressFile file(path());
-        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
         const NameMatcher named(name, Qt::CaseSensitive);
         return forEachRecord(file, [&](qint64, const char* record) {
             if (!named.matches(record)) return true;
@@ -223,8 +219,8 @@ std::optional<double> AddressBook::GetNextAddyTag() {
     std::optional<double> next;
     RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         next.reset();
-        AddressFile file(path());
-        if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
         double highest = 0;
         FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
             const double tag = tagAt(record);
@@ -266,8 +262,8 @@ bool AddressBook::save(Block block, Write how) {
         outcome = Outcome::Written;
         // Held alone from reading to writing: two copies never give out the
         // same tag or rewrite the same entry at once.
-        AddressFile file(path());
-        if (FileError e = file.open(AddressFile::Mode::ReadWrite); !e.ok()) return e;
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         if (how == Write::Rewrite) {
             const NameMatcher named(entry.name, Qt::CaseInsensitive);
             qint64 match = -1;
@@ -366,8 +362,8 @@ void AddressBook::deleteCommand(Block block) {
     int count = 0;
     if (!RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
             count = 0;
-            AddressFile file(path());
-            if (FileError e = file.open(AddressFile::Mode::ReadOnly); !e.ok()) return e;
+            DataFile file(path());
+            if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
             return forEachRecord(file, [&](qint64, const char* record) {
                 count += named(record) ? 1 : 0;
                 return true;
@@ -393,8 +389,8 @@ void AddressBook::deleteCommand(Block block) {
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         // Held alone from reading to replacing: an entry another copy adds
         // meanwhile waits for us and then goes into the new book.
-        AddressFile file(path());
-        if (FileError e = file.open(AddressFile::Mode::ReadWrite); !e.ok()) return e;
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
         const qsizetype whole = bytes.size() / addyrec::kLength;
@@ -408,7 +404,7 @@ void AddressBook::deleteCommand(Block block) {
         // The end of a cut record is kept as it was: it is not ours to drop.
         kept.append(bytes.constData() + whole * addyrec::kLength,
                     bytes.size() - whole * addyrec::kLength);
-        FileError e = file.replaceWith(tempPath(), kept);
+        FileError e = file.replaceContents(kept);
         if (!e.ok() && !e.heldByOther()) {
             e.reason += QStringLiteral("\n\nThe address book has not been changed.");
         }

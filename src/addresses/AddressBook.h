@@ -13,7 +13,6 @@ struct AddressEntry;
 class AddressBook {
 public:
     static constexpr const char* kFileName = "ovo_addy.dat";
-    static constexpr const char* kTempName = "ovo_addy.tmp";
     static constexpr int kMaxEntries = 32767;
 
     // The two blocks: kind "V" is Sold To, kind "T" is Ship To.
@@ -25,7 +24,6 @@ public:
     void bind();
 
     QString path() const;
-    QString tempPath() const;
 
     // Refills both lists from the file and chooses the names shown again.
     // A block with unsaved work (its Save button on, or lines for a name

@@ -1,15 +1,13 @@
 #include "document/History.h"
 #include "forms/ControlNames.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <cstring>
 
 #include "base/Cp1252.h"
 #include "base/Text.h"
 #include "document/Commands.h"
 #include "forms/FormModel.h"
-#include "records/RecordFile.h"
+#include "records/DataFile.h"
 #include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
@@ -71,24 +69,14 @@ QStringList entriesOf(const QByteArray& bytes) {
     return entries;
 }
 
-// Appends `value` as a new last line of the file in `bytes` (the caller
-// holds the file). A file whose last line has no end gets one first; a
-// write that fails takes back what it wrote.
-FileError appendEntry(const QString& path, QByteArray* bytes, const QByteArray& value) {
-    if (FileError f = injectedFault(FileOp::Write, path, FileAccess::ReadWrite); !f.ok()) return f;
+// Appends `value` as a new last line of `file` (held alone), whose bytes
+// are `bytes`. A file whose last line has no end gets one first; a write
+// that fails leaves the file as it was.
+FileError appendEntry(DataFile& file, QByteArray* bytes, const QByteArray& value) {
     QByteArray line;
     if (!bytes->isEmpty() && !bytes->endsWith('\r') && !bytes->endsWith('\n')) line = kLineEnd;
     line += value + kLineEnd;
-    QFile file(nativePath(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        return FileError::other(path, file.errorString());
-    }
-    const qint64 before = file.size();
-    if (file.write(line) != line.size() || !file.flush()) {
-        const QString why = file.errorString();
-        file.resize(before);
-        return FileError::other(path, why);
-    }
+    if (FileError e = file.append(line); !e.ok()) return e;
     *bytes += line;
     return {};
 }
@@ -129,24 +117,19 @@ bool HistoryLists::recordField(const Field& field) {
     const QByteArray stored = storedForm(value);
     QStringList entries;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        RecordFile file(path, 1);
+        DataFile file(path);
         // Reading shares the file (and works on a read-only one); a missing
         // file is created empty.
-        const bool exists = QFileInfo::exists(nativePath(path));
-        if (FileError e =
-                file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
-            !e.ok()) {
-            return e;
-        }
+        if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
         if (!stored.isEmpty() && !holdsEntry(bytes, stored)) {
             // Appending needs the file to ourselves; another copy may have
             // recorded the value meanwhile, so look again once we have it.
-            if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+            if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
             if (FileError e = file.readAll(&bytes); !e.ok()) return e;
             if (!holdsEntry(bytes, stored)) {
-                if (FileError e = appendEntry(path, &bytes, stored); !e.ok()) return e;
+                if (FileError e = appendEntry(file, &bytes, stored); !e.ok()) return e;
             }
         }
         entries = entriesOf(bytes);
@@ -184,8 +167,8 @@ bool HistoryLists::DeleteHistoryEntry() {
     const QByteArray target = storedForm(s.HistoryText);
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         // Held from the read to the replace, so no other copy's entry is lost.
-        RecordFile file(path, 1);
-        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        DataFile file(path);
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
         QByteArray kept;
@@ -200,7 +183,7 @@ bool HistoryLists::DeleteHistoryEntry() {
         });
         if (!removed) return {};
         // A new file renamed over the old: a failure leaves the old one whole.
-        return replaceFile(path, kept);
+        return file.replaceContents(kept);
     });
     // The user has been told; the entry and the field's text stay.
     if (!ok) return false;

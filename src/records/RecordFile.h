@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "records/DataFile.h"
 #include "records/FileError.h"
 #include "records/Record.h"
 
@@ -14,19 +15,19 @@ public:
     static constexpr int kMaxRecords = 32767;
 
     RecordFile(QString path, int recordLength);
-    ~RecordFile();
     RecordFile(const RecordFile&) = delete;
     RecordFile& operator=(const RecordFile&) = delete;
 
     // ReadWrite creates a missing file (empty); ReadOnly does not.
     FileError open(Mode mode = Mode::ReadWrite);
-    void close();
-    bool isOpen() const { return m_fd >= 0; }
+    void close() { m_file.close(); }
+    bool isOpen() const { return m_file.isOpen(); }
 
-    const QString& path() const { return m_path; }
+    const QString& path() const { return m_file.path(); }
     int recordLength() const { return m_length; }
-    qint64 size() const;
-    // File length / record length, rounded half to even, at most kMaxRecords.
+    qint64 size() const { return m_file.size(); }
+    // The whole records of the file, at most kMaxRecords: a record cut
+    // short at the end is no record.
     int recordCount() const;
 
     // Reads record n; past the end of the file the record comes back short
@@ -36,31 +37,17 @@ public:
     // The whole file in one read (lists read every record at once).
     FileError readAll(QByteArray* out) const;
 
+    // Adds a record right after the last whole record. A record cut short
+    // at the end (a crash or a full disk in the middle of an append) is
+    // first copied to the end of damagedPathFor(path()), and `*tailSaved`
+    // says so, for the user to be told (see cutTailText). A write that does
+    // not complete is cut back: the file keeps its whole records.
+    FileError appendRecord(const Record& record, bool* tailSaved = nullptr);
+
 private:
-    QString m_path;
+    DataFile m_file;
     int m_length;
-    int m_fd = -1;
 };
 
-// Writes a whole file through a temporary file renamed over the old one, so
-// a crash or a full disk never leaves it half written.
-FileError replaceFile(const QString& path, const QByteArray& bytes);
-// Reads a whole file (a missing file is an error of kind Other).
-FileError readWholeFile(const QString& path, QByteArray* out);
-// Fails (kind Other) when something other than a regular file is in the
-// place of `path`; a missing file is fine.
-FileError checkRegularOrMissing(const QString& path);
-// Copies a file over an older copy, through a temporary file.
-FileError copyFileOver(const QString& from, const QString& to);
-
-// Whole reads and writes at an offset of an open descriptor, resumed after
-// interruptions; a read stops short at the end of the file. `path` names the
-// file in an error.
-FileError readRange(int fd, const QString& path, qint64 from, qint64 length, QByteArray* out);
-FileError writeRange(int fd, const QString& path, qint64 at, const char* data, qint64 size);
-// The file system's name of a data path.
-QByteArray fileSystemName(const QString& dataPath);
-
-// Data paths keep "\" between folders (index records hold "2026\"); this
-// turns one into a path for the file system.
-QString nativePath(const QString& dataPath);
+// Where the cut end of a record file is kept: "<file>.damaged".
+QString damagedPathFor(const QString& path);

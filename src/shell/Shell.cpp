@@ -2,7 +2,6 @@
 #include "forms/ControlNames.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include "base/Clock.h"
@@ -143,13 +142,13 @@ bool Shell::testDataDirectory() {
     // Blank would be the working folder, and the system stops a name at a NUL:
     // neither is the folder the user named.
     if (dataPath.isEmpty() || dataPath.contains(QChar(u'\0'))) return false;
-    const QString path = nativePath(dataPath + QLatin1String(kTestFileName));
-    if (injectedFault(FileOp::Open, path).kind != FileError::Kind::None) return false;
-    QFile test(path);
-    if (!test.open(QIODevice::ReadWrite)) return false;
+    const QString path = dataPath + QLatin1String(kTestFileName);
+    DataFile test(path);
+    // Another copy starting at the same moment may hold it, or have removed it.
+    const FileError opened = test.open(DataFile::Mode::Write);
+    if (!opened.ok() && !opened.heldByOther()) return false;
     test.close();
-    // Another copy starting at the same moment may have removed it first.
-    return test.remove() || !test.exists();
+    return removeFile(path).ok();
 }
 
 bool Shell::SaveConfig() {
@@ -184,7 +183,9 @@ bool Shell::SaveConfig() {
         const FileError replaced = replaceFile(path, bytes);
         if (replaced.ok() || replaced.heldByOther() || !info.exists()) return replaced;
         // No room for a temporary file beside it (a folder we may not write
-        // to, a full disk): the record still fits in place.
+        // to, a full disk): a whole record still fits in place. A short file
+        // would have to grow, and a full disk would leave it cut.
+        if (info.size() < record.length()) return replaced;
         return writeInPlace();
     });
 }

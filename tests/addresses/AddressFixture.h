@@ -36,7 +36,10 @@ struct AddressFixture {
     }
     FormModel& form() { return t.app->mainForm(); }
     QString bookPath() { return dataOf(dir) + QStringLiteral("ovo_addy.dat"); }
-    QString tempPath() { return dataOf(dir) + QStringLiteral("ovo_addy.tmp"); }
+    // Temporary files of replaces left in the data folder.
+    QStringList tempFiles() {
+        return QDir(dataOf(dir)).entryList({QStringLiteral("*.tbtmp*")}, QDir::Files);
+    }
     void click(const QString& name) { form().click(name); }
     void type(const QString& combo, const QString& name, const QString& field,
               const QString& lines) {

@@ -107,7 +107,6 @@ private Q_SLOTS:
         const QByteArray dup2 = addyRecord('1', 'T', 4, "Dup", "second");
         const QByteArray c = addyRecord('X', 'Q', 5, "Dupe", "c") + "cut short";
         Book x(a + dup1 + b + dup2 + c);
-        writeFile(x.tempPath(), addyRecord('1', 'V', 9, "Stale", "s"));  // left by a crash
         QCOMPARE(x.form().items("ShipToCombo"),
                  (QStringList{"Alpha", "Dup", "Beta", "Dup", "Dupe"}));
         x.choose("ShipToCombo", "Dup");
@@ -127,7 +126,7 @@ private Q_SLOTS:
             if (answer == MsgButton::No) QCOMPARE(readFile(x.bookPath()), a + dup1 + b + dup2 + c);
         }
         QCOMPARE(readFile(x.bookPath()), a + b + c);
-        QVERIFY(!QFile::exists(x.tempPath()));
+        QCOMPARE(x.tempFiles(), QStringList());
         QCOMPARE(x.form().items("ToCombo"), (QStringList{"Alpha", "Beta", "Dupe"}));
         QCOMPARE(x.text("ShipToCombo") + x.text("ShipToField"), QString());
     }
@@ -243,7 +242,7 @@ private Q_SLOTS:
     void failedDeleteKeepsTheBook_data() {
         QTest::addColumn<int>("op");
         QTest::addColumn<QString>("file");
-        QTest::newRow("temporary file not written") << int(FileOp::Write) << "ovo_addy.tmp";
+        QTest::newRow("temporary file not written") << int(FileOp::Write) << "ovo_addy.dat.tbtmp";
         QTest::newRow("book not replaced") << int(FileOp::Replace) << "ovo_addy.dat";
     }
     void failedDeleteKeepsTheBook() {
@@ -255,13 +254,13 @@ private Q_SLOTS:
         x.choose("ToCombo", "Acme");
         x.t.prompter.answers = {MsgButton::Yes};
         setFileFaultHook([&](FileOp o, const QString& path) {
-            return int(o) == op && path.endsWith(file) ? FileError::systemError(ENOSPC)
+            return int(o) == op && path.contains(file) ? FileError::systemError(ENOSPC)
                                                        : FileError::none();
         });
         x.click("DeleteVendor");
         setFileFaultHook({});
         QCOMPARE(readFile(x.bookPath()), book);
-        QVERIFY(!QFile::exists(x.tempPath()));
+        QCOMPARE(x.tempFiles(), QStringList());
         QVERIFY(x.t.prompter.asked.size() == 2 &&
                 x.t.prompter.asked[1].text.contains("has not been changed"));
         QCOMPARE(x.text("ToCombo") + "|" + x.text("ToField"), "Acme|" + kAcmeText);
