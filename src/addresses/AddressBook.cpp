@@ -9,7 +9,8 @@
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "forms/FormModel.h"
-#include "records/DataFile.h"
+#include "records/Messages.h"
+#include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
@@ -258,6 +259,7 @@ bool AddressBook::save(Block block, Write how) {
     const bool addressCut = cp1252::encode(entry.address).size() > addyrec::AddressWidth;
 
     enum class Outcome { Written, Full, NoTag } outcome = Outcome::Written;
+    bool tailMoved = false;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         outcome = Outcome::Written;
         // Held alone from reading to writing: two copies never give out the
@@ -276,11 +278,7 @@ bool AddressBook::save(Block block, Write how) {
             if (!e.ok()) return e;
             if (match >= 0) return file.writeAt(match * addyrec::kLength, entry.encode());
         }
-        // A new entry goes after every byte of the file, so that the end of
-        // a cut record is never written over.
-        const qint64 size = file.size();
-        const qint64 slots = (size + addyrec::kLength - 1) / addyrec::kLength;
-        if (slots >= kMaxEntries) {
+        if (file.size() / addyrec::kLength >= kMaxEntries) {
             outcome = Outcome::Full;
             return {};
         }
@@ -296,8 +294,12 @@ bool AddressBook::save(Block block, Write how) {
             return {};
         }
         entry.tag = std::floor(highest) + 1;
-        return file.writeAt(slots * addyrec::kLength, entry.encode());
+        bool moved = false;
+        e = appendRecordTo(file, entry.encode(), &moved);
+        tailMoved = tailMoved || moved;
+        return e;
     });
+    if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (!ok) return false;
     if (outcome == Outcome::Full) {
         tell(kTitle, QStringLiteral("The address book already holds %1 entries, as many as it "

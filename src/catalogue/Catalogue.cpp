@@ -12,6 +12,7 @@
 #include "catalogue/StockItem.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "records/Messages.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
@@ -199,6 +200,7 @@ void Catalogue::SaveNewStockItem() {
     fromPanel(f, cost.value, &item);
 
     enum class Outcome { Saved, Full, NoTag } outcome = Outcome::Saved;
+    bool tailMoved = false;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         // The file stays locked from finding the highest tag to writing the
         // new record, so that two copies never give out the same tag.
@@ -220,8 +222,12 @@ void Catalogue::SaveNewStockItem() {
             return {};
         }
         item.tag = std::floor(highest) + 1;
-        return file.write(count + 1, Record(item.encode()));
+        bool moved = false;
+        const FileError e = file.appendRecord(Record(item.encode()), &moved);
+        tailMoved = tailMoved || moved;
+        return e;
     });
+    if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (ok && outcome == Outcome::Full) {
         tell(QStringLiteral("Stock Item"),
              QStringLiteral("The stock file already holds %1 items, as many as it can. The item "
@@ -305,8 +311,9 @@ void Catalogue::DeleteStockItem() {
         const QVector<StockItem> items = decodeAll(bytes, file.recordCount());
         // The tag is the record number, unless another copy wrote a repeated
         // tag: then the record is found by its tag.
-        qsizetype n = static_cast<qsizetype>(std::llround(*tag)) - 1;
-        if (n < 0 || n >= items.size() || items[n].tag != *tag) {
+        // A stored tag may be any double; only one in range is a record number.
+        qsizetype n = *tag >= 1 && *tag <= double(items.size()) ? qsizetype(*tag) - 1 : -1;
+        if (n < 0 || items[n].tag != *tag) {
             n = -1;
             for (qsizetype i = 0; i < items.size() && n < 0; ++i) {
                 if (items[i].tag == *tag) n = i;

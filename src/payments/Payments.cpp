@@ -14,6 +14,7 @@
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
 #include "payments/PaymentRecord.h"
+#include "records/Messages.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
@@ -266,6 +267,7 @@ void Payments::SavePayment() {
     const std::optional<Currency> order = orderTotal();
 
     enum class Outcome { Saved, Full, TooLarge } outcome = Outcome::Saved;
+    bool tailMoved = false;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         outcome = Outcome::Saved;
         // Locked from reading the sum to appending, so another copy's new
@@ -274,9 +276,7 @@ void Payments::SavePayment() {
         if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        // After every byte of the file: a cut last record is kept, not
-        // written over.
-        const qint64 used = (bytes.size() + payrec::kLength - 1) / payrec::kLength;
+        const qint64 used = bytes.size() / payrec::kLength;
         if (used >= RecordFile::kMaxRecords) {
             outcome = Outcome::Full;
             return {};
@@ -294,8 +294,12 @@ void Payments::SavePayment() {
             outcome = Outcome::TooLarge;
             return {};
         }
-        return file.write(static_cast<int>(used + 1), Record(rec.encode()));
+        bool moved = false;
+        const FileError e = file.appendRecord(Record(rec.encode()), &moved);
+        tailMoved = tailMoved || moved;
+        return e;
     });
+    if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (!ok) return;
     if (outcome == Outcome::Full) {
         tell(QStringLiteral("The payments file already holds %1 records, as many as it can. The "

@@ -20,3 +20,17 @@ void showFileError(Prompter& prompter, const FileError& error) {
                                     "The operation was abandoned.")
                          .arg(nativePath(error.path), error.reason));
 }
+
+QString cutTailText(const QString& path) {
+    return QStringLiteral(
+               "The file %1 ended in part of a record, cut short (perhaps by a crash or a full "
+               "disk). Those bytes have been moved to the end of %2, and the new record was "
+               "written after the last whole record.\n\nNothing that could be read has been "
+               "lost; keep %2 for whoever looks after your data.")
+        .arg(nativePath(path), nativePath(damagedPathFor(path)));
+}
+
+void showCutTail(Prompter& prompter, const QString& path) {
+    prompter.message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Damaged File"),
+                     cutTailText(path));
+}

@@ -15,3 +15,7 @@ inline const QString kProductName = QStringLiteral("Tallybrook");
 MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error);
 // Any other failure to use a file.
 void showFileError(Prompter& prompter, const FileError& error);
+// A record file ended in a record cut short; its bytes were moved to the
+// .damaged file beside it before a new record was added.
+QString cutTailText(const QString& path);
+void showCutTail(Prompter& prompter, const QString& path);

@@ -8,11 +8,7 @@ FileError RecordFile::open(Mode mode) {
 }
 
 int RecordFile::recordCount() const {
-    const qint64 len = size();
-    qint64 q = len / m_length;
-    const qint64 rem = len % m_length;
-    if (2 * rem > m_length || (2 * rem == m_length && (q % 2) == 1)) ++q;
-    return static_cast<int>(qMin<qint64>(q, kMaxRecords));
+    return static_cast<int>(qMin<qint64>(size() / m_length, kMaxRecords));
 }
 
 FileError RecordFile::read(int n, Record* out) const {
@@ -35,24 +31,29 @@ FileError RecordFile::write(int n, const Record& record) {
 }
 
 FileError RecordFile::appendRecord(const Record& record, bool* tailSaved) {
+    if (record.length() != m_length) return FileError::other(path(), QStringLiteral("Bad record."));
+    return appendRecordTo(m_file, record.bytes(), tailSaved);
+}
+
+FileError appendRecordTo(DataFile& file, const QByteArray& record, bool* tailSaved) {
     if (tailSaved) *tailSaved = false;
-    if (!isOpen() || record.length() != m_length) {
-        return FileError::other(path(), QStringLiteral("Bad record."));
-    }
-    const qint64 whole = size() / m_length * m_length;
-    if (size() > whole) {
+    if (!file.isOpen()) return FileError::other(file.path(), QStringLiteral("The file is not open."));
+    const qint64 size = file.size();
+    const qint64 whole = size / record.size() * record.size();
+    if (size > whole) {
         QByteArray tail;
-        if (FileError e = m_file.readAt(whole, size() - whole, &tail); !e.ok()) return e;
+        if (FileError e = file.readAt(whole, size - whole, &tail); !e.ok()) return e;
         // Added to, never replaced: an earlier cut end may be there already.
-        DataFile damaged(damagedPathFor(path()));
+        DataFile damaged(damagedPathFor(file.path()));
         if (FileError e = damaged.open(DataFile::Mode::Write); !e.ok()) return e;
         if (FileError e = damaged.append(tail); !e.ok()) return e;
+        // On the disk before the file gives up its copy.
         if (FileError e = damaged.sync(); !e.ok()) return e;
         damaged.close();
-        if (FileError e = m_file.truncate(whole); !e.ok()) return e;
+        if (FileError e = file.truncate(whole); !e.ok()) return e;
         if (tailSaved) *tailSaved = true;
     }
-    return m_file.append(record.bytes());
+    return file.append(record);
 }
 
 QString damagedPathFor(const QString& path) {

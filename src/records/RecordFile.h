@@ -49,5 +49,8 @@ private:
     int m_length;
 };
 
+// RecordFile::appendRecord for a record file held as a DataFile, whose
+// records are as long as `record`.
+FileError appendRecordTo(DataFile& file, const QByteArray& record, bool* tailSaved);
 // Where the cut end of a record file is kept: "<file>.damaged".
 QString damagedPathFor(const QString& path);

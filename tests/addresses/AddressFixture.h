@@ -5,16 +5,8 @@
 
 #include "addresses/AddressBook.h"
 #include "forms/FormModel.h"
-#include "support/Bytes.h"
+#include "support/Records.h"
 #include "support/Fakes.h"
-
-// An address record from the layout: 0 flag, 1 kind, 2 tag (little-endian
-// double), 10 name (60, blank-padded), 70 address (500).
-inline QByteArray addyRecord(char flag, char kind, double tag, const QByteArray& name,
-                             const QByteArray& address) {
-    return QByteArray(1, flag) + kind + bytes::real(tag) + bytes::text(name, 60) +
-           bytes::text(address, 500);
-}
 
 // The program over a fresh documents folder holding `book` (none if null),
 // with the address book bound as the application binds it. Not yet started.

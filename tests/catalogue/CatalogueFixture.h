@@ -4,7 +4,7 @@
 
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
-#include "support/Bytes.h"
+#include "support/Records.h"
 #include "support/Fakes.h"
 
 // A started program over a fresh documents folder, with a scripted editor.
@@ -53,14 +53,3 @@ struct CatalogueFixture {
         return out;
     }
 };
-
-// A stock record from the layout: 0 flag, 1 category (30), 31 tag (double),
-// 39 description (120), 159 unit (20), 179 mfg (60), 239 reserved (120),
-// 359 unit cost (int64 x 10 000), 367 reserved (16).
-inline QByteArray stockRecord(char flag, const QByteArray& cat, double tag,
-                              const QByteArray& description, const QByteArray& unit,
-                              const QByteArray& mfg, qint64 costRaw) {
-    return flag + bytes::text(cat, 30) + bytes::real(tag) + bytes::text(description, 120) +
-           bytes::text(unit, 20) + bytes::text(mfg, 60) + QByteArray(120, '\0') +
-           bytes::int64(costRaw) + QByteArray(16, '\0');
-}

@@ -148,13 +148,6 @@ private Q_SLOTS:
         writeFile(x.file(), full + rec('C', "000012", kDec6, 70000));
         x.refill();
         QCOMPARE(x.listed(), "12/6/2026|7.00| 32768 = 7.00/-7.00");
-        // A cut last record is not listed, and a new payment goes after it.
-        const QByteArray cut = rec('C', "000012", kDec6, 10000) + rec('C', "000012", 0, 0).left(12);
-        writeFile(x.file(), cut);
-        x.refill();
-        QCOMPARE(x.listed(), "12/6/2026|1.00| 1 = 1.00/-1.00");
-        x.save("1/15/2027", "3");
-        QCOMPARE(x.bytes(), cut + QByteArray(11, '\0') + rec('C', "000012", kJan15, 30000));
     }
 
     // The block for two payments, written by hand; a retried read counts once.

@@ -20,8 +20,8 @@ private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
     void openAndCount() {
-        // Records of 10 bytes: length / 10 rounded, halves to even.
-        for (const auto& [length, count] : {std::pair{14, 1}, {15, 2}, {25, 2}, {26, 3}}) {
+        // Records of 10 bytes: only whole records count.
+        for (const auto& [length, count] : {std::pair{9, 0}, {10, 1}, {19, 1}, {20, 2}}) {
             writeFile(path("count.dat"), QByteArray(length, 'x'));
             RecordFile file(path("count.dat"), 10);
             QVERIFY(file.open().ok());

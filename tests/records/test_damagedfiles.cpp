@@ -1,0 +1,120 @@
+// Record files cut short and writes that fail halfway: nothing readable is
+// lost, nothing cut short comes back to life, and the user is told.
+#include <QtTest>
+
+#include "app/Application.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "shell/AppContext.h"
+#include "support/Fakes.h"
+#include "support/Records.h"
+
+namespace {
+
+constexpr double kDec6 = 46362;  // 6 December 2026, counted by hand
+
+// The three record files the user adds to, each with two whole records.
+struct Layout {
+    QString file;
+    int length;
+    QByteArray two;    // records 1 and 2
+    QByteArray added;  // the record the test adds, as record 3
+};
+
+Layout layoutOf(const QString& file) {
+    if (file == "ovo_stock.dat") {
+        return {file, 383,
+                stockRecord('1', "c", 1, "one", "ea", "", 0) +
+                    stockRecord('1', "c", 2, "two", "ea", "", 0),
+                stockRecord('1', "New", 3, "new", "ea", "", 10000)};
+    }
+    if (file == "ovo_addy.dat") {
+        return {file, 570, addyRecord('1', 'V', 1, "A", "a") + addyRecord('1', 'V', 2, "B", "b"),
+                addyRecord('1', 'V', 3, "New", "lines")};
+    }
+    return {file, 23,
+            paymentRecord('C', "000012", kDec6, 10000) + paymentRecord('C', "000012", kDec6, 20000),
+            paymentRecord('C', "000012", kDec6, 30000)};
+}
+
+// Adds one record through the command the user runs; returns what the
+// list shows afterwards.
+QStringList addThroughProgram(TestApp& t, const QString& file) {
+    FormModel& f = t.app->mainForm();
+    QStringList listed;
+    if (file == "ovo_stock.dat") {
+        f.setText("StockCatCombo", "New");
+        f.setText("StockUnitCombo", "ea");
+        f.setText("StockVendorCombo", "");
+        f.setText("StockDescriptionEd", "new");
+        f.setText("StockUnitCostEd", "1");
+        f.click("SaveNewStockItem");
+        GridModel* grid = f.grid("StockGrid");
+        for (int r = 1; r < grid->rows(); ++r) listed << grid->cell(r, 5);
+    } else if (file == "ovo_addy.dat") {
+        f.setText("ToCombo", "New");
+        f.setText("ToField", "lines");
+        f.click("ChangedVendor");
+        listed = f.items("ToCombo");
+    } else {
+        f.setText("PONoEd", "000012");
+        f.setText("PaymentDateEd", "12/6/2026");
+        f.setText("PaymentAmountEd", "3");
+        f.click("SavePayment");
+        GridModel* grid = f.grid("PaymentsGrid");
+        for (int r = 1; r < grid->rows(); ++r) listed << grid->cell(r, 1);
+    }
+    return listed;
+}
+
+}  // namespace
+
+class TestDamagedFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A new record goes right after the last whole one; the cut end is moved
+    // to "<file>.damaged" (added to what an earlier cut left there).
+    void cutLastRecord_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("tail");  // bytes of the cut record
+        QTest::addColumn<QByteArray>("damagedBefore");
+        QTest::addColumn<QStringList>("listed");
+        const QStringList stock{"1", "2", "3"}, names{"A", "B", "New"},
+            paid{"1.00", "2.00", "3.00"};
+        QTest::newRow("stock, less than half") << "ovo_stock.dat" << 100 << QByteArray() << stock;
+        QTest::newRow("stock, more than half") << "ovo_stock.dat" << 300 << QByteArray() << stock;
+        QTest::newRow("stock, earlier damage kept")
+            << "ovo_stock.dat" << 300 << QByteArray("earlier") << stock;
+        QTest::newRow("address book") << "ovo_addy.dat" << 400 << QByteArray() << names;
+        QTest::newRow("payments") << "pay_data.dat" << 12 << QByteArray() << paid;
+        QTest::newRow("whole records: nothing moved") << "pay_data.dat" << 0 << QByteArray() << paid;
+    }
+    void cutLastRecord() {
+        QFETCH(QString, file);
+        QFETCH(int, tail);
+        QFETCH(QByteArray, damagedBefore);
+        QFETCH(QStringList, listed);
+        const Layout l = layoutOf(file);
+        QTemporaryDir dir;
+        runOnce(dir);
+        const QString path = dataOf(dir) + file, damaged = path + ".damaged";
+        // Junk that would read as a huge tag, a name of NULs or a 1899 date.
+        const QByteArray cut = QByteArray(tail, '\0').replace(0, qMin(tail, 40), QByteArray(qMin(tail, 40), 'x'));
+        writeFile(path, l.two + cut);
+        if (!damagedBefore.isEmpty()) writeFile(damaged, damagedBefore);
+        TestApp t(dir.path());
+        t.app->start();
+        QCOMPARE(addThroughProgram(t, file), listed);
+        QCOMPARE(readFile(path), l.two + l.added);
+        QCOMPARE(readFile(damaged), tail ? damagedBefore + cut : QByteArray("<missing>"));
+        QCOMPARE(t.prompter.asked.size(), tail ? 1 : 0);
+        if (tail) {
+            const AskedMessage& m = t.prompter.asked[0];
+            QCOMPARE(m.icon, MsgIcon::Warning);
+            QVERIFY2(m.text.contains(path) && m.text.contains(damaged), qPrintable(m.text));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDamagedFiles)
+#include "test_damagedfiles.moc"

@@ -1,0 +1,31 @@
+#pragma once
+
+// Records of the data files built by hand from their layouts, one builder
+// per layout, for comparing files byte by byte.
+#include "support/Bytes.h"
+
+// Stock, 383 bytes: 0 flag, 1 category (30), 31 tag (double), 39 description
+// (120), 159 unit (20), 179 mfg (60), 239 reserved (120), 359 unit cost
+// (int64 x 10 000), 367 reserved (16).
+inline QByteArray stockRecord(char flag, const QByteArray& cat, double tag,
+                              const QByteArray& description, const QByteArray& unit,
+                              const QByteArray& mfg, qint64 costRaw) {
+    return flag + bytes::text(cat, 30) + bytes::real(tag) + bytes::text(description, 120) +
+           bytes::text(unit, 20) + bytes::text(mfg, 60) + QByteArray(120, '\0') +
+           bytes::int64(costRaw) + QByteArray(16, '\0');
+}
+
+// Address book, 570 bytes: 0 flag, 1 kind, 2 tag (double), 10 name (60),
+// 70 address (500).
+inline QByteArray addyRecord(char flag, char kind, double tag, const QByteArray& name,
+                             const QByteArray& address) {
+    return QByteArray(1, flag) + kind + bytes::real(tag) + bytes::text(name, 60) +
+           bytes::text(address, 500);
+}
+
+// Payments, 23 bytes: 0 status, 1 document number (6), 7 date (double,
+// days since 30 Dec 1899), 15 amount (int64 x 10 000).
+inline QByteArray paymentRecord(char status, const QByteArray& number, double serial,
+                                qint64 raw) {
+    return status + bytes::text(number, 6) + bytes::real(serial) + bytes::int64(raw);
+}
