@@ -76,6 +76,28 @@ void BM_PopAddyListsFull(benchmark::State& state) {
 }
 BENCHMARK(BM_PopAddyListsFull)->Unit(benchmark::kMillisecond);
 
+// The next entry number of a full book, as the address book finds it.
+void BM_GetNextAddyTagFull(benchmark::State& state) {
+    FullBook b;
+    for (auto _ : state) benchmark::DoNotOptimize(b.book.GetNextAddyTag());
+}
+BENCHMARK(BM_GetNextAddyTagFull)->Unit(benchmark::kMillisecond);
+
+// A new Sold To entry saved into a book of nearly 32,767: the tag scan under
+// the lock, the append and the list refill.
+void BM_SaveNewAddyNearFull(benchmark::State& state) {
+    FullBook b;
+    QFile(b.path).resize(qint64(32767 - 64) * 570);
+    FormModel& f = b.t.app->mainForm();
+    int i = 0;
+    for (auto _ : state) {
+        f.setText(QStringLiteral("ToCombo"), QStringLiteral("New customer %1").arg(++i));
+        f.setText(QStringLiteral("ToField"), QStringLiteral("lines"));
+        b.book.SaveNewAddy(AddressBook::Block::SoldTo);
+    }
+}
+BENCHMARK(BM_SaveNewAddyNearFull)->Unit(benchmark::kMillisecond)->Iterations(40);
+
 // Choosing the last entry: the whole book is searched.
 void BM_ToComboLookupLast(benchmark::State& state) {
     FullBook b;

@@ -26,6 +26,30 @@ void BM_PopStockListFull(benchmark::State& state) {
 }
 BENCHMARK(BM_PopStockListFull)->Unit(benchmark::kMillisecond);
 
+// The next file number of a full stock file, as the Catalogue finds it.
+void BM_GetNextTagFull(benchmark::State& state) {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    writeFullStockFile(dataOf(dir) + QStringLiteral("ovo_stock.dat"));
+    for (auto _ : state) benchmark::DoNotOptimize(t.app->catalogue().GetNextTag());
+}
+BENCHMARK(BM_GetNextTagFull)->Unit(benchmark::kMillisecond);
+
+// A new item saved into a file of nearly 32,767: the tag scan under the
+// lock, the append and the list refill, as the Save button runs them.
+void BM_SaveNewStockItemNearFull(benchmark::State& state) {
+    QTemporaryDir dir;
+    TestApp t(dir.path());
+    t.app->start();
+    const QString path = dataOf(dir) + QStringLiteral("ovo_stock.dat");
+    writeFullStockFile(path);
+    QFile(path).resize(qint64(32767 - 64) * 383);
+    t.app->mainForm().setText(QStringLiteral("StockUnitCostEd"), QStringLiteral("1"));
+    for (auto _ : state) t.app->catalogue().SaveNewStockItem();
+}
+BENCHMARK(BM_SaveNewStockItemNearFull)->Unit(benchmark::kMillisecond)->Iterations(40);
+
 // A stock pick on a document of 1,000 lines: find the line, replace it, total.
 void BM_AddStockLineTo1000(benchmark::State& state) {
     QTemporaryDir dir;

@@ -1,7 +1,9 @@
 #include "addresses/AddressBook.h"
 #include "forms/ControlNames.h"
 
+#include <QtEndian>
 #include <cmath>
+#include <cstring>
 
 #include "addresses/AddressRecord.h"
 #include "base/Cp1252.h"
@@ -66,9 +68,24 @@ FileError forEachRecord(const DataFile& file, Each each) {
 }
 
 double tagAt(const char* record) {
-    AddressEntry e;
-    AddressEntry::decode(record, addyrec::kLength, &e);
-    return e.tag;
+    const quint64 bits = qFromLittleEndian<quint64>(record + addyrec::Tag);
+    double tag = 0;
+    std::memcpy(&tag, &bits, sizeof tag);
+    return tag;
+}
+
+// One more than the highest tag in the book, so that a tag is never reused;
+// nothing in `next` when no higher whole number fits a double.
+FileError nextTagIn(const DataFile& file, std::optional<double>* next) {
+    next->reset();
+    double highest = 0;
+    FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
+        const double tag = tagAt(record);
+        if (std::isfinite(tag) && tag > highest) highest = tag;
+        return true;
+    });
+    if (e.ok() && highest + 1 < kMaxTag) *next = std::floor(highest) + 1;
+    return e;
 }
 
 }  // namespace
@@ -222,14 +239,7 @@ std::optional<double> AddressBook::GetNextAddyTag() {
         next.reset();
         DataFile file(path());
         if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
-        double highest = 0;
-        FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
-            const double tag = tagAt(record);
-            if (std::isfinite(tag) && tag > highest) highest = tag;
-            return true;
-        });
-        if (e.ok() && highest + 1 < kMaxTag) next = std::floor(highest) + 1;
-        return e;
+        return nextTagIn(file, &next);
     });
     return next;
 }
@@ -282,20 +292,15 @@ bool AddressBook::save(Block block, Write how) {
             outcome = Outcome::Full;
             return {};
         }
-        double highest = 0;
-        FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
-            const double tag = tagAt(record);
-            if (std::isfinite(tag) && tag > highest) highest = tag;
-            return true;
-        });
-        if (!e.ok()) return e;
-        if (highest + 1 >= kMaxTag) {
+        std::optional<double> tag;
+        if (FileError e = nextTagIn(file, &tag); !e.ok()) return e;
+        if (!tag) {
             outcome = Outcome::NoTag;
             return {};
         }
-        entry.tag = std::floor(highest) + 1;
+        entry.tag = *tag;
         bool moved = false;
-        e = appendRecordTo(file, entry.encode(), &moved);
+        const FileError e = appendRecordTo(file, entry.encode(), &moved);
         tailMoved = tailMoved || moved;
         return e;
     });

@@ -55,6 +55,19 @@ QVector<StockItem> decodeAll(const QByteArray& bytes, int count, bool keepStored
     return items;
 }
 
+// One more than the highest tag of the first `count` records, deleted items
+// included, so that a tag is never reused; nothing when no higher whole
+// number fits a double. Only the tags are read: this runs under the lock.
+std::optional<double> nextTagOf(const QByteArray& bytes, int count) {
+    double highest = 0;
+    for (int n = 0; n < count; ++n) {
+        const double tag = StockItem::tagAt(bytes.constData() + qsizetype(n) * stockrec::kLength);
+        if (std::isfinite(tag) && tag > highest) highest = tag;
+    }
+    if (highest + 1 >= kMaxTag) return std::nullopt;
+    return std::floor(highest) + 1;
+}
+
 QString tagText(double tag) {
     if (std::isfinite(tag) && tag == std::floor(tag) && std::fabs(tag) < kMaxTag) {
         return QString::number(static_cast<qint64>(tag));
@@ -166,11 +179,7 @@ std::optional<double> Catalogue::GetNextTag() {
         if (FileError e = openForReading(file); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        double highest = 0;
-        for (const StockItem& item : decodeAll(bytes, file.recordCount(), false)) {
-            if (std::isfinite(item.tag) && item.tag > highest) highest = item.tag;
-        }
-        if (highest + 1 < kMaxTag) next = std::floor(highest) + 1;
+        next = nextTagOf(bytes, file.recordCount());
         return {};
     });
     return next;
@@ -213,15 +222,12 @@ void Catalogue::SaveNewStockItem() {
             outcome = Outcome::Full;
             return {};
         }
-        double highest = 0;
-        for (const StockItem& stored : decodeAll(bytes, count, false)) {
-            if (std::isfinite(stored.tag) && stored.tag > highest) highest = stored.tag;
-        }
-        if (highest + 1 >= kMaxTag) {
+        const std::optional<double> tag = nextTagOf(bytes, count);
+        if (!tag) {
             outcome = Outcome::NoTag;
             return {};
         }
-        item.tag = std::floor(highest) + 1;
+        item.tag = *tag;
         bool moved = false;
         const FileError e = file.appendRecord(Record(item.encode()), &moved);
         tailMoved = tailMoved || moved;

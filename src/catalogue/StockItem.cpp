@@ -16,13 +16,19 @@ bool StockItem::decode(const char* bytes, qsizetype size, StockItem* out, bool k
     if (keepStored) out->stored = QByteArray(bytes, kLength);
     out->flag = text(Flag, 1);
     out->category = text(Category, CategoryWidth);
-    quint64 bits = qFromLittleEndian<quint64>(bytes + Tag);
-    std::memcpy(&out->tag, &bits, sizeof bits);
+    out->tag = tagAt(bytes);
     out->description = text(Description, DescriptionWidth);
     out->unit = text(Unit, UnitWidth);
     out->mfg = text(Mfg, MfgWidth);
     out->unitCost = Currency::fromRaw(qFromLittleEndian<qint64>(bytes + UnitCost));
     return true;
+}
+
+double StockItem::tagAt(const char* record) {
+    const quint64 bits = qFromLittleEndian<quint64>(record + Tag);
+    double tag = 0;
+    std::memcpy(&tag, &bits, sizeof tag);
+    return tag;
 }
 
 QByteArray StockItem::encode() const {

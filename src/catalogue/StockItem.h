@@ -46,5 +46,7 @@ struct StockItem {
     // A record of fewer than 383 bytes (the end of a cut file) is not an
     // item. Only a record that will be written back needs its bytes kept.
     static bool decode(const char* bytes, qsizetype size, StockItem* out, bool keepStored = true);
+    // The tag of a whole record, without decoding the rest.
+    static double tagAt(const char* record);
     QByteArray encode() const;
 };
