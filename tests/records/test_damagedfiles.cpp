@@ -1,11 +1,18 @@
 // Record files cut short and writes that fail halfway: nothing readable is
 // lost, nothing cut short comes back to life, and the user is told.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QtTest>
+#include <csignal>
 
 #include "app/Application.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "records/DataFile.h"
 #include "shell/AppContext.h"
+#include "shell/Shell.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
 
@@ -67,6 +74,44 @@ QStringList addThroughProgram(TestApp& t, const QString& file) {
     return listed;
 }
 
+// Runs `write` in a child process and returns what it reports. `write`
+// calls limitFileSize once the program has started, so that only the
+// write under test meets the limit.
+QString inChild(const std::function<QString()>& write) {
+    int out[2];
+    if (::pipe(out) != 0) return QStringLiteral("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        const QByteArray report = write().toUtf8();
+        const ssize_t ignored = ::write(out[1], report.constData(), size_t(report.size()));
+        (void)ignored;
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) report.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? QString::fromUtf8(report) : QStringLiteral("child died");
+}
+
+// Files of this process may not grow past `bytes`; a write past it fails
+// with EFBIG instead of ending the process.
+void limitFileSize(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, bytes};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QString titlesOf(const TestApp& t) {
+    QStringList titles;
+    for (const AskedMessage& m : t.prompter.asked) titles << m.title;
+    return titles.join(u',');
+}
+
 }  // namespace
 
 class TestDamagedFiles : public QObject {
@@ -113,6 +158,77 @@ private Q_SLOTS:
             QCOMPARE(m.icon, MsgIcon::Warning);
             QVERIFY2(m.text.contains(path) && m.text.contains(damaged), qPrintable(m.text));
         }
+    }
+
+    // A disk that fills in the middle of a write: the old file stays whole,
+    // no temporary file is left, and the failure is reported.
+    void writeStoppedBySizeLimit_data() {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("file");  // in the data folder, "cfg": the configuration
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("reported");
+        QByteArray book;
+        for (const char* name : {"A", "B", "C", "D"}) book += addyRecord('1', 'V', 1, name, "x");
+        QTest::newRow("page") << "page" << "2026/000001.htm" << QByteArray(1000, 'p') << 3000
+                              << "error";
+        QTest::newRow("configuration")
+            << "config" << "cfg" << QByteArray(1000, ' ') << 1300 << "false:File Error";
+        QTest::newRow("address book after a delete")
+            << "book" << "ovo_addy.dat" << book << 1000 << "Delete Address,File Error";
+        QTest::newRow("history file after a delete")
+            << "history" << "fob_field.dat" << QByteArray("Origin\r\nDest\r\nPlant\r\n") << 8
+            << "false:File Error";
+        QTest::newRow("append to a record file")
+            << "stock" << "ovo_stock.dat"
+            << stockRecord('1', "c", 1, "one", "ea", "", 0) +
+                   stockRecord('1', "c", 2, "two", "ea", "", 0)
+            << 900 << "File Error";
+    }
+    void writeStoppedBySizeLimit() {
+        QFETCH(QString, writer);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, old);
+        QFETCH(int, limit);
+        QFETCH(QString, reported);
+        QTemporaryDir dir;
+        runOnce(dir);
+        const QString path = file == "cfg" ? configOf(dir) : dataOf(dir) + file;
+        writeFile(path, old);
+        const QString report = inChild([&]() -> QString {
+            if (writer == "page") {
+                limitFileSize(limit);
+                return replaceFile(path, QByteArray(5000, 'n')).ok() ? "ok" : "error";
+            }
+            TestApp t(dir.path());
+            t.app->start();
+            t.prompter.asked.clear();  // the short configuration is said at start
+            FormModel& f = t.app->mainForm();
+            QString returned;
+            if (writer == "config") {
+                limitFileSize(limit);
+                returned = t.app->shell().SaveConfig() ? "true:" : "false:";
+            } else if (writer == "book") {
+                f.setText("ToCombo", "B");
+                t.prompter.answers = {MsgButton::Yes};
+                limitFileSize(limit);
+                t.app->addresses().DeleteVendor();
+            } else if (writer == "history") {
+                t.app->state().HistoryFileName = "fob_field.dat";
+                t.app->state().HistoryText = "Dest";
+                limitFileSize(limit);
+                returned = t.app->history().DeleteHistoryEntry() ? "true:" : "false:";
+            } else {
+                f.setText("StockUnitCostEd", "1");
+                limitFileSize(limit);
+                t.app->catalogue().SaveNewStockItem();
+            }
+            return returned + titlesOf(t);
+        });
+        QCOMPARE(report, reported);
+        QCOMPARE(readFile(path), old);
+        const QDir folder = QFileInfo(path).dir();
+        QCOMPARE(folder.entryList({"*" + kTempMarker + "*"}, QDir::Files), QStringList());
     }
 };
 
