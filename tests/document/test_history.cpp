@@ -17,11 +17,10 @@ namespace {
 struct Fixture {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    HistoryLists history{t.app->context(), t.app->commands()};
+    HistoryLists& history = t.app->history();
 
     // `file` holds `bytes` before start-up fills the lists.
     explicit Fixture(const QString& file = {}, const QByteArray& bytes = {}) {
-        history.bind();
         QDir().mkpath(dataOf(dir));
         if (!file.isEmpty()) writeFile(path(file), bytes);
         t.app->start();

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "records/DataFile.h"
 #include "records/FileError.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
@@ -108,6 +109,41 @@ private Q_SLOTS:
         }
         QCOMPARE(titles, boxes);
         QCOMPARE(QFile::exists(p), denied != -1);
+    }
+
+    // A replace fails at each of its steps: the old file stays, with no
+    // temporary file beside it; when it succeeds the new file keeps the old
+    // one's permissions.
+    void replaceSteps_data() {
+        QTest::addColumn<int>("step");  // the FileOp that fails, -1: none
+        QTest::addColumn<bool>("onTemp");
+        QTest::newRow("done") << -1 << false;
+        QTest::newRow("temporary file not made") << int(FileOp::Open) << true;
+        QTest::newRow("write") << int(FileOp::Write) << true;
+        QTest::newRow("flush") << int(FileOp::Sync) << true;
+        QTest::newRow("rename") << int(FileOp::Rename) << false;
+    }
+    void replaceSteps() {
+        QFETCH(int, step);
+        QFETCH(bool, onTemp);
+        const QString p = path("replaced.dat");
+        writeFile(p, "old");
+        QVERIFY(QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        setFileFaultHook([&](FileOp op, const QString& at) {
+            const bool temp = isTempFileName(QFileInfo(at).fileName());
+            return int(op) == step && temp == onTemp && at.startsWith(p)
+                       ? FileError::systemError(ENOSPC)
+                       : FileError::none();
+        });
+        const FileError e = replaceFile(p, "new contents");
+        QCOMPARE(e.ok(), step < 0);
+        if (step >= 0) QCOMPARE(e.path, p);
+        QCOMPARE(readFile(p), step < 0 ? "new contents" : "old");
+        QCOMPARE(QFile::permissions(p),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser |
+                     QFile::WriteUser);
+        QCOMPARE(QDir(m_dir.path()).entryList({"replaced.dat*"}, QDir::Files),
+                 QStringList{"replaced.dat"});
     }
 
     // Only regular files are opened, and a pipe never keeps us waiting.
