@@ -1,4 +1,6 @@
 #include "app/Application.h"
+
+#include <utility>
 #include "forms/ControlNames.h"
 
 #include "base/Clock.h"
@@ -14,16 +16,17 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_documentsFolder(std::move(documentsFolder)),
       m_shell(m_ctx),
       m_totals(m_ctx),
-      m_document(m_ctx, m_totals),
       m_catalogue(m_ctx),
-      m_lineEntry(m_ctx, m_document, m_totals),
+      m_lineEntry(m_ctx, m_totals),
       m_index(m_ctx),
-      m_pageWriter(m_ctx),
-      m_commands(m_ctx, m_document, m_totals, m_index),
-      m_history(m_ctx, m_commands),
-      m_pageReader(m_ctx, m_document, m_totals),
+      m_mapper(*m_form),
+      m_session(m_ctx, m_mapper, m_totals, m_index),
+      m_history(m_ctx, [this] { m_session.applyChangeRule(); }),
       m_payments(m_ctx),
-      m_browser(m_ctx),
+      m_browser(m_ctx, m_index,
+                [this](const QString& number, const QString& folder) {
+                    return m_session.open(number, folder);
+                }),
       m_viewer(m_ctx),
       m_addresses(m_ctx) {
     m_ctx.form = m_form.get();
@@ -33,8 +36,9 @@ Application::Application(const Seams& seams, QString documentsFolder)
     m_ctx.clock = seams.clock;
     m_ctx.formats = seams.formats;
     m_ctx.retry = seams.retry;
-    m_document.setStartState();
+    m_session.setStartState();
     bindCommands();
+    bindLists();
 }
 
 Application::~Application() = default;
@@ -42,13 +46,12 @@ Application::~Application() = default;
 void Application::bindCommands() {
     FormModel& f = *m_form;
     f.onClick(ctl::TotalUp, [this] { m_totals.TotalUp(); });
-    f.onClick(ctl::Clear, [this] { m_document.Clear(); });
+    f.onClick(ctl::Clear, [this] { m_session.Clear(); });
     f.onClick(ctl::HelpButton, [this] { m_shell.HelpButton(); });
     f.onClick(ctl::mu_HelpContents, [this] { m_form->click(ctl::HelpButton); });
     f.onClick(ctl::mu_About, [this] { m_shell.mu_About(); });
     f.onClick(ctl::mu_exit, [this] { m_form->requestClose(); });
 
-    m_ctx.hooks.PopStockList = [this] { m_catalogue.PopStockList(); };
     f.onClick(ctl::SaveNewStockItem, [this] { m_catalogue.SaveNewStockItem(); });
     f.onClick(ctl::SaveChangedStockItem, [this] { m_catalogue.SaveChangedStockItem(); });
     f.onClick(ctl::DeleteStockItem, [this] { m_catalogue.DeleteStockItem(); });
@@ -63,35 +66,44 @@ void Application::bindCommands() {
               [this] { m_lineEntry.OrderPop_DescriptionOverride(); });
     f.onClick(ctl::OrderPop_OneTime, [this] { m_lineEntry.OrderPop_OneTime(); });
 
-    Hooks& h = m_ctx.hooks;
-    h.MakeSnap = [this](const QString& path) { return m_pageWriter.MakeSnap(path); };
-    h.SavePrompt = [this] { return m_commands.SavePrompt(); };
-    m_commands.bindChangeRule();
+    m_session.bind();
     m_history.bind();
-    m_pageReader.bind();
     m_payments.bind();
     m_browser.bind();
     m_viewer.bind();
     m_addresses.bind();
-    m_pageWriter.setPaymentsBlockSource([this] {
-        const PaymentsBlockText b = m_payments.makePaymentsBlock();
-        return PaymentsBlock{b.html, b.rows};
-    });
-    f.onClick(ctl::SaveChanges, [this] { m_commands.SaveChanges(); });
-    f.onClick(ctl::Save_PO, [this] { m_commands.Save_PO(); });
-    f.onClick(ctl::NewPO, [this] { m_commands.NewPO(); });
-    f.onClick(ctl::MakeOrder, [this] { m_commands.MakeOrder(); });
-    f.onDoubleClick(ctl::Label11, [this] { m_commands.Label11_DblClick(); });
-    f.onClick(ctl::make10, [this] { m_commands.make10(); });
+    f.onClick(ctl::SaveChanges, [this] { m_session.SaveChanges(); });
+    f.onClick(ctl::Save_PO, [this] { m_session.Save_PO(); });
+    f.onClick(ctl::NewPO, [this] { m_session.NewPO(); });
+    f.onClick(ctl::MakeOrder, [this] { m_session.MakeOrder(); });
+    f.onDoubleClick(ctl::Label11, [this] { m_session.Label11_DblClick(); });
+    f.onClick(ctl::make10, [this] { m_session.make10(); });
     f.onClick(ctl::mu_dobothtests, [this] {
-        m_commands.mu_dobothtests([this] { m_catalogue.mu_maketeststockitems(); });
+        m_session.mu_dobothtests([this] { m_catalogue.mu_maketeststockitems(); });
     });
+}
+
+// Lists refill through one place, so that a command refills each at most
+// once; the fillers the parts registered as hooks move there.
+void Application::bindLists() {
+    ListRefills& lists = m_ctx.lists;
+    Hooks& h = m_ctx.hooks;
+    lists.setFiller(ListRefills::Documents, [this] { m_browser.PopPOGrid(); });
+    lists.setFiller(ListRefills::Stock, [this] { m_catalogue.PopStockList(); });
+    lists.setFiller(ListRefills::Addresses, std::exchange(h.PopAddyLists, {}));
+    lists.setFiller(ListRefills::Payments, std::exchange(h.PopPAGrid, {}));
+    h.PopStockList = [&lists] { lists.refill(ListRefills::Stock); };
+    h.PopAddyLists = [&lists] { lists.refill(ListRefills::Addresses); };
+    h.PopPAGrid = [&lists] { lists.refill(ListRefills::Payments); };
+    lists.onCommandEnd([this] { m_index.endCommand(); });
 }
 
 void Application::start() {
     AppState& s = m_ctx.state;
     FormModel& f = *m_form;
     const Hooks& h = m_ctx.hooks;
+    // One command: each list is read once.
+    const ListRefills::Command command(m_ctx.lists);
 
     s.HomeFolder = Shell::homeFolderFor(m_documentsFolder);
     m_shell.LoadConfig();
@@ -104,20 +116,10 @@ void Application::start() {
     f.setCaption(ctl::Label19, QStringLiteral("+ ") + s.ConfigRec.taxName2);
 
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
-    if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N") &&
-        h.CheckForOldData) {
-        h.CheckForOldData();
-    }
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
 
-    for (const char* name :
-         {ctl::JobNumberEd, ctl::ShipDateEd, ctl::TermsEd, ctl::ShipViaEd, ctl::FOBEd, ctl::ByEd,
-          ctl::CommentsEd, ctl::ShipToField, ctl::ToField}) {
-        f.setText(QLatin1String(name), QString());
-    }
-    m_document.resetOrderGrid();
+    m_session.startFields();
     const QDate today = m_ctx.clock->today();
-    f.setText(ctl::OrderDateEd, m_ctx.formats->shortDate(today));
 
     s.ConfigRec.dateLatest = serialdate::fromDate(today);
     if (s.ConfigRec.dateEarliest == 0) s.ConfigRec.dateEarliest = s.ConfigRec.dateLatest - 90;
@@ -136,14 +138,12 @@ void Application::start() {
     if (s.DataAccessOK && h.AddToUserFields) h.AddToUserFields();
 
     f.setVisible(ctl::Frame3, false);
-    f.setEnabled(ctl::SaveChanges, false);
-    f.setEnabled(ctl::Save_PO, false);
-    s.Dirty = false;
+    m_session.markUnchanged();
     f.setEnabled(ctl::ShipToSame, false);
 
     f.setWindowCaption(msg::kProductName);
 
-    if (s.DataAccessOK && h.PopPOGrid) h.PopPOGrid();
+    if (s.DataAccessOK) m_ctx.lists.refill(ListRefills::Documents);
     if (s.DataAccessOK && h.PopStockList) h.PopStockList();
 
     // The clear command of the history boxes' edit menus is wired by the
@@ -158,7 +158,7 @@ void Application::start() {
 }
 
 bool Application::close() {
-    if (m_ctx.hooks.SavePrompt && !m_ctx.hooks.SavePrompt()) return false;
+    if (!m_session.SavePrompt()) return false;
     m_shell.storeKindFlags();
     m_shell.SaveConfig();
     return true;

@@ -7,14 +7,13 @@
 #include "browse/DocumentBrowser.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/LineEntry.h"
-#include "document/Commands.h"
 #include "document/Document.h"
-#include "document/DocumentIndex.h"
+#include "document/IndexFile.h"
 #include "document/History.h"
 #include "document/Totals.h"
-#include "html/PageReader.h"
-#include "html/PageWriter.h"
 #include "payments/Payments.h"
+#include "session/DocumentMapper.h"
+#include "session/DocumentSession.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 #include "viewer/Viewer.h"
@@ -42,17 +41,16 @@ public:
     AppState& state() { return m_ctx.state; }
     FormModel& mainForm() { return *m_form; }
     Shell& shell() { return m_shell; }
-    Document& document() { return m_document; }
     Totals& totals() { return m_totals; }
     Catalogue& catalogue() { return m_catalogue; }
     LineEntry& lineEntry() { return m_lineEntry; }
-    DocumentIndex& index() { return m_index; }
-    PageWriter& pageWriter() { return m_pageWriter; }
-    DocumentCommands& commands() { return m_commands; }
+    IndexFile& index() { return m_index; }
+    DocumentMapper& mapper() { return m_mapper; }
+    DocumentSession& session() { return m_session; }
     HistoryLists& history() { return m_history; }
-    PageReader& pageReader() { return m_pageReader; }
     Payments& payments() { return m_payments; }
     DocumentBrowser& browser() { return m_browser; }
+    Viewer& viewer() { return m_viewer; }
     AddressBook& addresses() { return m_addresses; }
 
     // The main window's load event.
@@ -62,20 +60,19 @@ public:
 
 private:
     void bindCommands();
+    void bindLists();
 
     std::unique_ptr<FormModel> m_form;
     AppContext m_ctx;
     QString m_documentsFolder;
     Shell m_shell;
     Totals m_totals;
-    Document m_document;
     Catalogue m_catalogue;
     LineEntry m_lineEntry;
-    DocumentIndex m_index;
-    PageWriter m_pageWriter;
-    DocumentCommands m_commands;
+    IndexFile m_index;
+    DocumentMapper m_mapper;
+    DocumentSession m_session;
     HistoryLists m_history;
-    PageReader m_pageReader;
     Payments m_payments;
     DocumentBrowser m_browser;
     Viewer m_viewer;

@@ -1,21 +1,18 @@
 #include "browse/DocumentBrowser.h"
 #include "forms/ControlNames.h"
 
-#include <QFileInfo>
-
 #include "base/Clock.h"
 #include "base/Formats.h"
 #include "base/Prompter.h"
 #include "base/SerialDate.h"
 #include "base/Text.h"
-#include "document/DocumentIndex.h"
+#include "document/IndexFile.h"
 #include "document/IndexRecord.h"
 #include "forms/DateRangeForm.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
 #include "forms/WindowHost.h"
 #include "records/RecordFile.h"
-#include "records/RecordLockRetry.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 
@@ -24,7 +21,6 @@ namespace {
 const QString kGrid = ctl::POGrid;
 const QString kMonolog = ctl::DateRangeMonolog;
 const QString kBottom = ctl::BottomLabel;
-const QString kRecYear = ctl::RecYear;
 const QString kCalendar = ctl::MonthView1;
 const QString kListTitle = QStringLiteral("Document List");
 
@@ -86,31 +82,10 @@ private:
     FormModel& m_f;
 };
 
-// The page named by a list row: a number of letters and digits, in a year
-// folder ("2026\") or none. Anything else would reach outside the data folder.
-bool pageNameUsable(const QString& number, const QString& folder) {
-    if (number.isEmpty() || number.size() > indexrec::NumberWidth) return false;
-    for (QChar c : number) {
-        if (c.unicode() >= 0x80 || !c.isLetterOrNumber()) return false;
-    }
-    if (folder.isEmpty()) return true;
-    if (!folder.endsWith(u'\\') || folder.size() < 2) return false;
-    for (qsizetype i = 0; i + 1 < folder.size(); ++i) {
-        const QChar c = folder.at(i);
-        if (c.unicode() >= 0x80 || !(c.isLetterOrNumber() || c == u'_' || c == u'-')) return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-QString DocumentBrowser::path() const {
-    return m_ctx.state.DataPath + QLatin1String(DocumentIndex::kFileName);
-}
 
 void DocumentBrowser::bind() {
     FormModel& f = *m_ctx.form;
-    m_ctx.hooks.PopPOGrid = [this] { PopPOGrid(); };
     f.onClick(kGrid, [this] { POGrid_Click(); });
     f.onDoubleClick(kGrid, [this] { POGrid_DblClick(); });
     f.onRightClick(kGrid, [this] { POGrid_MouseUp(); });
@@ -162,19 +137,9 @@ bool DocumentBrowser::PopPOGrid() {
     for (const char* label : kCaptionLabels) captions << f.caption(QLatin1String(label));
     grid->setFormatString(doclist::formatString(captions));
 
-    QByteArray bytes;
-    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        RecordFile file(path(), indexrec::kLength);
-        // A missing index is created empty, as every reader of it does.
-        const bool exists = QFileInfo::exists(nativePath(path()));
-        if (FileError e =
-                file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
-            !e.ok())
-            return e;
-        return file.readAll(&bytes);
-    });
+    const std::optional<QByteArray> bytes = m_index.readAll();
     m_filled = true;
-    if (!read) {
+    if (!bytes) {
         // The reason has been shown; an empty list must not pass for a complete one.
         f.setText(kMonolog, QStringLiteral(" The document index could not be read, so no "
                                            "documents are listed (Select File, Date Range to "
@@ -183,7 +148,7 @@ bool DocumentBrowser::PopPOGrid() {
         return false;
     }
 
-    doclist::Listing listing = doclist::build(bytes, filter(), formats);
+    doclist::Listing listing = doclist::build(*bytes, filter(), formats);
     const int listed = static_cast<int>(listing.rows.size());
     grid->setDataRows(std::move(listing.rows));
     m_values = std::move(listing.values);
@@ -201,16 +166,16 @@ bool DocumentBrowser::PopPOGrid() {
     QString warning;
     if (listing.overLimit) {
         line += QStringLiteral(" - only the first %1 records of the index are read")
-                    .arg(RecordFile::kMaxRecords);
+                    .arg(IndexFile::kMaxRecords);
         tip += QStringLiteral(" (only the first %1 records of the index are read)")
-                   .arg(RecordFile::kMaxRecords);
+                   .arg(IndexFile::kMaxRecords);
         warning = QStringLiteral(
                       "The document index %1 holds %2 records, more than the %3 "
                       "Tallybrook can use. The document list shows only documents "
                       "from the first %3 records.")
-                      .arg(nativePath(path()))
+                      .arg(nativePath(m_index.path()))
                       .arg(listing.recordsInFile)
-                      .arg(RecordFile::kMaxRecords);
+                      .arg(IndexFile::kMaxRecords);
     } else if (listing.partialRecord) {
         line += QStringLiteral(" - the last record of the index is incomplete and not listed");
         tip += QStringLiteral(" (the last record of the index is incomplete and not listed)");
@@ -219,8 +184,8 @@ bool DocumentBrowser::PopPOGrid() {
                       "is %2 bytes long, not a whole number of %3-byte records). The "
                       "document list shows the %4 whole records; the incomplete one "
                       "is left out.")
-                      .arg(nativePath(path()))
-                      .arg(bytes.size())
+                      .arg(nativePath(m_index.path()))
+                      .arg(bytes->size())
                       .arg(indexrec::kLength)
                       .arg(listing.wholeRecords);
     }
@@ -288,33 +253,11 @@ void DocumentBrowser::POGrid_Click() {
 }
 
 void DocumentBrowser::openRow(int row) {
-    AppState& s = m_ctx.state;
-    FormModel& f = *m_ctx.form;
-    const GridModel* grid = f.grid(kGrid);
+    const GridModel* grid = m_ctx.form->grid(kGrid);
     // Read before the save prompt: a save refills and re-sorts the list.
     const QString number = trimBlanks(grid->cell(row, doclist::Number));
     const QString folder = trimBlanks(grid->cell(row, doclist::SubFolder));
-    if (!pageNameUsable(number, folder)) {
-        m_ctx.prompter->message(
-            MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Open Document"),
-            QStringLiteral("The document list row \"%1\" in folder \"%2\" does not name a page "
-                           "Tallybrook can open. Nothing has been opened.")
-                .arg(number, folder));
-        return;
-    }
-    if (m_ctx.hooks.SavePrompt && !m_ctx.hooks.SavePrompt()) return;
-    const QString recYear = f.caption(kRecYear);
-    // The page is looked for in the row's folder, which a later save writes back to.
-    f.setCaption(kRecYear, folder);
-    const QString page = s.DataPath + folder + number + QStringLiteral(".htm");
-    if (!m_ctx.hooks.LoadOrder || !m_ctx.hooks.LoadOrder(page)) {
-        // The document on screen stays, and so does the folder it is saved in.
-        f.setCaption(kRecYear, recYear);
-        return;
-    }
-    f.setEnabled(ctl::SaveChanges, false);
-    s.Dirty = false;
-    f.setEnabled(ctl::Save_PO, true);
+    if (m_open) m_open(number, folder);
 }
 
 void DocumentBrowser::POGrid_DblClick() {
@@ -347,29 +290,7 @@ bool DocumentBrowser::POPop_delete() {
         return false;
     }
     bool found = false;
-    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        found = false;
-        if (!QFileInfo::exists(nativePath(path()))) return {};
-        RecordFile file(path(), indexrec::kLength);
-        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
-        QByteArray bytes;
-        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        const qsizetype whole =
-            qMin<qsizetype>(bytes.size() / indexrec::kLength, RecordFile::kMaxRecords);
-        for (qsizetype n = 0; n < whole; ++n) {
-            const char* rec = bytes.constData() + n * indexrec::kLength;
-            if (rec[indexrec::Kind] == 'D') continue;
-            IndexRecord r;
-            IndexRecord::decode(rec, indexrec::kLength, &r);
-            if (r.number != number || r.subFolder != folder) continue;
-            // Only the kind code changes: the rest of the record stays as it is.
-            QByteArray marked(rec, indexrec::kLength);
-            marked[indexrec::Kind] = 'D';
-            found = true;
-            return file.write(static_cast<int>(n + 1), Record(std::move(marked)));
-        }
-        return {};
-    });
+    const bool ok = m_index.markDeleted(number, folder, &found);
     if (!ok) return false;  // the reason has been shown; the list is as it was
     if (!found) {
         m_ctx.prompter->message(

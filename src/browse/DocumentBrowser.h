@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <QVector>
+#include <functional>
 
 #include "browse/DocumentList.h"
 
 struct AppContext;
+class IndexFile;
 
 // The list of saved documents in the main window: filled from the document
 // index by kind and date range, sorted by a heading click, a row opened in
@@ -18,13 +20,16 @@ public:
     // Which field the shared calendar writes into.
     enum class CalendarTarget { None = 0, OrderDate = 1, ShipDate = 2, PaymentDate = 3 };
 
-    explicit DocumentBrowser(AppContext& ctx) : m_ctx(ctx) {}
+    // Opens the document of a row: its number and sub-folder. False when it
+    // was not opened.
+    using OpenDocument = std::function<bool(const QString& number, const QString& folder)>;
+
+    DocumentBrowser(AppContext& ctx, IndexFile& index, OpenDocument open)
+        : m_ctx(ctx), m_index(index), m_open(std::move(open)) {}
 
     // Registers the handlers of the list, its buttons, boxes, menu items and
-    // the date pickers, and sets the PopPOGrid hook.
+    // the date pickers.
     void bind();
-
-    QString path() const;
 
     // Refills the list; false when the index could not be read (the user
     // has been told, the list is empty and its count line says so).
@@ -58,6 +63,8 @@ private:
     void alignValues();
 
     AppContext& m_ctx;
+    IndexFile& m_index;
+    OpenDocument m_open;
     View m_view = View::Stock;
     CalendarTarget m_calendarTarget = CalendarTarget::None;
     // The sort values of the grid's data rows, row 1 first.

@@ -1,10 +1,9 @@
 #include "browse/DocumentList.h"
 
 #include <QHash>
-#include <QtEndian>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -14,7 +13,8 @@
 #include "base/SerialDate.h"
 #include "base/Text.h"
 #include "document/IndexRecord.h"
-#include "records/RecordFile.h"
+#include "document/IndexFile.h"
+#include "records/LittleEndian.h"
 
 namespace doclist {
 namespace {
@@ -31,13 +31,6 @@ int amountSlot(int column) {
         if (kAmountColumns[i] == column) return i;
     }
     return -1;
-}
-
-double doubleAt(const char* rec, int offset) {
-    const quint64 bits = qFromLittleEndian<quint64>(rec + offset);
-    double value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
 // A blank-padded text field, trimmed before it is decoded.
@@ -217,8 +210,8 @@ Listing build(const QByteArray& bytes, const Filter& filter, const Formats& form
     Listing out;
     out.recordsInFile = bytes.size() / indexrec::kLength;
     out.partialRecord = bytes.size() % indexrec::kLength != 0;
-    out.overLimit = out.recordsInFile > RecordFile::kMaxRecords;
-    out.wholeRecords = static_cast<int>(qMin<qint64>(out.recordsInFile, RecordFile::kMaxRecords));
+    out.overLimit = out.recordsInFile > IndexFile::kMaxRecords;
+    out.wholeRecords = static_cast<int>(qMin<qint64>(out.recordsInFile, IndexFile::kMaxRecords));
 
     DateTexts dates(formats);
     // Cells that repeat from row to row share one text.
@@ -232,13 +225,13 @@ Listing build(const QByteArray& bytes, const Filter& filter, const Formats& form
         const char* rec = bytes.constData() + qsizetype(n) * indexrec::kLength;
         const char kind = rec[indexrec::Kind];
         if (!admitted(kind, filter)) continue;
-        const double orderDate = doubleAt(rec, indexrec::OrderDate);
+        const double orderDate = le::doubleAt(rec, indexrec::OrderDate);
         // A date that is no number (NaN) lies in no range.
         if (!(filter.earliest <= orderDate && orderDate <= filter.latest)) continue;
 
         RowValues v;
         v.number = indexNumberValue(indexNumberField(rec), formats);
-        const double shipDate = doubleAt(rec, indexrec::ShipDate);
+        const double shipDate = le::doubleAt(rec, indexrec::ShipDate);
         // A ship date that is no number sorts as no date.
         v.dates = {orderDate, std::isfinite(shipDate) ? shipDate : 0.0};
         QStringList cells;

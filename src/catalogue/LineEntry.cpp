@@ -92,8 +92,7 @@ bool LineEntry::accessOk() {
 }
 
 void LineEntry::markChanged() {
-    m_ctx.form->setEnabled(ctl::SaveChanges, true);
-    m_ctx.state.Dirty = true;
+    if (m_ctx.hooks.Edited) m_ctx.hooks.Edited();
 }
 
 qint64 LineEntry::GetQuantity(const QString& tag) {
@@ -218,7 +217,7 @@ void LineEntry::OrderPop_DescriptionOverride() {
         if (order->rows() - 1 > 1) {
             order->removeItem(r);
         } else {
-            m_document.Clear();
+            if (m_ctx.hooks.ClearDocument) m_ctx.hooks.ClearDocument();
         }
     }
     m_totals.TotalUp();

@@ -3,15 +3,13 @@
 #include <QString>
 
 struct AppContext;
-class Document;
 class Totals;
 
 // Line items of the document: stock items picked from the stock list,
 // one-time items, and the line editor "Edit Line Item".
 class LineEntry {
 public:
-    LineEntry(AppContext& ctx, Document& document, Totals& totals)
-        : m_ctx(ctx), m_document(document), m_totals(totals) {}
+    LineEntry(AppContext& ctx, Totals& totals) : m_ctx(ctx), m_totals(totals) {}
 
     // Adds the stock list's current item, or raises the quantity of its line.
     void StockGrid_DblClick();
@@ -39,6 +37,5 @@ private:
     void markChanged();
 
     AppContext& m_ctx;
-    Document& m_document;
     Totals& m_totals;
 };

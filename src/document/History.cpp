@@ -5,7 +5,6 @@
 
 #include "base/Cp1252.h"
 #include "base/Text.h"
-#include "document/Commands.h"
 #include "forms/FormModel.h"
 #include "records/DataFile.h"
 #include "records/RecordLockRetry.h"
@@ -89,7 +88,7 @@ void HistoryLists::bind() {
         const QString control = QLatin1String(field.control);
         f.on(control, FormModel::Event::GotFocus, [this, control] { gotFocus(control); });
         f.onClick(control, [this, control] { listChoice(control); });
-        f.on(control, FormModel::Event::DropDown, [this] { m_commands.applyChangeRule(); });
+        f.on(control, FormModel::Event::DropDown, [this] { if (m_changeRule) m_changeRule(); });
         f.on(control, FormModel::Event::EditDelete, [this, control] { editDelete(control); });
     }
     m_ctx.hooks.AddToUserFields = [this] { AddToUserFields(); };

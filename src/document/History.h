@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include "forms/ControlNames.h"
 
 struct AppContext;
-class DocumentCommands;
 
 // The history lists of the six free-text fields: each field remembers the
 // values once used in it in a text file of the data directory (one entry a
@@ -23,7 +23,9 @@ public:
         {ctl::CommentsEd, "com_field.dat"}, {ctl::JobNumberEd, "jno_field.dat"},
     };
 
-    HistoryLists(AppContext& ctx, DocumentCommands& commands) : m_ctx(ctx), m_commands(commands) {}
+    // `changeRule` runs when a field's list drops down.
+    HistoryLists(AppContext& ctx, std::function<void()> changeRule)
+        : m_ctx(ctx), m_changeRule(std::move(changeRule)) {}
 
     // Registers the fields' handlers and the AddToUserFields hook.
     void bind();
@@ -47,5 +49,5 @@ private:
     bool recordField(const Field& field);
 
     AppContext& m_ctx;
-    DocumentCommands& m_commands;
+    std::function<void()> m_changeRule;
 };

@@ -1,26 +1,19 @@
 #include "document/IndexRecord.h"
 
-#include <QtEndian>
 #include <cstring>
 
 #include "base/Cp1252.h"
 #include "base/Formats.h"
 #include "base/Text.h"
+#include "records/LittleEndian.h"
 #include "records/Record.h"
 
 using namespace indexrec;
 
 namespace {
 
-double doubleAt(const char* bytes, int offset) {
-    const quint64 bits = qFromLittleEndian<quint64>(bytes + offset);
-    double value = 0;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 Currency moneyAt(const char* bytes, int offset) {
-    return Currency::fromRaw(qFromLittleEndian<qint64>(bytes + offset));
+    return Currency::fromRaw(le::int64At(bytes, offset));
 }
 
 // What a new record holds before its fields are set.
@@ -41,10 +34,10 @@ bool IndexRecord::decode(const char* bytes, qsizetype size, IndexRecord* out) {
     out->kind = text(Kind, 1);
     out->number = text(Number, NumberWidth);
     out->jobNumber = text(JobNumber, JobNumberWidth);
-    out->orderDate = doubleAt(bytes, OrderDate);
+    out->orderDate = le::doubleAt(bytes, OrderDate);
     out->soldTo = text(SoldTo, NameWidth);
     out->shipTo = text(ShipTo, NameWidth);
-    out->shipDate = doubleAt(bytes, ShipDate);
+    out->shipDate = le::doubleAt(bytes, ShipDate);
     out->orderTotal = moneyAt(bytes, OrderTotal);
     out->shipping = moneyAt(bytes, Shipping);
     out->salesTax = moneyAt(bytes, SalesTax);

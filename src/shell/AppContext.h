@@ -5,6 +5,7 @@
 
 #include "shell/ConfigRecord.h"
 #include "records/RecordLockRetry.h"
+#include "shell/ListRefills.h"
 
 class Clock;
 class Desktop;
@@ -33,29 +34,20 @@ struct AppState {
     bool TestRunning = false;
 };
 
-// Work owned by higher parts of the program, for the lower ones to call: the
-// start-up and closing sequences and the document commands. An empty hook is
-// skipped.
+// Work of higher parts of the program that lower ones must call up to. An
+// empty hook is skipped.
 struct Hooks {
     std::function<void()> PopAddyLists;     // fill the address lists
-    std::function<void()> CheckForOldData;  // convert the old index once
     std::function<void()> AddToUserFields;  // fill the history lists
-    std::function<void()> PopPOGrid;        // fill the document list
     std::function<void()> PopStockList;     // fill the stock list
-    // Asks to save unsaved changes; false when the user cancels.
-    std::function<bool()> SavePrompt;
-    // Writes the document on screen as the page at a data path; false when
-    // it was not written (the user has been told).
-    std::function<bool(const QString& path)> MakeSnap;
-    // Shows DisplayFile in the viewer window.
-    std::function<void()> ShowViewer;
     // Fills the payments list of the document on screen.
     std::function<void()> PopPAGrid;
-    // Reads a saved page back into the window; false when it could not be
-    // read (the user has been told and the document on screen is kept).
-    std::function<bool(const QString& path)> LoadOrder;
-    // Shows the configuration editor modally.
-    std::function<void()> ShowConfigEditor;
+    // A line item or an address of the document on screen was edited.
+    std::function<void()> Edited;
+    // Empties the document on screen (its last line item was taken out).
+    std::function<void()> ClearDocument;
+    // Shows DisplayFile in the viewer window.
+    std::function<void()> ShowViewer;
     // Opens a file or web address in the default browser; failures are told.
     std::function<void(const QString& address)> RunBrowser;
 };
@@ -72,4 +64,5 @@ struct AppContext {
     const Formats* formats = nullptr;
     RetryPolicy retry;
     Hooks hooks;
+    ListRefills lists;
 };

@@ -69,7 +69,7 @@ void Viewer::show() {
     f.onClick(ctl::EmailButton, [this] { EmailButton(); });
     f.onClick(ctl::Configuration, [this] { Configuration(); });
     f.onClick(ctl::mu_conf, [this] { Configuration(); });
-    const bool editor = static_cast<bool>(m_ctx.hooks.ShowConfigEditor);
+    const bool editor = static_cast<bool>(m_configEditor);
     f.setEnabled(ctl::Configuration, editor);
     f.setEnabled(ctl::mu_conf, editor);
     f.onOutputFailed([this](const QString& text) {
@@ -145,9 +145,9 @@ void Viewer::EmailButton() {
 }
 
 void Viewer::Configuration() {
-    if (!m_ctx.hooks.ShowConfigEditor) return;
+    if (!m_configEditor) return;
     m_ctx.state.FromViewer = true;
-    m_ctx.hooks.ShowConfigEditor();
+    m_configEditor();
     // The editor may have written the page again.
     reload();
 }

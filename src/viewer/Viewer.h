@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 struct AppContext;
@@ -25,6 +26,10 @@ public:
     // The open viewer's model; null while none is open.
     ViewerForm* form() const { return m_form.get(); }
 
+    // The configuration editor, when the program has one: the Configuration
+    // command opens it and shows the page again.
+    void setConfigEditor(std::function<void()> editor) { m_configEditor = std::move(editor); }
+
     // The viewer's commands.
     void EmailButton();
     void Configuration();
@@ -40,4 +45,5 @@ public:
 private:
     AppContext& m_ctx;
     std::unique_ptr<ViewerForm> m_form;
+    std::function<void()> m_configEditor;
 };

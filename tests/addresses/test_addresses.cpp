@@ -194,8 +194,8 @@ private Q_SLOTS:
             QCOMPARE(x.text("ShipToCombo"), "Acme Dock");
             x.click(other);
         } else {
-            QVERIFY(x.t.app->commands().SaveChanges());
-            const QByteArray page = readFile(nativePath(x.t.app->commands().pagePath()));
+            QVERIFY(x.t.app->session().SaveChanges());
+            const QByteArray page = readFile(nativePath(*x.t.app->session().pagePath()));
             QVERIFY(page.contains("Harbour Rd") && page.contains("Springfield"));
         }
         QCOMPARE(readFile(x.bookPath()), book);

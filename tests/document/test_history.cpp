@@ -50,10 +50,10 @@ private Q_SLOTS:
         x.f().setText("TermsEd", "  Net 30  ");
         x.f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
         x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->commands().SaveChanges());
+        QVERIFY(x.t.app->session().SaveChanges());
         for (const char* terms : {"net 30", " Net 30"}) {
             x.f().setText("TermsEd", terms);
-            QVERIFY(x.t.app->commands().SaveChanges());
+            QVERIFY(x.t.app->session().SaveChanges());
         }
         QCOMPARE(x.bytes("by_field.dat") + x.bytes("ter_field.dat"), "Ann\r\nNet 30\r\nnet 30\r\n");
         QCOMPARE(x.f().items("TermsEd"), QStringList({"Net 30", "net 30"}));

@@ -179,23 +179,19 @@ private Q_SLOTS:
     // total; a copy starts without payments, on screen and on the page.
     void documentsNeverShowAnothersPayments() {
         Fixture x;
-        x.t.app->pageWriter().setPaymentsBlockSource([&x] {
-            const PaymentsBlockText b = x.pay.makePaymentsBlock();
-            return PaymentsBlock{b.html, b.rows};
-        });
         GridModel& order = *x.f().grid("OrderGrid");
         order.addItem("1\t\t\tea\tWidget\t1,000.00\t1,000.00\tspecial");
         x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->commands().SaveChanges());
+        QVERIFY(x.t.app->session().SaveChanges());
         x.save("12/6/2026", "250");
         QVERIFY(x.t.app->state().Dirty && x.f().isEnabled("SaveChanges"));
-        QVERIFY(x.t.app->commands().SaveChanges());
+        QVERIFY(x.t.app->session().SaveChanges());
         QVERIFY(x.page("000001").contains("Balance Due:"));
         order.addItem("1\t\t\tea\tBolt\t100.00\t100.00\tspecial");
         x.f().click("TotalUp");
         QCOMPARE(x.listed().section(" = ", 1), "250.00/850.00");
         x.t.prompter.answers = {MsgButton::Yes, MsgButton::Yes};
-        QVERIFY(x.t.app->commands().Save_PO());
+        QVERIFY(x.t.app->session().Save_PO());
         QCOMPARE(x.listed(), " = 0.00/1,100.00");
         QVERIFY(!x.page("000002").contains("Payments:"));
     }

@@ -1,0 +1,292 @@
+#include "document/IndexFile.h"
+
+#include <QFileInfo>
+#include <cmath>
+#include <functional>
+
+#include "base/Clock.h"
+#include "base/Cp1252.h"
+#include "base/Formats.h"
+#include "base/Prompter.h"
+#include "base/SerialDate.h"
+#include "base/Text.h"
+#include "document/SalesDocument.h"
+#include "records/Record.h"
+#include "records/RecordFile.h"
+#include "records/RecordLockRetry.h"
+#include "shell/AppContext.h"
+
+namespace {
+
+const QString kNumberTitle = QStringLiteral("Document Number");
+
+struct AmountField {
+    const QString SalesDocument::*field;
+    const char* name;  // as the user knows it
+    Currency IndexRecord::*member;
+};
+
+const AmountField kAmounts[] = {
+    {&SalesDocument::orderTotal, "order total", &IndexRecord::orderTotal},
+    {&SalesDocument::shipping, "shipping", &IndexRecord::shipping},
+    {&SalesDocument::salesTax, "sales tax", &IndexRecord::salesTax},
+    {&SalesDocument::netTotal, "net total", &IndexRecord::netTotal},
+    {&SalesDocument::discount, "discount", &IndexRecord::discount},
+    {&SalesDocument::subTotal, "sub total", &IndexRecord::subTotal},
+    {&SalesDocument::otherTax, "other tax", &IndexRecord::otherTax},
+};
+
+// Held files go through the wait-and-retry; any other failure is handed back
+// so that the caller can say in one message what it means for the document.
+FileError withIndex(AppContext& ctx, const std::function<FileError()>& attempt) {
+    FileError last;
+    // Cancelled after the waits, `last` still says the file is held.
+    RecordLockRetry(*ctx.prompter, ctx.retry, [&]() -> FileError {
+        last = attempt();
+        return last.heldByOther() ? last : FileError{};
+    });
+    return last;
+}
+
+QString failureText(const FileError& error) {
+    return QStringLiteral("The document index %1 could not be used.\n\n%2")
+        .arg(nativePath(error.path), error.reason);
+}
+
+// Whole records only: a record cut short by the end of the file is none.
+int wholeRecords(const QByteArray& bytes) {
+    return static_cast<int>(
+        qMin<qsizetype>(bytes.size() / indexrec::kLength, IndexFile::kMaxRecords));
+}
+
+QString numberText(int number) {
+    return QStringLiteral("%1").arg(number, 6, 10, QChar(u'0'));
+}
+
+QString fullText(const Formats& formats) {
+    return QStringLiteral("The document index already holds %1 documents, as many as it can.")
+        .arg(formats.locale().toString(IndexFile::kMaxRecords));
+}
+
+QString exhaustedText() {
+    return QStringLiteral(
+               "The document index already holds number %1, the highest six-digit number, so "
+               "there is no new document number to give out.")
+        .arg(IndexFile::kHighestNumber);
+}
+
+}  // namespace
+
+QString IndexFile::path() const {
+    return m_ctx.state.DataPath + QLatin1String(kFileName);
+}
+
+std::optional<IndexRecord> IndexFile::recordOf(const SalesDocument& doc, QString* problem) const {
+    const Formats& formats = *m_ctx.formats;
+    IndexRecord out;
+    out.kind = QString(QChar(kindInfo(doc.kind).code));
+    out.number = doc.trimmedNumber();
+    out.jobNumber = trimBlanks(doc.jobNumber);
+    out.soldTo = trimBlanks(doc.soldTo);
+    out.shipTo = trimBlanks(doc.shipTo);
+    out.subFolder = trimBlanks(doc.subFolder);
+
+    const auto date = [&](const QString& typed, const char* name, double* serial) {
+        const QString text = trimBlanks(typed);
+        if (text.isEmpty()) {
+            *serial = 0;
+            return true;
+        }
+        const QDate d = formats.toDate(text);
+        if (d.isValid()) {
+            *serial = serialdate::fromDate(d);
+            return true;
+        }
+        const QString example =
+            m_ctx.clock ? QStringLiteral(" such as %1").arg(formats.shortDate(m_ctx.clock->today()))
+                        : QString();
+        *problem = QStringLiteral(
+                       "The %1 \"%2\" is not a date. Please type a date%3, or leave the field "
+                       "empty.")
+                       .arg(QLatin1String(name), text, example);
+        return false;
+    };
+    if (!date(doc.orderDate, "issue date", &out.orderDate)) return std::nullopt;
+    if (!date(doc.shipDate, "ship date", &out.shipDate)) return std::nullopt;
+
+    for (const AmountField& a : kAmounts) {
+        const QString& text = doc.*a.field;
+        const CurrencyParse value = formats.toCurrency(CleanNumber(text));
+        if (!value.ok()) {
+            *problem = QStringLiteral("The %1 \"%2\" is not an amount Tallybrook can store.")
+                           .arg(QLatin1String(a.name), trimBlanks(text));
+            return std::nullopt;
+        }
+        out.*a.member = value.value;
+    }
+    return out;
+}
+
+int IndexFile::NextPONumber(const QByteArray& bytes, int count, const Formats& formats) {
+    double highest = 0;
+    const int n = qMin(count, wholeRecords(bytes));
+    for (int i = 0; i < n; ++i) {
+        const char* rec = bytes.constData() + qsizetype(i) * indexrec::kLength;
+        highest = qMax(highest, indexNumberValue(indexNumberField(rec), formats));
+    }
+    const double next = std::floor(highest) + 1;
+    return next > kHighestNumber ? 0 : static_cast<int>(next);
+}
+
+std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString& subFolder) {
+    Prompter& prompter = *m_ctx.prompter;
+    const QString notSaved = QStringLiteral("\n\nThe document has not been numbered or saved.");
+    rec.subFolder = trimBlanks(subFolder);
+    rec.stored.clear();
+
+    enum class Refusal { None, Full, Exhausted } refusal = Refusal::None;
+    QByteArray bytes;
+    const FileError failure = withIndex(m_ctx, [&]() -> FileError {
+        refusal = Refusal::None;
+        // Locked from reading the highest number to writing the record, so
+        // that another copy waits and then counts on from ours.
+        RecordFile file(path(), indexrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const int count = wholeRecords(bytes);
+        if (count >= kMaxRecords) {
+            refusal = Refusal::Full;
+            return {};
+        }
+        const int next = NextPONumber(bytes, count, *m_ctx.formats);
+        if (next == 0) {
+            refusal = Refusal::Exhausted;
+            return {};
+        }
+        rec.number = numberText(next);
+        bytes.truncate(qsizetype(count) * indexrec::kLength);
+        return file.write(count + 1, Record(rec.encode()));
+    });
+    if (!failure.ok()) {
+        m_known.reset();
+        prompter.message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, kNumberTitle,
+                         failureText(failure) + notSaved);
+        return std::nullopt;
+    }
+    if (refusal != Refusal::None) {
+        m_known = bytes;
+        prompter.message(
+            MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, kNumberTitle,
+            (refusal == Refusal::Full ? fullText(*m_ctx.formats) : exhaustedText()) + notSaved);
+        return std::nullopt;
+    }
+    m_known = bytes + rec.encode();
+    return rec.number;
+}
+
+IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
+    const QByteArray target = cp1252::encode(rec.number);
+    const QString folder = trimBlanks(rec.subFolder);
+    IndexWrite result;
+    QByteArray bytes;
+    const FileError failure = withIndex(m_ctx, [&]() -> FileError {
+        result = {};
+        RecordFile file(path(), indexrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const int count = wholeRecords(bytes);
+        bytes.truncate(qsizetype(count) * indexrec::kLength);
+        for (int i = 0; i < count; ++i) {
+            const qsizetype at = qsizetype(i) * indexrec::kLength;
+            const char* stored = bytes.constData() + at;
+            // The record this document was opened from: its number and its
+            // folder, as one number may be in the index twice.
+            if (stored[indexrec::Kind] == 'D') continue;
+            if (indexNumberField(stored) != QByteArrayView(target)) continue;
+            IndexRecord old;
+            IndexRecord::decode(stored, indexrec::kLength, &old);
+            if (old.subFolder != folder) continue;
+            rec.stored = bytes.mid(at, indexrec::kLength);
+            rec.subFolder = folder;
+            result.status = IndexWrite::Status::Updated;
+            result.subFolder = folder;
+            const QByteArray encoded = rec.encode();
+            bytes.replace(at, indexrec::kLength, encoded);
+            return file.write(i + 1, Record(encoded));
+        }
+        if (count >= kMaxRecords) {
+            result = {IndexWrite::Status::Failed,
+                      fullText(*m_ctx.formats) + QStringLiteral(" This document is not one of them."),
+                      {}};
+            return {};
+        }
+        rec.stored.clear();
+        rec.subFolder = trimBlanks(yearFolder);
+        result.status = IndexWrite::Status::Appended;
+        result.subFolder = rec.subFolder;
+        const QByteArray encoded = rec.encode();
+        bytes += encoded;
+        return file.write(count + 1, Record(encoded));
+    });
+    if (!failure.ok()) {
+        m_known.reset();
+        return {IndexWrite::Status::Failed, failureText(failure), {}};
+    }
+    m_known = bytes;
+    return result;
+}
+
+void IndexFile::tellNotListed(const QString& number, const IndexWrite& result) {
+    if (result.written()) return;
+    m_ctx.prompter->message(
+        MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Document List"),
+        QStringLiteral("The document list, the reports and the export will not show the changes "
+                       "to Tallybrook Number %1: its record in the document index could not be "
+                       "written.\n\n%2")
+            .arg(number, result.reason));
+}
+
+bool IndexFile::markDeleted(const QString& number, const QString& folder, bool* found) {
+    *found = false;
+    QByteArray bytes;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        *found = false;
+        if (!QFileInfo::exists(nativePath(path()))) return {};
+        RecordFile file(path(), indexrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        const int count = wholeRecords(bytes);
+        for (int n = 0; n < count; ++n) {
+            char* rec = bytes.data() + qsizetype(n) * indexrec::kLength;
+            if (rec[indexrec::Kind] == 'D') continue;
+            IndexRecord r;
+            IndexRecord::decode(rec, indexrec::kLength, &r);
+            if (r.number != number || r.subFolder != folder) continue;
+            // Only the kind code changes: the rest of the record stays as it is.
+            rec[indexrec::Kind] = 'D';
+            *found = true;
+            return file.write(n + 1, Record(QByteArray(rec, indexrec::kLength)));
+        }
+        return {};
+    });
+    // A record marked here changes what the list shows; read it afresh.
+    m_known.reset();
+    return ok;
+}
+
+std::optional<QByteArray> IndexFile::readAll() {
+    if (m_known) return m_known;
+    QByteArray bytes;
+    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), indexrec::kLength);
+        // A missing index is created empty, as every reader of it does.
+        const bool exists = QFileInfo::exists(nativePath(path()));
+        if (FileError e =
+                file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
+            !e.ok())
+            return e;
+        return file.readAll(&bytes);
+    });
+    if (!read) return std::nullopt;
+    return bytes;
+}
