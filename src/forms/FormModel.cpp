@@ -2,6 +2,8 @@
 
 #include "forms/GridModel.h"
 
+#include <QtDebug>
+
 FormModel::FormModel(QString name, QString caption, QObject* parent)
     : QObject(parent), m_name(std::move(name)), m_caption(std::move(caption)) {}
 
@@ -14,7 +16,12 @@ void FormModel::setWindowCaption(const QString& caption) {
 }
 
 Control& FormModel::add(Control control) {
-    Q_ASSERT_X(!m_index.contains(control.name), "FormModel::add", qPrintable(control.name));
+    // A second control of one name would never be reached: the first stays.
+    if (const auto it = m_index.constFind(control.name); it != m_index.constEnd()) {
+        qWarning("%s: a second control named %s is ignored", qPrintable(m_name),
+                 qPrintable(control.name));
+        return m_controls[static_cast<size_t>(*it)];
+    }
     if (control.kind == ControlKind::Grid && !control.grid) control.grid = new GridModel(1, this);
     m_index.insert(control.name, static_cast<int>(m_controls.size()));
     m_controls.push_back(std::move(control));
@@ -31,28 +38,34 @@ void FormModel::addRow(const ControlRow& row) {
     add(std::move(c));
 }
 
-const Control& FormModel::control(const QString& name) const {
+const Control* FormModel::find(const QString& name) const {
     const auto it = m_index.constFind(name);
-    Q_ASSERT_X(it != m_index.constEnd(), "FormModel::control", qPrintable(name));
-    return m_controls[static_cast<size_t>(*it)];
+    if (it != m_index.constEnd()) return &m_controls[static_cast<size_t>(*it)];
+    if (!m_unknown.contains(name)) {
+        qWarning("%s: no control named %s", qPrintable(m_name), qPrintable(name));
+        m_unknown.append(name);
+    }
+    return nullptr;
 }
 
-Control& FormModel::mut(const QString& name) {
-    return const_cast<Control&>(control(name));
+const Control& FormModel::control(const QString& name) const {
+    static const Control none;
+    const Control* c = find(name);
+    return c ? *c : none;
 }
 
 template <typename T>
 void FormModel::assign(const QString& name, T Control::*member, const T& value, Property property) {
-    Control& c = mut(name);
-    if (c.*member == value) return;
-    c.*member = value;
+    Control* c = mut(name);
+    if (!c || c->*member == value) return;
+    c->*member = value;
     Q_EMIT changed(name, property);
 }
 
 void FormModel::setText(const QString& name, const QString& text) {
-    Control& c = mut(name);
-    if (c.text == text) return;
-    c.text = text;
+    Control* c = mut(name);
+    if (!c || c->text == text) return;
+    c->text = text;
     Q_EMIT changed(name, Property::Text);
     runChangeHandlers(name);
 }
@@ -78,11 +91,11 @@ void FormModel::setLocked(const QString& name, bool locked) {
 }
 
 void FormModel::setChecked(const QString& name, bool checked) {
-    Control& c = mut(name);
-    if (c.checked == checked) return;
-    c.checked = checked;
-    const ControlKind kind = c.kind;
-    const QString parent = c.parent;
+    Control* c = mut(name);
+    if (!c || c->checked == checked) return;
+    c->checked = checked;
+    const ControlKind kind = c->kind;
+    const QString parent = c->parent;
     Q_EMIT changed(name, Property::Checked);
     if (kind == ControlKind::Option && checked) {
         for (Control& other : m_controls) {
@@ -107,18 +120,17 @@ void FormModel::setMaxLength(const QString& name, int maxLength) {
 }
 
 void FormModel::onClick(const QString& name, std::function<void()> handler) {
-    Q_ASSERT_X(has(name), "FormModel::onClick", qPrintable(name));
-    m_clickHandlers.insert(name, std::move(handler));
+    if (find(name)) m_clickHandlers.insert(name, std::move(handler));
 }
 
 void FormModel::click(const QString& name) {
-    if (!control(name).enabled) return;
+    const Control* c = find(name);
+    if (!c || !c->enabled) return;
     if (auto h = m_clickHandlers.value(name)) h();
 }
 
 void FormModel::onChange(const QString& name, std::function<void()> handler) {
-    Q_ASSERT_X(has(name), "FormModel::onChange", qPrintable(name));
-    m_changeHandlers[name].push_back(std::move(handler));
+    if (find(name)) m_changeHandlers[name].push_back(std::move(handler));
 }
 
 void FormModel::runChangeHandlers(const QString& name) {
@@ -130,13 +142,21 @@ void FormModel::runChangeHandlers(const QString& name) {
 }
 
 void FormModel::on(const QString& name, Event event, std::function<void()> handler) {
-    Q_ASSERT_X(has(name), "FormModel::on", qPrintable(name));
-    m_eventHandlers.insert({name, static_cast<int>(event)}, std::move(handler));
+    if (find(name)) m_eventHandlers.insert({name, static_cast<int>(event)}, std::move(handler));
 }
 
 void FormModel::fire(const QString& name, Event event) {
-    if (!control(name).enabled) return;
+    const Control* c = find(name);
+    if (!c || !c->enabled) return;
     if (auto h = m_eventHandlers.value({name, static_cast<int>(event)})) h();
+}
+
+void FormModel::showPopup(const QString& name) {
+    if (find(name)) Q_EMIT popupRequested(name);
+}
+
+void FormModel::setFocus(const QString& name) {
+    if (find(name)) Q_EMIT focusRequested(name);
 }
 
 void FormModel::setGeometry(const WindowGeometry& g) {

@@ -63,6 +63,11 @@ struct WindowGeometry {
 // The presentation model of one window: its controls in control order, each
 // with the state a window would show. Setting a value runs the control's
 // change handler, as a window would; the views only mirror this state.
+//
+// A name the window lacks (a name read from a file, a control dropped from a
+// design) is never fatal: reading gives an empty value, writing and handlers
+// do nothing, and the name is reported once and kept in unknownNames().
+// Check a name from outside the program with has() first.
 class FormModel : public QObject {
     Q_OBJECT
 public:
@@ -94,7 +99,10 @@ public:
     void addRow(const ControlRow& row);
     const std::vector<Control>& controls() const { return m_controls; }
     bool has(const QString& name) const { return m_index.contains(name); }
+    // An unknown name gives an empty control.
     const Control& control(const QString& name) const;
+    // The names asked for that the window lacks, in the order first asked.
+    const QStringList& unknownNames() const { return m_unknown; }
 
     QString text(const QString& name) const { return control(name).text; }
     void setText(const QString& name, const QString& text);
@@ -146,9 +154,9 @@ public:
     }
 
     // Asks the view to show a pop-up menu at the pointer.
-    void showPopup(const QString& name) { Q_EMIT popupRequested(name); }
+    void showPopup(const QString& name);
     // Asks the view to put the input focus on a control.
-    void setFocus(const QString& name) { Q_EMIT focusRequested(name); }
+    void setFocus(const QString& name);
     // The busy pointer while a long list is filled.
     void setBusy(bool busy) { Q_EMIT busyChanged(busy); }
 
@@ -173,7 +181,9 @@ Q_SIGNALS:
     void busyChanged(bool busy);
 
 private:
-    Control& mut(const QString& name);
+    // The control of that name; null (and reported) when there is none.
+    const Control* find(const QString& name) const;
+    Control* mut(const QString& name) { return const_cast<Control*>(find(name)); }
     void runChangeHandlers(const QString& name);
     template <typename T>
     void assign(const QString& name, T Control::*member, const T& value, Property property);
@@ -182,6 +192,7 @@ private:
     QString m_caption;
     std::vector<Control> m_controls;
     QHash<QString, int> m_index;
+    mutable QStringList m_unknown;
     QHash<QString, std::function<void()>> m_clickHandlers;
     QHash<QString, std::vector<std::function<void()>>> m_changeHandlers;
     QHash<QPair<QString, int>, std::function<void()>> m_eventHandlers;

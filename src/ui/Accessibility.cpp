@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QtDebug>
 #include <algorithm>
 
 namespace {
@@ -47,10 +48,12 @@ void updateName(QWidget* widget) {
     name += pattern.mid(at);
     name = name.simplified();
     widget->setAccessibleName(name);
-    // An editable combo box's line edit is what holds the keyboard focus.
+    // What holds the keyboard focus is what a screen reader names: an
+    // editable combo box's line edit, a calendar's day table.
     if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->lineEdit()) {
         combo->lineEdit()->setAccessibleName(name);
     }
+    if (QWidget* proxy = widget->focusProxy()) proxy->setAccessibleName(name);
 }
 
 void setPattern(QWidget* widget, const QString& pattern, QStringList& missing) {
@@ -216,5 +219,9 @@ QStringList applyAccessibility(QWidget* window, const AccessibleNames& names) {
     if (!order.isEmpty()) QWidget::setTabOrder(window, order.first());
     for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
     window->setFocusPolicy(policy);
+    if (!missing.isEmpty()) {
+        qWarning("%s: no widget named %s to name for a screen reader",
+                 qPrintable(window->objectName()), qPrintable(missing.join(u' ')));
+    }
     return missing;
 }

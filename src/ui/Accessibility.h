@@ -30,7 +30,7 @@ struct AccessibleNames {
 // Applies `names` to the widgets under `window` (by objectName) and sets the
 // tab order to the layout order. Call it once the window is built; the order
 // against the binder does not matter. Names of widgets that do not exist are
-// returned, so that a view can assert it spelled them right.
+// skipped, reported as a warning and returned.
 QStringList applyAccessibility(QWidget* window, const AccessibleNames& names);
 
 // Shows a label's caption: keeps its mnemonic, shows "&" as itself and

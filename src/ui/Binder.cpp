@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "base/Prompter.h"
 #include "forms/GridModel.h"
 #include "ui/Accessibility.h"
 
@@ -134,7 +135,7 @@ Binder::Binder(FormModel& model, QWidget* window)
 }
 
 QStringList Binder::bindAll() {
-    QStringList unbound;
+    m_unbound.clear();
     for (const Control& c : m_model.controls()) {
         QObject* object = nullptr;
         if (c.kind == ControlKind::MenuItem || c.kind == ControlKind::PopupItem ||
@@ -146,12 +147,22 @@ QStringList Binder::bindAll() {
             object = m_window->findChild<QWidget*>(c.name);
         }
         if (!object) {
-            unbound.append(c.name);
+            if (c.kind != ControlKind::Separator) m_unbound.append(c.name);
             continue;
         }
         bind(c, object);
     }
-    return unbound;
+    return m_unbound;
+}
+
+bool Binder::mayOpen(Prompter& prompter) const {
+    if (m_unbound.isEmpty()) return true;
+    const QString names = m_unbound.join(QStringLiteral(", "));
+    qWarning("%s: no widget for %s", qPrintable(m_model.name()), qPrintable(names));
+    prompter.message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, m_model.windowCaption(),
+                     QStringLiteral("The window \"%1\" cannot be opened: no widget shows %2.")
+                         .arg(m_model.windowCaption(), names));
+    return false;
 }
 
 void Binder::bind(const Control& control, QObject* object) {
@@ -390,7 +401,11 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
         if (property == P::Caption) button->setText(c.caption);
         if (property == P::Checked && button->isCheckable() && button->isChecked() != c.checked) {
             m_fromView = true;
+            // An option button of a group refuses to clear itself; the model may.
+            const bool exclusive = button->autoExclusive();
+            button->setAutoExclusive(exclusive && c.checked);
             button->setChecked(c.checked);
+            button->setAutoExclusive(exclusive);
             m_fromView = false;
         }
     } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {

@@ -8,6 +8,7 @@
 
 class QAction;
 class GridModel;
+class Prompter;
 class QComboBox;
 class QMenu;
 class QTableView;
@@ -23,8 +24,15 @@ public:
     Binder(FormModel& model, QWidget* window);
 
     // Binds every control that has a widget, action or menu of its name
-    // under the window. Returns the names of the controls left unbound.
+    // under the window. Returns the controls left without one that need one
+    // (all but separators, which only draw a line); unbound() keeps them.
     QStringList bindAll();
+    const QStringList& unbound() const { return m_unbound; }
+
+    // A window with an unbound control must not open: the user could not
+    // reach that control, and the model would show what no one sees. Says
+    // so with a Critical message naming them; false when it must not open.
+    bool mayOpen(Prompter& prompter) const;
 
     QObject* objectFor(const QString& name) const { return m_objects.value(name); }
 
@@ -39,5 +47,6 @@ private:
     FormModel& m_model;
     QWidget* m_window;
     QHash<QString, QPointer<QObject>> m_objects;
+    QStringList m_unbound;
     bool m_fromView = false;
 };

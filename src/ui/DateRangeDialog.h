@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class Binder;
 class FormModel;
 
 // The "Date Range Selector" window over its model: the earliest and the
@@ -10,4 +11,8 @@ class DateRangeDialog : public QDialog {
     Q_OBJECT
 public:
     DateRangeDialog(FormModel& model, QWidget* parent = nullptr);
+    const Binder& binder() const { return *m_binder; }
+
+private:
+    Binder* m_binder = nullptr;
 };

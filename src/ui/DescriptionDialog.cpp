@@ -64,16 +64,15 @@ DescriptionDialog::DescriptionDialog(FormModel& model, QWidget* parent) : QDialo
     layout->addLayout(fields);
     layout->addLayout(buttons);
 
-    auto* binder = new Binder(model, this);
-    binder->bindAll();
+    m_binder = new Binder(model, this);
+    m_binder->bindAll();
     AccessibleNames names;
     names.labels = {{ctl::QLabel, ctl::QEd, u'Q'},
                     {ctl::UnitLabel, ctl::DescriptionUnitCombo, u'U'},
                     {ctl::UCLabel, ctl::UCEd, u'C'}};
     names.names = {{ctl::Text1, QStringLiteral("Description")},
                    {ctl::Del, QStringLiteral("Delete line")}};
-    const QStringList unnamed = applyAccessibility(this, names);
-    Q_ASSERT_X(unnamed.isEmpty(), "DescriptionDialog", qPrintable(unnamed.join(u' ')));
+    applyAccessibility(this, names);
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     // Save and Delete close through the model; the close box and Escape cancel.
     connect(&model, &FormModel::closeRequested, this, &QDialog::accept);

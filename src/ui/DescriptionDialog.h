@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class Binder;
 class FormModel;
 
 // The "Edit Line Item" window over its model: the description, quantity,
@@ -10,4 +11,8 @@ class DescriptionDialog : public QDialog {
     Q_OBJECT
 public:
     DescriptionDialog(FormModel& model, QWidget* parent = nullptr);
+    const Binder& binder() const { return *m_binder; }
+
+private:
+    Binder* m_binder = nullptr;
 };

@@ -32,6 +32,7 @@
 #include "forms/FormModel.h"
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
+#include "ui/QtPrompter.h"
 
 namespace {
 
@@ -238,8 +239,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
         m_calendar, [this] { m_app.mainForm().setVisible(m_calendar->objectName(), false); }));
     m_binder = new Binder(form, this);
     m_binder->bindAll();
-    const QStringList unnamed = applyAccessibility(this, accessibleNames());
-    Q_ASSERT_X(unnamed.isEmpty(), "MainWindow", qPrintable(unnamed.join(u' ')));
+    applyAccessibility(this, accessibleNames());
     setWindowTitle(form.windowCaption());
     connect(&form, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&form, &FormModel::geometryChanged, this, &MainWindow::applyGeometry);
@@ -576,10 +576,16 @@ void MainWindow::noteGeometry() {
     m_app.mainForm().noteGeometry(g);
 }
 
-void MainWindow::start() {
+bool MainWindow::start() {
+    // Refused before the load event touches any file.
+    QtPrompter fallback;
+    fallback.setParentWindow(this);
+    Prompter* prompter = m_app.context().prompter ? m_app.context().prompter : &fallback;
+    if (!m_binder->mayOpen(*prompter)) return false;
     m_app.start();
     applyGeometry();
     show();
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

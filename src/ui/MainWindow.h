@@ -13,8 +13,10 @@ class MainWindow : public QMainWindow {
 public:
     explicit MainWindow(Application& app, QWidget* parent = nullptr);
 
-    // Runs the load event, places the window and shows it.
-    void start();
+    // Runs the load event, places the window and shows it. False, after
+    // telling the user, when a control of the model has no widget: the
+    // window does not open and the program should end.
+    bool start();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,20 +1,30 @@
 #include "ui/QtWindowHost.h"
 
 #include "forms/FormModel.h"
+#include "ui/Binder.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
 #include "ui/ViewerDialog.h"
 #include "viewer/ViewerForm.h"
 
+void QtWindowHost::setParentWindow(QWidget* parent) {
+    m_parent = parent;
+    m_boxes.setParentWindow(parent);
+}
+
+// A window that cannot open leaves its model as a cancelled one would.
+template <typename Dialog, typename Model>
+void QtWindowHost::run(Model& model) {
+    Dialog dialog(model, m_parent);
+    if (dialog.binder().mayOpen(*m_prompter)) dialog.exec();
+}
+
 void QtWindowHost::showModal(FormModel& window) {
     if (window.name() == QStringLiteral("OVO_DescriptionForm")) {
-        DescriptionDialog dialog(window, m_parent);
-        dialog.exec();
+        run<DescriptionDialog>(window);
     } else if (window.name() == QStringLiteral("DateRangeForm")) {
-        DateRangeDialog dialog(window, m_parent);
-        dialog.exec();
+        run<DateRangeDialog>(window);
     } else if (auto* viewer = qobject_cast<ViewerForm*>(&window)) {
-        ViewerDialog dialog(*viewer, m_parent);
-        dialog.exec();
+        run<ViewerDialog>(*viewer);
     }
 }

@@ -78,12 +78,11 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     layout->addLayout(buttons);
     layout->addWidget(m_browser, 1);
 
-    auto* binder = new Binder(model, this);
-    binder->bindAll();
+    m_binder = new Binder(model, this);
+    m_binder->bindAll();
     AccessibleNames names;
     names.names = {{ctl::WebBrowser1, QStringLiteral("Page")}};
-    const QStringList unnamed = applyAccessibility(this, names);
-    Q_ASSERT_X(unnamed.isEmpty(), "ViewerDialog", qPrintable(unnamed.join(u' ')));
+    applyAccessibility(this, names);
 
     connect(&model, &FormModel::windowCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&model, &FormModel::closeRequested, this, &QDialog::accept);

@@ -4,6 +4,7 @@
 
 #include "viewer/ViewerForm.h"
 
+class Binder;
 class PrintDialogs;
 class QTextBrowser;
 
@@ -16,6 +17,7 @@ public:
 
     // The dialogs that printing asks; the standard ones unless replaced.
     void setPrintDialogs(PrintDialogs& dialogs) { m_dialogs = &dialogs; }
+    const Binder& binder() const { return *m_binder; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -28,4 +30,5 @@ private:
     ViewerForm& m_model;
     QTextBrowser* m_browser;
     PrintDialogs* m_dialogs;
+    Binder* m_binder = nullptr;
 };

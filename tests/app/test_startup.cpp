@@ -3,28 +3,10 @@
 #include <QtTest>
 
 #include "app/Application.h"
+#include "forms/ControlNames.h"
 #include "forms/FormModel.h"
-#include "forms/GridModel.h"
-#include "shell/Shell.h"
 #include "support/Bytes.h"
 #include "support/Fakes.h"
-
-namespace {
-
-// Records which lists the start-up asked their owners to fill, in order.
-void traceHooks(Application& app, QStringList* calls) {
-    const auto trace = [calls](const char* name) {
-        return [calls, name] { calls->append(QLatin1String(name)); };
-    };
-    Hooks& h = app.context().hooks;
-    h.PopAddyLists = trace("PopAddyLists");
-    h.CheckForOldData = trace("CheckForOldData");
-    h.AddToUserFields = trace("AddToUserFields");
-    h.PopPOGrid = trace("PopPOGrid");
-    h.PopStockList = trace("PopStockList");
-}
-
-}  // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -33,8 +15,6 @@ private Q_SLOTS:
         QTemporaryDir dir;
         // Not even the documents folder is there yet.
         TestApp t(dir.filePath(QStringLiteral("Documents")));
-        QStringList hooks;
-        traceHooks(*t.app, &hooks);
         t.app->start();
 
         const QString home = dir.filePath(QStringLiteral("Documents/Fernhollow/"));
@@ -43,21 +23,17 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(home + QStringLiteral("ovo_data/2026")).isDir());
         QVERIFY(!QFile::exists(home + QStringLiteral("ovo_data/testfile.tmp")));
         QVERIFY(t.prompter.asked.isEmpty());
-        QCOMPARE(hooks, (QStringList{"PopAddyLists", "CheckForOldData", "AddToUserFields",
-                                     "PopPOGrid", "PopStockList"}));
-
         FormModel& f = t.app->mainForm();
-        QCOMPARE(f.caption(QStringLiteral("Label16")), "Data Path = " + t.app->state().DataPath);
-        QCOMPARE(f.text(QStringLiteral("OrderDateEd")), QStringLiteral("12/6/2026"));
-        QVERIFY(f.isChecked(QStringLiteral("ProposalOption")));
+        QCOMPARE(f.caption(ctl::Label16), "Data Path = " + t.app->state().DataPath);
+        QCOMPARE(f.text(ctl::OrderDateEd), QStringLiteral("12/6/2026"));
+        QVERIFY(f.isChecked(ctl::ProposalOption));
         QList<int> limits;
-        for (const char* name : {"JobNumberEd", "ToCombo", "StockCatCombo", "StockUnitCombo"})
-            limits << f.maxLength(QLatin1String(name));
+        for (const char* name : {ctl::JobNumberEd, ctl::ToCombo, ctl::StockCatCombo, ctl::StockUnitCombo})
+            limits << f.maxLength(name);
         QCOMPARE(limits, (QList<int>{12, 60, 30, 20}));
-
         // Help writes its file again when it is gone.
         QVERIFY(QFile::remove(home + QStringLiteral("ovo_prog.hlp")));
-        f.click(QStringLiteral("HelpButton"));
+        f.click(ctl::HelpButton);
         QCOMPARE(t.desktop.helpShown, QStringList{home + QStringLiteral("ovo_prog.hlp")});
         QVERIFY(readFile(home + QStringLiteral("ovo_prog.hlp")).contains("<html>\r\n"));
     }
@@ -67,12 +43,10 @@ private Q_SLOTS:
     void unreachableDataPath_data() {
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<QString>("stray");  // what must not be created
-        QTest::newRow("missing folder")
-            << QByteArray("server/ovo_data/") << QStringLiteral("server");
+        QTest::newRow("missing folder") << QByteArray("server/ovo_data/") << QStringLiteral("server");
         QTest::newRow("blank") << QByteArray() << QStringLiteral("testfile.tmp");
         QTest::newRow("NUL byte") << QByteArray("data\0more/", 10) << QStringLiteral("data");
     }
-
     void unreachableDataPath() {
         QFETCH(QByteArray, field);
         QFETCH(QString, stray);
@@ -83,8 +57,6 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(dir.path()));
         patchFile(configOf(dir), 908, bytes::text(field, 300));
         TestApp t(dir.path());
-        QStringList hooks;
-        traceHooks(*t.app, &hooks);
         t.app->start();
         QDir::setCurrent(before);
 
@@ -92,7 +64,6 @@ private Q_SLOTS:
         QCOMPARE(t.prompter.asked[0].title, QStringLiteral("No Server Access!"));
         QVERIFY(t.prompter.asked[0].text.startsWith("Unable to access the data directory "));
         QVERIFY(!t.app->state().DataAccessOK);
-        QVERIFY(hooks.isEmpty());
         QVERIFY(!QFileInfo::exists(dir.filePath(stray)));
         QVERIFY(t.app->close());
         QCOMPARE(readFile(configOf(dir)).mid(908, 300), bytes::text(field, 300));
@@ -124,7 +95,8 @@ private Q_SLOTS:
         QCOMPARE(readFile(data + QStringLiteral("2027/ovo_top.gif")), QByteArray("an older logo"));
     }
 
-    // Only "N" unticks a kind; closing writes the boxes after the save prompt.
+    // Only "N" unticks a kind; closing writes the boxes, but not when the
+    // user cancels the save prompt of a changed document.
     void kindFlags() {
         QTemporaryDir dir;
         runOnce(dir);
@@ -132,16 +104,18 @@ private Q_SLOTS:
         TestApp t(dir.path());
         t.app->start();
         FormModel& f = t.app->mainForm();
-        const QStringList boxes = {"PropCheck", "AckCheck", "InvCheck", "RecCheck"};
+        const char* boxes[] = {ctl::PropCheck, ctl::AckCheck, ctl::InvCheck, ctl::RecCheck};
         QList<bool> ticked;
-        for (const QString& box : boxes) ticked << f.isChecked(box);
+        for (const char* box : boxes) ticked << f.isChecked(box);
         QCOMPARE(ticked, (QList<bool>{true, false, true, true}));
 
         f.setChecked(boxes[3], false);
-        t.app->context().hooks.SavePrompt = [] { return false; };
+        f.click(ctl::NewPO);  // a numbered document, which the next edit changes
+        f.setText(ctl::JobNumberEd, QStringLiteral("R7"));
+        t.prompter.answers = {MsgButton::Cancel};
         QVERIFY(!t.app->close());
         QCOMPARE(readFile(configOf(dir)).mid(154, 4), QByteArray("nNx "));
-        t.app->context().hooks.SavePrompt = [] { return true; };
+        t.prompter.answers = {MsgButton::No};
         QVERIFY(t.app->close());
         QCOMPARE(readFile(configOf(dir)).mid(154, 4), QByteArray("YNYN"));
     }

@@ -9,18 +9,10 @@
 namespace pdf {
 
 inline bool toolsThere() {
-    return !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
-           !QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty();
+    for (const char* tool : {"pdfinfo", "pdftotext", "pdfimages"})
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) return false;
+    return true;
 }
-
-#define PDF_TOOLS_OR_SKIP()                                                                    \
-    do {                                                                                       \
-        if (!pdf::toolsThere())                                                                \
-            QSKIP(                                                                             \
-                "pdfinfo, pdftotext and pdfimages (package poppler-utils) are not installed; " \
-                "install them to check printed pages");                                        \
-    } while (false)
 
 inline QString run(const QString& program, const QStringList& arguments) {
     QProcess p;
@@ -31,28 +23,20 @@ inline QString run(const QString& program, const QStringList& arguments) {
 
 // The page count; -1 when the file is not a readable PDF.
 inline int pages(const QString& file) {
-    const QString info = run(QStringLiteral("pdfinfo"), {file});
-    const auto m = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                      QRegularExpression::MultilineOption)
-                       .match(info);
+    const auto m = QRegularExpression(QStringLiteral("(?m)^Pages:\\s+(\\d+)$")).match(run("pdfinfo", {file}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // The text of one page (1..), words separated by single blanks.
 inline QString text(const QString& file, int page) {
     const QString n = QString::number(page);
-    return run(QStringLiteral("pdftotext"),
-               {QStringLiteral("-f"), n, QStringLiteral("-l"), n, file, QStringLiteral("-")})
-        .simplified();
+    return run("pdftotext", {"-f", n, "-l", n, file, "-"}).simplified();
 }
 
-// The number of pictures on one page.
+// The number of pictures on one page: two heading lines, then one per picture.
 inline int images(const QString& file, int page) {
     const QString n = QString::number(page);
-    const QString list =
-        run(QStringLiteral("pdfimages"),
-            {QStringLiteral("-list"), QStringLiteral("-f"), n, QStringLiteral("-l"), n, file});
-    // Two heading lines, then one line per picture.
+    const QString list = run("pdfimages", {"-list", "-f", n, "-l", n, file});
     return qMax(0, int(list.trimmed().split(u'\n').size()) - 2);
 }
 
