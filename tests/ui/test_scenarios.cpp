@@ -88,6 +88,8 @@ class TestScenarios : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("no (control|widget) named"))); }
+
     // A stock item double-clicked (or Enter) becomes a line; the line editor
     // changes a line or, on Escape, leaves it; the totals follow.
     void stockListLineEditorAndTotals() {
