@@ -48,11 +48,10 @@ void writeIndex(const QString& path, double latest) {
 struct Bench {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    DocumentBrowser browser{t.app->context()};
+    DocumentBrowser& browser = t.app->browser();
     Bench() {
-        browser.bind();
         t.app->start();
-        writeIndex(browser.path(), t.app->state().ConfigRec.dateLatest);
+        writeIndex(t.app->index().path(), t.app->state().ConfigRec.dateLatest);
     }
     GridModel& grid() { return *t.app->mainForm().grid(QStringLiteral("POGrid")); }
 };

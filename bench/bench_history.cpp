@@ -16,11 +16,10 @@ constexpr int kEntries = 10000;
 struct HistoryBench {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    HistoryLists history{t.app->context(), t.app->commands()};
+    HistoryLists& history = t.app->history();
 
     HistoryBench() {
         t.app->start();
-        history.bind();
         for (const HistoryLists::Field& field : HistoryLists::kFields) {
             QByteArray bytes;
             for (int i = 1; i <= kEntries; ++i) {

@@ -11,7 +11,8 @@
 
 #include "app/Application.h"
 #include "document/Document.h"
-#include "document/DocumentIndex.h"
+#include "document/IndexFile.h"
+#include "document/SalesDocument.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
 #include "support/Bytes.h"
@@ -50,7 +51,7 @@ void writeIndex(const QString& path, int count) {
 struct Bench {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    DocumentIndex index{t.app->context()};
+    IndexFile& index = t.app->index();
 
     explicit Bench(int records) {
         t.app->start();
@@ -60,36 +61,36 @@ struct Bench {
         f.setText(QStringLiteral("ShipDateEd"), QStringLiteral("12/24/2026"));
         f.setText(QStringLiteral("OrderTotalEd"), QStringLiteral("1,234.56"));
     }
+    IndexRecord record(const QString& number, const QString& folder) {
+        SalesDocument doc = t.app->mapper().read();
+        doc.number = number;
+        doc.subFolder = folder;
+        QString problem;
+        return index.recordOf(doc, &problem).value_or(IndexRecord());
+    }
 };
 
-void BM_NextPONumberFull(benchmark::State& state) {
-    Bench b(32767);
-    for (auto _ : state) benchmark::DoNotOptimize(b.index.NextPONumber());
-}
-BENCHMARK(BM_NextPONumberFull)->Unit(benchmark::kMillisecond);
-
 // The last record of a full index: the longest search, then the rewrite.
-void BM_RecordDataUpdateFull(benchmark::State& state) {
+void BM_UpdateFull(benchmark::State& state) {
     Bench b(32767);
-    b.t.app->mainForm().setText(QStringLiteral("PONoEd"), QStringLiteral("032767"));
+    const IndexRecord record = b.record(QStringLiteral("032767"), QStringLiteral("2026\\"));
     for (auto _ : state) {
-        if (b.index.RecordData().status != IndexWrite::Status::Updated) {
+        if (b.index.update(record, QStringLiteral("2026\\")).status != IndexWrite::Status::Updated) {
             state.SkipWithError("not updated");
             break;
         }
     }
 }
-BENCHMARK(BM_RecordDataUpdateFull)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UpdateFull)->Unit(benchmark::kMillisecond);
 
 // A new document's number and record on an index one short of full; the
 // file is cut back (untimed) so that every pass appends the same record.
 void BM_NumberAndAppendFull(benchmark::State& state) {
     Bench b(32766);
-    FormModel& f = b.t.app->mainForm();
+    const IndexRecord record = b.record(kPending, {});
     const QByteArray path = QFile::encodeName(b.index.path());
     for (auto _ : state) {
-        f.setText(QStringLiteral("PONoEd"), kPending);
-        if (!b.index.numberAndAppend()) {
+        if (!b.index.numberAndAppend(record, QStringLiteral("2026\\"))) {
             state.SkipWithError("no number");
             break;
         }
@@ -103,11 +104,11 @@ BENCHMARK(BM_NumberAndAppendFull)->Unit(benchmark::kMillisecond);
 // The flush to disk of the index after a record is written, timed alone.
 void BM_IndexFsyncAfterWrite(benchmark::State& state) {
     Bench b(32767);
-    b.t.app->mainForm().setText(QStringLiteral("PONoEd"), QStringLiteral("032767"));
+    const IndexRecord record = b.record(QStringLiteral("032767"), QStringLiteral("2026\\"));
     const int fd = ::open(QFile::encodeName(b.index.path()).constData(), O_RDONLY | O_CLOEXEC);
     for (auto _ : state) {
         state.PauseTiming();
-        b.index.RecordData();
+        b.index.update(record, QStringLiteral("2026\\"));
         state.ResumeTiming();
         ::fsync(fd);
     }
@@ -116,10 +117,12 @@ void BM_IndexFsyncAfterWrite(benchmark::State& state) {
 BENCHMARK(BM_IndexFsyncAfterWrite)->Unit(benchmark::kMillisecond);
 
 // A whole save of a new document of 20 lines on an index one short of full:
-// number, record, page (its write includes the page's flush), without the
-// list refresh (no document list yet).
+// number, record, page (its write includes the page's flush); with the
+// document list refilled from what the save read, or without the list.
 void BM_SaveChangesNewFull(benchmark::State& state) {
     Bench b(32766);
+    const bool withList = state.range(0) != 0;
+    if (!withList) b.t.app->context().lists.setFiller(ListRefills::Documents, {});
     FormModel& f = b.t.app->mainForm();
     GridModel* grid = f.grid(QStringLiteral("OrderGrid"));
     for (int i = 1; i <= 20; ++i) {
@@ -129,8 +132,9 @@ void BM_SaveChangesNewFull(benchmark::State& state) {
     const QByteArray path = QFile::encodeName(b.index.path());
     for (auto _ : state) {
         f.setText(QStringLiteral("PONoEd"), kPending);
+        b.t.app->session().markEdited();
         b.t.prompter.answers = {MsgButton::Yes};
-        if (!b.t.app->commands().SaveChanges()) {
+        if (!b.t.app->session().SaveChanges()) {
             state.SkipWithError("not saved");
             break;
         }
@@ -139,6 +143,6 @@ void BM_SaveChangesNewFull(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_SaveChangesNewFull)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveChangesNewFull)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

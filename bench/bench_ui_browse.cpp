@@ -54,14 +54,12 @@ void writeFullIndex(const QString& path, double latest) {
 struct Window {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    DocumentBrowser browser{t.app->context()};
     MainWindow w{*t.app};
     QTableView* view = nullptr;
     PaintWatch watch;
     Window() {
-        browser.bind();
         w.start();
-        writeFullIndex(browser.path(), t.app->state().ConfigRec.dateLatest);
+        writeFullIndex(t.app->index().path(), t.app->state().ConfigRec.dateLatest);
         t.app->mainForm().click(QStringLiteral("ViewExisting"));
         view = w.findChild<QTableView*>(QStringLiteral("POGrid"));
         view->viewport()->installEventFilter(&watch);
@@ -76,7 +74,7 @@ struct Window {
 void BM_DocumentListToFirstPaint(benchmark::State& state) {
     Window x;
     for (auto _ : state) {
-        x.browser.PopPOGrid();
+        x.t.app->browser().PopPOGrid();
         x.waitForPaint();
     }
     state.counters["rows"] = x.view->model()->rowCount();

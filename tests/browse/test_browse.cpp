@@ -11,7 +11,7 @@
 #include "forms/GridModel.h"
 #include "records/FileError.h"
 #include "shell/AppContext.h"
-#include "support/Bytes.h"
+#include "support/Records.h"
 #include "support/Fakes.h"
 
 namespace {
@@ -35,10 +35,7 @@ struct Rec {
     double shipDate = 0;
     QList<qint64> amounts = {};
     QByteArray bytes() const {
-        QByteArray b = kind + bytes::text(number, 6) + bytes::text({}, 12) + bytes::real(date) +
-                       bytes::text(soldTo, 60) + bytes::text(shipTo, 60) + bytes::real(shipDate);
-        for (int i = 0; i < 7; ++i) b += bytes::int64(amounts.value(i));
-        return b + QByteArray(40, '\0') + bytes::text(folder, 5) + QByteArray(95, ' ');
+        return indexRecord(kind, number, folder, {}, date, soldTo, shipTo, shipDate, amounts);
     }
 };
 
@@ -46,21 +43,13 @@ struct Fixture {
     QTemporaryDir dir;
     TestApp t{dir.path()};
     ScriptedWindows windows;
-    DocumentBrowser browser{t.app->context()};
-    QStringList loaded;
-    bool loadWorks = true;
+    DocumentBrowser& browser = t.app->browser();
 
     Fixture() {
         t.app->context().windows = &windows;
-        browser.bind();
-        t.app->context().hooks.LoadOrder = [this](const QString& path) {
-            loaded << path;
-            // What reading a page does to the window, as far as these tests look.
-            if (loadWorks) form().setText("PONoEd", path.right(10).left(6));
-            return loadWorks;
-        };
         t.app->start();
     }
+    QString number() { return form().text("PONoEd"); }
     ~Fixture() { setFileFaultHook({}); }
 
     FormModel& form() { return t.app->mainForm(); }
@@ -203,7 +192,7 @@ private Q_SLOTS:
         x.form().doubleClick("POGrid");
         x.form().click("POPop_delete");
         QCOMPARE(x.asked("No Server Access!"), 3);
-        QVERIFY(x.loaded.isEmpty());
+        QCOMPARE(x.number(), "(PEND)");
         // A fill that fails lists nothing as if it were complete.
         x.state().DataAccessOK = true;
         x.failOn(FileOp::Read, "Input/output error");
@@ -216,7 +205,7 @@ private Q_SLOTS:
         x.fill({{'p', "../x", kToday}, {'p', "000002", kToday, "..\\"}});
         x.clickRow(1);
         x.clickRow(2);
-        QVERIFY(x.loaded.isEmpty());
+        QCOMPARE(x.number(), "(PEND)");
         QCOMPARE(x.asked("Open Document"), 2);
     }
 
@@ -256,48 +245,6 @@ private Q_SLOTS:
         // A refill sorts by number, highest first, and leaves the direction.
         x.browser.PopPOGrid();
         QCOMPARE(x.column(0).join(u' ') + " " + x.state().GridSortDirection, "10 2 1 " + next);
-    }
-
-    void openRow_data() {
-        QTest::addColumn<int>("answer");  // MsgButton
-        QTest::addColumn<bool>("saveWorks");
-        QTest::addColumn<bool>("pageReads");
-        QTest::addColumn<bool>("opens");
-        QTest::newRow("nothing to save") << int(MsgButton::None) << true << true << true;
-        QTest::newRow("Yes, saved") << int(MsgButton::Yes) << true << true << true;
-        QTest::newRow("Yes, save fails") << int(MsgButton::Yes) << false << true << false;
-        QTest::newRow("No") << int(MsgButton::No) << true << true << true;
-        QTest::newRow("Cancel") << int(MsgButton::Cancel) << true << true << false;
-        QTest::newRow("page unreadable") << int(MsgButton::No) << true << false << false;
-    }
-    void openRow() {
-        QFETCH(int, answer);
-        const bool dirty = answer != int(MsgButton::None);
-        QFETCH(bool, saveWorks);
-        QFETCH(bool, pageReads);
-        QFETCH(bool, opens);
-        Fixture x;
-        QDir().mkpath(dataOf(x.dir) + "2024");
-        x.fill({{'p', "000003", kToday, "2024\\"}, {'p', "000005", kToday}});
-        if (!saveWorks) x.t.app->context().hooks.MakeSnap = [](const QString&) { return false; };
-        x.loadWorks = pageReads;
-        // A numbered document with changes, newer than both rows: saving it
-        // puts it at the top of the list, moving the row clicked.
-        FormModel& f = x.form();
-        f.setText("PONoEd", "000009");
-        f.setCaption("RecYear", "2026\\");
-        f.setEnabled("Save_PO", false);
-        x.state().Dirty = dirty;
-        f.setEnabled("SaveChanges", dirty);
-        if (dirty) x.t.prompter.answers << MsgButton(answer);
-        x.clickRow(x.rowOf("000003", "2024\\"));
-        QCOMPARE(x.asked("Save?"), dirty ? 1 : 0);
-        QCOMPARE(x.loaded, opens || !pageReads ? QStringList{dataOf(x.dir) + "2024\\000003.htm"}
-                                               : QStringList{});
-        // A document that does not open stays, with its year folder.
-        QCOMPARE(f.text("PONoEd") + f.caption("RecYear"), opens ? "0000032024\\" : "0000092026\\");
-        QCOMPARE(x.state().Dirty, !opens);
-        QCOMPARE(f.isEnabled("Save_PO"), opens);
     }
 
     void deleteMarksTheRowRightClicked_data() {

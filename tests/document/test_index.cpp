@@ -7,59 +7,47 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "document/Document.h"
-#include "document/DocumentIndex.h"
-#include "forms/FormModel.h"
+#include "document/IndexFile.h"
+#include "document/SalesDocument.h"
 #include "records/FileError.h"
 #include "shell/AppContext.h"
-#include "support/Bytes.h"
 #include "support/Fakes.h"
+#include "support/Records.h"
 
 namespace {
-
-// An index record from the layout: 0 kind, 1 number (6), 7 job number (12),
-// 19 order date (double), 27 sold-to (60), 87 ship-to (60), 147 ship date
-// (double), 155 seven amounts as int64 x 10 000 (order total, shipping, sales
-// tax, net, discount, sub total, other tax), 211 forty zero bytes, 251
-// sub-folder (5), 256 ninety-five blanks: 351 bytes.
-QByteArray record(const QByteArray& kind, const QByteArray& number, const QByteArray& folder,
-                  const QByteArray& job = "", double date = 0, const QByteArray& soldTo = "",
-                  const QByteArray& shipTo = "", double shipDate = 0,
-                  QList<qint64> amounts = QList<qint64>(7, 0)) {
-    QByteArray b = bytes::text(kind, 1) + bytes::text(number, 6) + bytes::text(job, 12) +
-                   bytes::real(date) + bytes::text(soldTo, 60) + bytes::text(shipTo, 60) +
-                   bytes::real(shipDate);
-    for (qint64 a : amounts) b += bytes::int64(a);
-    return b + QByteArray(40, '\0') + bytes::text(folder, 5) + QByteArray(95, ' ');
-}
 
 constexpr double kJan1 = 36526;  // 1 January 2000 as a serial day
 
 struct IndexFixture {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    DocumentIndex index{t.app->context()};
-    int listRefreshes = 0;
+    IndexFile& index = t.app->index();
+    SalesDocument doc;
 
     IndexFixture() {
         t.app->start();
-        t.app->context().hooks.PopPOGrid = [this] { ++listRefreshes; };
-        form().setChecked("ProposalOption", true);
-        const QStringList fields = {"JobNumberEd", " R-7 ", "OrderDateEd", "1/1/2000",
-                                    "ToCombo",     "Acme",  "ShipToCombo", "Depot"};
-        for (int i = 0; i < fields.size(); i += 2) set(fields[i], fields[i + 1]);
-        for (const char* f : {"OrderTotalEd", "ShippingEd", "SalesTaxEd", "NetTotalEd",
-                              "DiscountEd", "SubTotalEd", "OtherTaxEd"})
-            set(f, "1.50");
+        doc.jobNumber = " R-7 ";
+        doc.orderDate = "1/1/2000";
+        doc.soldTo = "Acme";
+        doc.shipTo = "Depot";
+        for (QString SalesDocument::*f :
+             {&SalesDocument::orderTotal, &SalesDocument::shipping, &SalesDocument::salesTax,
+              &SalesDocument::netTotal, &SalesDocument::discount, &SalesDocument::subTotal,
+              &SalesDocument::otherTax})
+            doc.*f = "1.50";
     }
-    FormModel& form() { return t.app->mainForm(); }
     QString indexPath() { return dataOf(dir) + "ovo_data2.dat"; }
     QString told() { return t.prompter.asked.isEmpty() ? "" : t.prompter.asked.last().text; }
-    void set(const QString& name, const QString& text) { form().setText(name, text); }
-    // The record the fixture's fields make.
+    IndexRecord record() {
+        QString problem;
+        const std::optional<IndexRecord> r = index.recordOf(doc, &problem);
+        return r.value_or(IndexRecord());
+    }
+    std::optional<QString> numberNew() { return index.numberAndAppend(record(), "2026\\"); }
+    // The record the fixture's document makes.
     static QByteArray filled(const QByteArray& number, const QByteArray& folder) {
-        return record("p", number, folder, "R-7", kJan1, "Acme", "Depot", 0,
-                      QList<qint64>(7, 15000));
+        return indexRecord('p', number, folder, "R-7", kJan1, "Acme", "Depot", 0,
+                           QList<qint64>(7, 15000));
     }
 };
 
@@ -73,26 +61,26 @@ private Q_SLOTS:
     // Saved twice: appended, then updated in place with the reserved bytes kept.
     void recordBytesFollowTheLayoutThenUpdateInPlace() {
         IndexFixture x;
-        x.form().setChecked("InvoiceOption", true);
-        x.set("JobNumberEd", "A-VERY-LONG-JOB");
-        x.set("ShipDateEd", "2/29/2000");
-        x.set("ToCombo", "Caf\u00e9 Ltd");
-        x.set("ShipToCombo", QString(70, u's'));
-        x.set("OrderTotalEd", "1,234.56");
-        x.set("ShippingEd", "-5.25");  // never negative
-        x.set("DiscountEd", "0.0001");
-        QCOMPARE(x.index.numberAndAppend(), "000001");
+        x.doc.kind = DocumentKind::Invoice;
+        x.doc.jobNumber = "A-VERY-LONG-JOB";
+        x.doc.shipDate = "2/29/2000";
+        x.doc.soldTo = "Caf\u00e9 Ltd";
+        x.doc.shipTo = QString(70, u's');
+        x.doc.orderTotal = "1,234.56";
+        x.doc.shipping = "-5.25";  // never negative
+        x.doc.discount = "0.0001";
+        QCOMPARE(x.numberNew(), "000001");
         const QList<qint64> amounts = {12345600, 52500, 15000, 15000, 1, 15000, 15000};
-        QByteArray want = record("i", "000001", "2026\\", "A-VERY-LONG-", kJan1, "Caf\xe9 Ltd",
-                                 QByteArray(60, 's'), 36585, amounts);
+        QByteArray want = indexRecord('i', "000001", "2026\\", "A-VERY-LONG-", kJan1, "Caf\xe9 Ltd",
+                                      QByteArray(60, 's'), 36585, amounts);
         QCOMPARE(readFile(x.indexPath()), want);
-        QCOMPARE(x.form().caption("RecYear"), "2026\\");
-        QCOMPARE(x.listRefreshes, 1);
 
         patchFile(x.indexPath(), 211, QByteArray(40, 'r'));
-        x.form().setChecked("RecieptOption", true);
-        x.set("ShipDateEd", "");
-        QCOMPARE(x.index.RecordData().status, IndexWrite::Status::Updated);
+        x.doc.kind = DocumentKind::Receipt;
+        x.doc.shipDate = "";
+        x.doc.number = "000001";
+        x.doc.subFolder = "2026\\";
+        QCOMPARE(x.index.update(x.record(), "2026\\").status, IndexWrite::Status::Updated);
         want.replace(0, 1, "I")
             .replace(147, 8, bytes::real(0))
             .replace(211, 40, QByteArray(40, 'r'));
@@ -114,35 +102,42 @@ private Q_SLOTS:
         IndexFixture x;
         QByteArray bytes;
         for (const QString& s : stored)
-            bytes += record(s.left(1).toLatin1(), s.mid(1).toLatin1(), "2003\\");
+            bytes += indexRecord(s.at(0).toLatin1(), s.mid(1).toLatin1(), "2003\\");
         if (!stored.isEmpty()) writeFile(x.indexPath(), bytes);
-        QCOMPARE(x.index.numberAndAppend(), next);
+        QCOMPARE(x.numberNew(), next);
         QCOMPARE(readFile(x.indexPath()), bytes + IndexFixture::filled(next.toLatin1(), "2026\\"));
     }
 
-    void recordDataFindsTheNumberOrAppends_data() {
+    // The record rewritten is the one of the document's number and folder;
+    // a number in another folder, or none, appends in the year folder.
+    void updateFindsTheNumberInItsFolderOrAppends_data() {
         QTest::addColumn<QString>("number");
-        QTest::addColumn<int>("written");  // record number
+        QTest::addColumn<QByteArray>("opened");  // the folder it was opened from
+        QTest::addColumn<int>("written");        // record number
         QTest::addColumn<QByteArray>("folder");
-        QTest::newRow("earlier year keeps its folder") << "000005" << 1 << QByteArray("2003\\");
-        QTest::newRow("unknown number appends") << "000777" << 3 << QByteArray("2026\\");
-        QTest::newRow("seven digits cut to six") << "1234567" << 3 << QByteArray("2026\\");
+        QTest::newRow("earlier year keeps its folder") << "000005" << QByteArray("2003\\") << 1 << QByteArray("2003\\");
+        QTest::newRow("same number, other folder") << "000005" << QByteArray("2025\\") << 3 << QByteArray("2026\\");
+        QTest::newRow("blank folder kept") << "000006" << QByteArray("") << 2 << QByteArray("");
+        QTest::newRow("unknown number appends") << "000777" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
+        QTest::newRow("seven digits cut to six") << "1234567" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
     }
-    void recordDataFindsTheNumberOrAppends() {
+    void updateFindsTheNumberInItsFolderOrAppends() {
         QFETCH(QString, number);
+        QFETCH(QByteArray, opened);
         QFETCH(int, written);
         QFETCH(QByteArray, folder);
         IndexFixture x;
-        QByteArray expected = record("i", "000005", "2003\\") + record("P", "000006", "2026\\");
+        QByteArray expected = indexRecord('i', "000005", "2003\\") + indexRecord('P', "000006", "");
         writeFile(x.indexPath(), expected);
-        x.set("PONoEd", number);
-        x.form().setCaption("RecYear", "2003\\");
-        QCOMPARE(x.index.RecordData().status,
+        x.doc.number = number;
+        x.doc.subFolder = QString::fromLatin1(opened);
+        const IndexWrite result = x.index.update(x.record(), "2026\\");
+        QCOMPARE(result.status,
                  written < 3 ? IndexWrite::Status::Updated : IndexWrite::Status::Appended);
+        QCOMPARE(result.subFolder, QString::fromLatin1(folder));
         expected.replace((written - 1) * 351, 351,
                          IndexFixture::filled(number.left(6).toLatin1(), folder));
         QCOMPARE(readFile(x.indexPath()), expected);
-        QCOMPARE(x.form().caption("RecYear"), QString::fromLatin1(folder));
     }
 
     // No number is handed out and the user is told why; a numbered document's
@@ -167,11 +162,11 @@ private Q_SLOTS:
         QFETCH(QString, cause);
         QFETCH(QString, told);
         IndexFixture x;
-        QByteArray before = record("D", cause == "999999" ? "999999" : "032767", "2026\\");
+        QByteArray before = indexRecord('D', cause == "999999" ? "999999" : "032767", "2026\\");
         for (int n = 1; cause == "full" && n < 32767; ++n)
-            before += record("p", QByteArray::number(n).rightJustified(6, '0'), "2026\\");
+            before += indexRecord('p', QByteArray::number(n).rightJustified(6, '0'), "2026\\");
         writeFile(x.indexPath(), before);
-        if (cause.contains('/')) x.set("ShipDateEd", cause);
+        if (cause.contains('/')) x.doc.shipDate = cause;
         const FileOp op = cause == "read"    ? FileOp::Read
                           : cause == "write" ? FileOp::Write
                           : cause == "held"  ? FileOp::Open
@@ -182,20 +177,24 @@ private Q_SLOTS:
                                    : FileError::other(p, "Disk error.");
         });
         x.t.prompter.answers = {MsgButton::Cancel};
-        QCOMPARE(x.index.numberAndAppend(), std::nullopt);
-        QCOMPARE(x.form().text("PONoEd"), "(PEND)");
+        QString problem;
+        const std::optional<IndexRecord> record = x.index.recordOf(x.doc, &problem);
+        if (record) {
+            QCOMPARE(x.index.numberAndAppend(*record, "2026\\"), std::nullopt);
+        } else {
+            x.t.prompter.message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, "", problem);
+        }
         QVERIFY2(x.told().contains(told), qPrintable(x.told()));
         if (cause == "held") QCOMPARE(x.t.sleeps.size(), 9);  // bounded waits, then the question
-        if (cause != "999999") {
-            x.set("PONoEd", "099999");
+        if (record && cause != "999999") {
+            x.doc.number = "099999";
             x.t.prompter.answers = {MsgButton::Cancel};
-            const IndexWrite result = x.index.RecordData();
+            const IndexWrite result = x.index.update(x.record(), "2026\\");
             QCOMPARE(result.status, IndexWrite::Status::Failed);
-            x.index.tellNotListed(result);
+            x.index.tellNotListed("099999", result);
             QVERIFY(x.told().contains("Number 099999"));
         }
         QCOMPARE(readFile(x.indexPath()), before);
-        QCOMPARE(x.listRefreshes, 0);
     }
 
     void twoProcessesNeverShareANumber() {
@@ -211,13 +210,14 @@ private Q_SLOTS:
             t.app->context().retry.attempts = 100000;
             t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(200); };
             t.app->start();
-            DocumentIndex index(t.app->context());
+            IndexFile& index = t.app->index();
             char b = 0;
             bool ok = ::write(ready[1], &b, 1) == 1 && ::read(go[0], &b, 1) == 1;
             for (int i = 0; i < kEach && ok; ++i) {
-                t.app->mainForm().setText("PONoEd", kPending);
-                t.app->mainForm().setText("JobNumberEd", QString("c%1-%2").arg(c).arg(i));
-                ok = index.numberAndAppend().has_value();
+                IndexRecord record;
+                record.kind = "p";
+                record.jobNumber = QString("c%1-%2").arg(c).arg(i);
+                ok = index.numberAndAppend(record, "2026\\").has_value();
             }
             ::_exit(ok && t.prompter.asked.isEmpty() ? 0 : 1);
         }

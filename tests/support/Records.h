@@ -2,6 +2,8 @@
 
 // Records of the data files built by hand from their layouts, one builder
 // per layout, for comparing files byte by byte.
+#include <QList>
+
 #include "support/Bytes.h"
 
 // Stock, 383 bytes: 0 flag, 1 category (30), 31 tag (double), 39 description
@@ -28,4 +30,19 @@ inline QByteArray addyRecord(char flag, char kind, double tag, const QByteArray&
 inline QByteArray paymentRecord(char status, const QByteArray& number, double serial,
                                 qint64 raw) {
     return status + bytes::text(number, 6) + bytes::real(serial) + bytes::int64(raw);
+}
+
+// Document index, 351 bytes: 0 kind, 1 number (6), 7 job number (12), 19
+// order date (double), 27 sold-to (60), 87 ship-to (60), 147 ship date
+// (double), 155 seven amounts (int64 x 10 000: order total, shipping, sales
+// tax, net, discount, sub total, other tax), 211 forty zero bytes, 251
+// sub-folder (5), 256 ninety-five blanks.
+inline QByteArray indexRecord(char kind, const QByteArray& number, const QByteArray& folder,
+                              const QByteArray& job = {}, double date = 0,
+                              const QByteArray& soldTo = {}, const QByteArray& shipTo = {},
+                              double shipDate = 0, const QList<qint64>& amounts = {}) {
+    QByteArray b = kind + bytes::text(number, 6) + bytes::text(job, 12) + bytes::real(date) +
+                   bytes::text(soldTo, 60) + bytes::text(shipTo, 60) + bytes::real(shipDate);
+    for (int i = 0; i < 7; ++i) b += bytes::int64(amounts.value(i));
+    return b + QByteArray(40, '\0') + bytes::text(folder, 5) + QByteArray(95, ' ');
 }

@@ -1,0 +1,279 @@
+// Document pages: the stored fields and items and the printed page, written
+// from a document value and read back into one.
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+
+#include "base/Cp1252.h"
+#include "base/Formats.h"
+#include "document/SalesDocument.h"
+#include "html/MarkerText.h"
+#include "html/PageReader.h"
+#include "html/PageWriter.h"
+#include "shell/ConfigRecord.h"
+#include "support/Fakes.h"
+
+namespace {
+
+// The page settings of a new configuration.
+ConfigRecord settings() {
+    return ConfigRecord::defaults(QStringLiteral("/home/"));
+}
+
+QByteArray pageOf(const SalesDocument& doc, const ConfigRecord& cfg = settings()) {
+    return writePage(doc, cfg, usFormats());
+}
+
+QStringList linesOf(const SalesDocument& doc, const ConfigRecord& cfg = settings()) {
+    return cp1252::decode(pageOf(doc, cfg)).split(QStringLiteral("\r\n"));
+}
+
+QStringList cells(const QString& tabbed) {
+    QStringList out = tabbed.split(u'\t');
+    while (out.size() < kItemColumns) out << QString();
+    return out;
+}
+
+void fillCompleteInvoice(SalesDocument& d, ConfigRecord& c) {
+    c.companyId = QStringLiteral("N");
+    c.companyLines = {"Brookside Supply Co.", "1 Mill Lane", "   ", "Riverton, OR 97000",
+                      QString::fromUtf8("Tel 555-0100 \u00b7 Fax 555-0101  ")};
+    c.taxName1 = QStringLiteral("ST");
+    c.taxName2 = QStringLiteral("City ");
+    c.fontName = QStringLiteral("Verdana");
+    c.pageWidth = QStringLiteral("700");
+    c.sigLineSpace = 11;
+    c.descriptionChars = 65;
+    d.kind = DocumentKind::Invoice;
+    d.number = "000123";
+    d.jobNumber = " PO-77 ";
+    d.orderDate = "12/6/2026";
+    d.soldTo = "Acme Hardware";
+    d.soldToLines = QString::fromUtf8("Attn: Zo\u00eb Brandt\r\n12 Main St\r\nSpringfield, IL 62701");
+    d.shipTo = "Acme Warehouse";
+    d.shipToLines = QString::fromUtf8("<b>Dock 4</b>\r\n400 River Rd \u260e 555-0199");
+    d.by = "Pat";
+    d.shipDate = "12/20/2026";
+    d.shipVia = "UPS Ground";
+    d.fob = "Origin";
+    d.terms = "Net 30";
+    d.comments = QString::fromUtf8("Thank you \u2014 Merci!");
+    d.subTotal = "145.00";
+    d.discountFactor = ".1";
+    d.discount = "14.50";
+    d.netTotal = "130.50";
+    d.taxFactor = ".065";
+    d.salesTax = "8.48";
+    d.otherTaxFactor = ".0125";
+    d.otherTax = "1.63";
+    d.shipping = "15.00";
+    d.orderTotal = "155.61";
+    d.items = {cells(" 2\tTools\tAcme\tea\tClaw hammer, 16 oz\t12.50\t25.00\t1"),
+               cells("3\t\t\thr\tInstallation labour on site, including removal and disposal "
+                     "of the old unit\t40.00\t120.00\tspecial")};
+}
+
+int fillerCount(const QStringList& lines) {
+    return static_cast<int>(lines.count(
+        QStringLiteral("<tr bordercolor=\"white\" cellpadding=\"0\" cellspacing=\"0\"><td></td>")));
+}
+
+}  // namespace
+
+class TestPage : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Written by hand: a complete invoice with company lines, and a Proposal
+    // with no lines.
+    void goldenPages_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("complete invoice") << "complete.htm";
+        QTest::newRow("empty proposal") << "proposal-empty.htm";
+    }
+    void goldenPages() {
+        QFETCH(QString, name);
+        SalesDocument doc;
+        doc.orderDate = "12/6/2026";
+        ConfigRecord cfg = settings();
+        if (name == "complete.htm") fillCompleteInvoice(doc, cfg);
+        const QByteArray actual = pageOf(doc, cfg);
+        const QByteArray expected = readFile(QStringLiteral(TESTDATA_DIR "/pages/") + name);
+        QCOMPARE(actual.split('\n'), expected.split('\n'));  // readable first
+        QCOMPARE(actual, expected);
+    }
+
+    void noteBlock() {
+        const auto block = [](const QString& input) {
+            QString out = QStringLiteral("left over");
+            MakeHTML_NoteBlock(input, out);
+            return out;
+        };
+        QCOMPARE(block(""), QString());
+        QCOMPARE(block("12 Main St"), "\r\n12 Main St<p>");
+        QCOMPARE(block("a\r\nb\r\nc"), "\r\na<br>\r\nb<br>\r\nc<p>");
+        QCOMPARE(block("a\r\n\r\nb"), "\r\na<br>\r\n<br>\r\nb<p>");
+        QCOMPARE(block("<b>Dock</b>\r\nb"), "\r\n<b>Dock</b>\r\nb<p>");
+    }
+
+    // Any mix of the characters that matter comes back as typed, and never
+    // closes a comment.
+    void markerValueRoundTrip() {
+        static const QString alphabet = QStringLiteral("-!&>gt;amp <x");
+        QRandomGenerator rng(7);
+        for (int n = 0; n < 20000; ++n) {
+            QString typed;
+            for (int i = rng.bounded(1, 14); i > 0; --i) typed += alphabet.at(rng.bounded(13));
+            typed = typed.trimmed();
+            const QString stored = ::markerValue(typed);
+            QVERIFY2(!stored.contains("-->") && !stored.contains("--!>"), qPrintable(typed));
+            QCOMPARE(readMarkerValue(stored), typed);
+        }
+    }
+
+    // Markers typed into a field, a cell or an address cannot add lines to
+    // the data section or end its comments early; the page still shows them.
+    void typedTextCannotDamageTheStoredDocument() {
+        SalesDocument doc;
+        doc.comments = "x-->y\r\n<!-- PON 9 PON -->";
+        doc.shipToLines = "Main St\r\n<!-- ??? I ??? -->\r\n<!-- ITM 9\tx";
+        doc.items = {{"1", "c", "m", "ea", "two\r\nlines\twith tab --> end--", "1.00", "1.00",
+                      "special"}};
+        const QByteArray page = pageOf(doc);
+        const QByteArray data = page.left(page.indexOf("<!-- END -->\r\n") + 14);
+        for (const QByteArray& end : {QByteArray("-->"), QByteArray("--!>")}) {
+            for (qsizetype at = data.indexOf(end); at >= 0; at = data.indexOf(end, at + 1))
+                QCOMPARE(data.mid(at + end.size(), 2), QByteArray("\r\n"));
+        }
+        QCOMPARE(data.count("\r\n"), 2 + 21 + 1 + 1);
+        QVERIFY(page.contains("\r\n <!-- ??? I ??? -->\r\n <!-- ITM 9\tx<p>"));
+        // Read back, the values are as typed but for the tabs and line ends.
+        const PageRead read = readPage(page, SalesDocument(), usFormats());
+        QVERIFY(read.ok() && read.complete);
+        QCOMPARE(read.document.comments, "x-->y  <!-- PON 9 PON -->");
+        QCOMPARE(read.document.items[0][4], "two  lines with tab --> end--");
+    }
+
+    // Every stored field and cell comes back; totals and address lines are
+    // not read (they are worked out and looked up again), nor are blank or
+    // zero multipliers.
+    void roundTripOfEveryField() {
+        SalesDocument doc;
+        ConfigRecord cfg = settings();
+        fillCompleteInvoice(doc, cfg);
+        doc.items << QStringList(8, QString()) << cells("1\t--!>\t\thr\t<!-- x -->\t1.00\t1.00\t&gt;");
+        doc.comments = "Thank you --> & <b>";
+        doc.payments = "9.99";
+        SalesDocument blank;
+        blank.soldToLines = blank.shipToLines = "kept";
+        blank.taxFactor = ".05";
+        const PageRead read = readPage(pageOf(doc, cfg), blank, usFormats());
+        QVERIFY(read.ok() && read.complete);
+        SalesDocument expected = doc;
+        expected.jobNumber = "PO-77";
+        expected.soldToLines = expected.shipToLines = "kept";
+        expected.subTotal = expected.netTotal = expected.orderTotal = "0.00";
+        expected.payments = "0.00";
+        expected.items[0][0] = "2";
+        const auto fields = [](const SalesDocument& d) {
+            QStringList out{QString::number(int(d.kind)), d.number, d.jobNumber, d.orderDate,
+                            d.soldTo, d.soldToLines, d.shipTo, d.shipToLines, d.by, d.shipDate,
+                            d.shipVia, d.fob, d.terms, d.comments, d.discountFactor,
+                            d.taxFactor, d.otherTaxFactor, d.subTotal, d.discount, d.netTotal,
+                            d.salesTax, d.otherTax, d.shipping, d.orderTotal, d.payments};
+            for (const QStringList& item : d.items) out << item.join(u'|');
+            return out;
+        };
+        QCOMPARE(fields(read.document), fields(expected));
+    }
+
+    // Pages that hold no document are refused, with the reason.
+    void refusedPages_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("problem");
+        const QByteArray head = "<html>\r\n<!-- ??? i ??? -->\r\n";
+        QTest::newRow("binary") << QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") + QByteArray(4096, '\xfe')
+                                << int(PageRead::Problem::NoKind);
+        QTest::newRow("unknown kind") << QByteArray("<!-- ??? x ??? -->\r\n<!-- PON 1 PON -->")
+                                      << int(PageRead::Problem::NoKind);
+        QTest::newRow("no number") << head << int(PageRead::Problem::NoNumber);
+        QTest::newRow("number after the end")
+            << head + "<!-- END -->\r\n<!-- PON 1 PON -->\r\n" << int(PageRead::Problem::NoNumber);
+        QTest::newRow("path-like number") << head + "<!-- PON ..\\..\\x PON -->"
+                                          << int(PageRead::Problem::BadNumber);
+        QTest::newRow("seven digits") << head + "<!-- PON 1234567 PON -->"
+                                      << int(PageRead::Problem::BadNumber);
+        QTest::newRow("unnumbered") << head + "<!-- PON (PEND) PON -->" << int(PageRead::Problem::None);
+    }
+    void refusedPages() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, problem);
+        const PageRead read = readPage(bytes, SalesDocument(), usFormats());
+        QCOMPARE(int(read.problem), problem);
+        QVERIFY(read.problemText("f.htm").contains("f.htm") == !read.ok());
+    }
+
+    // Wrapped description lines and the signature spacing set the filler
+    // rows; no characters per line wraps nothing.
+    void fillerRows() {
+        const auto filler = [](int chars, int spacing, const QStringList& descriptions) {
+            ConfigRecord cfg = settings();
+            cfg.descriptionChars = static_cast<qint16>(chars);
+            cfg.sigLineSpace = static_cast<qint16>(spacing);
+            SalesDocument doc;
+            for (const QString& d : descriptions)
+                doc.items << cells(QStringLiteral("1\t\tAcme\tea\t%1\t1.00\t1.00\tspecial").arg(d));
+            return fillerCount(linesOf(doc, cfg));
+        };
+        const QString long130 = QString(126, u'd');  // with "Acme": 130 characters
+        QCOMPARE(filler(65, 21, {long130}), 17);
+        QCOMPARE(filler(0, 21, {long130}), 19);
+        QCOMPARE(filler(65, 2, {"a", "b", "c"}), 0);
+    }
+
+    // Percentages in the general number form, whatever the default locale says.
+    void generalNumberForm() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString written = generalNumber(1e20) + ' ' + generalNumber(1.5e-7) + ' ' +
+                                generalNumber(123456789.123456789);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(written, "100000000000000000000 0.00000015 123456789.123457");
+    }
+
+    // The payments block appears when the document shows payments, by
+    // value: "0,00" under a comma locale is none.
+    void paymentsBlock_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("payments");
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("none") << "en_US" << " 0.00 " << false;
+        QTest::newRow("paid") << "en_US" << "25.00" << true;
+        QTest::newRow("none, comma decimals") << "de_DE" << "0,00" << false;
+        QTest::newRow("paid, comma decimals") << "de_DE" << "25,00" << true;
+    }
+    void paymentsBlock() {
+        QFETCH(QString, locale);
+        QFETCH(QString, payments);
+        QFETCH(bool, listed);
+        const Formats formats{QLocale(locale)};
+        SalesDocument doc;
+        doc.payments = payments;
+        doc.orderTotal = formats.standard(Currency::fromRaw(1000000));
+        doc.balanceDue = formats.standard(Currency::fromRaw(750000));
+        doc.paymentRows = {{"12/1/2026", formats.standard(Currency::fromRaw(250000))}};
+        const QStringList lines =
+            cp1252::decode(writePage(doc, settings(), formats)).split(QStringLiteral("\r\n"));
+        QCOMPARE(fillerCount(lines), listed ? 18 : 20);
+        const qsizetype total = lines.indexOf(QStringLiteral("<td><font size=\"-1\">Order Total</td>"));
+        const QString after = lines.at(total + 3);
+        QCOMPARE(after.startsWith("<tr><td></td><td></td><td></td><td><font size=\"-1\">Payments:"),
+                 listed);
+        if (listed) {
+            QVERIFY(after.contains("12/1/2026</td><td align=\"right\"><font size=\"-1\">-"));
+            QVERIFY(after.contains("Balance Due:"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPage)
+#include "test_page.moc"

@@ -1,0 +1,544 @@
+// The document being edited: numbering and saving, copies, new documents,
+// Clear, the view, opening a page from the list, the save prompt, the
+// change rule and the number unlock.
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cerrno>
+
+#include "app/Application.h"
+#include "forms/FormModel.h"
+#include "forms/GridModel.h"
+#include "html/PageWriter.h"
+#include "session/DocumentMapper.h"
+#include "forms/MainForm.h"
+#include "records/FileError.h"
+#include "shell/AppContext.h"
+#include "support/Fakes.h"
+#include "support/Records.h"
+
+using State = DocumentSession::State;
+Q_DECLARE_METATYPE(State)
+
+namespace {
+
+const QString kPend = QStringLiteral("(PEND)");
+constexpr double kDec6 = 46362;  // 6 December 2026 as a serial day
+
+struct Fixture {
+    QTemporaryDir dir;
+    TestApp t{dir.path()};
+    QStringList viewed;
+
+    Fixture() {
+        t.app->start();
+        t.app->context().hooks.ShowViewer = [this] { viewed << t.app->state().DisplayFile; };
+    }
+    FormModel& f() { return t.app->mainForm(); }
+    AppState& s() { return t.app->state(); }
+    DocumentSession& session() { return t.app->session(); }
+    QString data() { return dataOf(dir); }
+    QString page(const QString& number, const QString& folder = "2026/") {
+        return data() + folder + number + ".htm";
+    }
+    QByteArray index() { return readFile(data() + "ovo_data2.dat"); }
+    qint64 indexSize() { return QFileInfo(data() + "ovo_data2.dat").size(); }
+    void addLine() {
+        f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
+        session().markEdited();
+    }
+    // Saves a new document, answering Yes to the numbering question.
+    bool saveNew() {
+        t.prompter.answers = {MsgButton::Yes};
+        return session().SaveChanges();
+    }
+    QString state() {
+        return QString("%1 dirty=%2 save=%3 copy=%4")
+            .arg(f().text("PONoEd"), QString::number(s().Dirty),
+                 QString::number(f().isEnabled("SaveChanges")),
+                 QString::number(f().isEnabled("Save_PO")));
+    }
+    QStringList titles() {
+        QStringList out;
+        for (const AskedMessage& m : t.prompter.asked) out << m.title;
+        return out;
+    }
+    // A page written as this copy writes them, for `number` in `folder`.
+    void writePageOf(const SalesDocument& doc, const QString& folder) {
+        QDir().mkpath(data() + folder);
+        writeFile(page(doc.number, folder), writePage(doc, s().ConfigRec, usFormats()));
+    }
+};
+
+}  // namespace
+
+class TestSession : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { setFileFaultHook({}); }
+
+    void buttonsFollowTheState_data() {
+        QTest::addColumn<State>("state");
+        QTest::addColumn<QString>("buttons");  // save, save as new, dirty
+        QTest::newRow("unnumbered") << State::Unnumbered << "000";
+        QTest::newRow("unnumbered, edited") << State::UnnumberedChanged << "101";
+        QTest::newRow("saved") << State::Saved << "010";
+        QTest::newRow("changed") << State::Changed << "111";
+    }
+    void buttonsFollowTheState() {
+        QFETCH(State, state);
+        QFETCH(QString, buttons);
+        const DocumentSession::Buttons b = DocumentSession::buttonsFor(state);
+        QCOMPARE(QString("%1%2%3").arg(b.saveChanges).arg(b.saveAsNew).arg(b.dirty), buttons);
+    }
+
+    void stateThroughEdits() {
+        Fixture x;
+        x.f().setText("JobNumberEd", "J-1");
+        QCOMPARE(x.state(), "(PEND) dirty=0 save=0 copy=0");
+        QCOMPARE(x.s().HistoryText, "J-1");
+        x.addLine();
+        QCOMPARE(x.session().state(), State::UnnumberedChanged);
+        QVERIFY(x.saveNew());
+        QCOMPARE(x.state(), "000001 dirty=0 save=0 copy=1");
+        QVERIFY(readFile(x.page("000001")).startsWith("<html>\r\n<!-- ??? p ??? -->"));
+        // Each event of the change rule marks the numbered document changed.
+        for (int edit = 0; edit < 3; ++edit) {
+            if (edit == 0) x.f().setChecked("InvoiceOption", true);
+            if (edit == 1) x.f().setText("TermsEd", "Net 30");
+            if (edit == 2) x.f().click("Clear");
+            QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
+            x.f().click("SaveChanges");
+            QCOMPARE(x.state(), "000001 dirty=0 save=0 copy=1");
+        }
+        // Typing a multiplier alone is no change; the total it changes is.
+        x.f().setText("ShippingEd", "5");
+        QVERIFY(!x.s().Dirty);
+        x.f().click("TotalUp");
+        QVERIFY(x.s().Dirty);
+    }
+
+    // The questions of the document commands, as the user sees them.
+    void prompts_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("defaultButton");
+        const int yesNo = int(MsgButton::Yes | MsgButton::No);
+        const int question = int(MsgIcon::Question);
+        const int yes = int(MsgButton::Yes);
+        QTest::newRow("save new") << "SaveChanges" << "Save?" << "Save new Tallybrook Number?"
+                                  << question << yesNo << yes;
+        QTest::newRow("save prompt")
+            << "NewPO" << "Save?" << "Save changes to Tallybrook Number 000001 ?" << question
+            << int(MsgButton::Yes | MsgButton::No | MsgButton::Cancel) << yes;
+        QTest::newRow("copy") << "Save_PO" << "Confirm"
+                              << "Create new Tallybrook based on details currently displayed?"
+                              << question << yesNo << yes;
+        QTest::newRow("new") << "NewPO" << "Confirm" << "Create blank new Tallybrook ?" << question
+                             << yesNo << yes;
+        QTest::newRow("unlock")
+            << "Label11" << "Confirm Setting Initial Document Number"
+            << "Are you SURE you want to unlock the document number field?\n\nThis should only be "
+               "done ONE TIME in order to make Tallybrook conform to your existing numbered "
+               "records. DO NOT do this as a matter of course - data corruption is very likely if "
+               "you do!"
+            << int(MsgIcon::Critical) << yesNo << int(MsgButton::No);
+    }
+    void prompts() {
+        QFETCH(QString, command);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, defaultButton);
+        Fixture x;
+        x.addLine();
+        if (command != "SaveChanges") {
+            QVERIFY(x.saveNew());
+            if (title == "Save?") x.f().setText("TermsEd", "changed");
+        }
+        x.t.prompter.asked.clear();
+        x.t.prompter.answers = {MsgButton::No};
+        if (command == "Label11") {
+            x.f().doubleClick(command);
+        } else {
+            x.f().click(command);
+        }
+        QVERIFY(!x.t.prompter.asked.isEmpty());
+        const AskedMessage& m = x.t.prompter.asked.first();
+        QCOMPARE(m.title, title);
+        QCOMPARE(m.text, text);
+        QCOMPARE(int(m.icon), icon);
+        QCOMPARE(int(m.buttons), buttons);
+        QCOMPARE(int(m.defaultButton), defaultButton);
+    }
+
+    void answersThatStopChangeNothing() {
+        Fixture x;
+        x.addLine();
+        x.t.prompter.answers = {MsgButton::No};
+        QVERIFY(!x.session().SaveChanges());
+        QCOMPARE(x.f().text("PONoEd"), kPend);
+        QCOMPARE(x.indexSize(), 0);
+
+        QVERIFY(x.saveNew());
+        x.f().setText("TermsEd", "Net 30");
+        const QByteArray page = readFile(x.page("000001"));
+        // Cancel at the save prompt: no new document, still changed.
+        x.t.prompter.answers = {MsgButton::Cancel};
+        QVERIFY(!x.session().NewPO());
+        QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
+        QCOMPARE(readFile(x.page("000001")), page);
+        // Closing: Cancel keeps the program running.
+        x.t.prompter.answers = {MsgButton::Cancel};
+        QVERIFY(!x.t.app->close());
+    }
+
+    // A refused new save writes nothing: not the index, the page, the
+    // history lists nor the edited address blocks.
+    void refusedNewSaveWritesNothing_data() {
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("ship date no date") << "ASAP";
+        QTest::newRow("index full") << "full";
+        QTest::newRow("index cannot be written") << "EIO";
+    }
+    void refusedNewSaveWritesNothing() {
+        QFETCH(QString, cause);
+        Fixture x;
+        const QByteArray full(32767 * 351, ' ');
+        if (cause == "full") writeFile(x.data() + "ovo_data2.dat", full);
+        if (cause == "EIO") {
+            setFileFaultHook([](FileOp op, const QString& path) {
+                return op == FileOp::Write && path.endsWith("ovo_data2.dat")
+                           ? FileError::systemError(EIO)
+                           : FileError::none();
+            });
+        }
+        x.f().setText("ToCombo", "Acme");
+        x.f().setText("ToField", "1 Main St");
+        x.f().setText("TermsEd", "Net 30");
+        if (cause == "ASAP") x.f().setText("ShipDateEd", "ASAP");
+        x.addLine();
+        QVERIFY(!x.saveNew());
+        QCOMPARE(x.f().text("PONoEd"), kPend);
+        QVERIFY(x.t.prompter.asked.last().text.contains("not been numbered or saved"));
+        QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 0);
+        QCOMPARE(readFile(x.data() + "ter_field.dat").size(), 0);
+        QCOMPARE(x.index().size(), cause == "full" ? full.size() : 0);
+        QVERIFY(!QFile::exists(x.page("000001")));
+        // Mended, the same document is numbered.
+        setFileFaultHook({});
+        if (cause == "full") QFile::remove(x.data() + "ovo_data2.dat");
+        x.f().setText("ShipDateEd", "");
+        QVERIFY(x.saveNew());
+        QCOMPARE(x.f().text("PONoEd"), "000001");
+        QVERIFY(readFile(x.data() + "ovo_addy.dat").contains("1 Main St"));
+    }
+
+    // A block with neither name nor lines is neither saved nor complained
+    // about, even when its Save button is on.
+    void emptyAddressBlockIsLeftAlone() {
+        Fixture x;
+        x.f().setText("ShipToCombo", "x");
+        x.f().setText("ShipToCombo", "");
+        QVERIFY(x.f().isEnabled("ChangedDest"));
+        x.f().setText("ToCombo", "Acme");
+        x.addLine();
+        QVERIFY(x.saveNew());
+        QCOMPARE(x.titles(), QStringList{"Save?"});
+        QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 570);
+    }
+
+    void pageThatCannotBeWrittenKeepsTheChanges() {
+        Fixture x;
+        x.addLine();
+        QVERIFY(x.saveNew());
+        x.f().setText("TermsEd", "Net 30");
+        setFileFaultHook([](FileOp op, const QString& path) {
+            return op == FileOp::Replace && path.endsWith("000001.htm")
+                       ? FileError::systemError(ENOSPC)
+                       : FileError::none();
+        });
+        QVERIFY(!x.session().SaveChanges());
+        QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
+        QCOMPARE(x.t.prompter.countTitled("File Error"), 1);
+        // Yes at the closing prompt with a save that fails: the window stays.
+        x.t.prompter.answers = {MsgButton::Yes};
+        QVERIFY(!x.t.app->close());
+    }
+
+    void viewCopiesAndNewDocuments() {
+        Fixture x;
+        x.addLine();
+        QVERIFY(x.saveNew());
+        x.f().click("MakeOrder");
+        QCOMPARE(x.viewed.last(), x.data() + "2026\\000001.htm");
+        // The view of a changed document leaves the saved page alone.
+        const QByteArray saved = readFile(x.page("000001"));
+        x.f().setText("TermsEd", "Net 30");
+        x.f().click("MakeOrder");
+        QCOMPARE(x.viewed.last(), x.data() + "ovo.htm");
+        QVERIFY(readFile(x.viewed.last()).contains("Net 30"));
+        QCOMPARE(readFile(x.page("000001")), saved);
+        QVERIFY(x.s().Dirty && x.session().SaveChanges());
+        // A copy of a document of an earlier year goes into this year's folder.
+        x.session().setFolder("2024\\");
+        x.t.prompter.answers = {MsgButton::Yes};
+        QVERIFY(x.session().Save_PO());
+        QCOMPARE(x.f().text("PONoEd") + x.f().caption("RecYear"), "0000022026\\");
+        QVERIFY(QFile::exists(x.page("000002")));
+
+        x.t.prompter.answers = {MsgButton::Yes};
+        QVERIFY(x.session().NewPO());
+        QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
+        QCOMPARE(x.f().grid("OrderGrid")->rows(), 1);
+        QCOMPARE(x.indexSize(), 3 * 351);
+    }
+
+    // A number typed after the unlock names a page only when it is one to
+    // six letters or digits, for saving and for viewing alike.
+    void unlockedNumbersMustNameAPage_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("own number") << "A100" << true;
+        QTest::newRow("leaves the folder") << "..\\x" << false;
+        QTest::newRow("seven digits") << "1234567" << false;
+    }
+    void unlockedNumbersMustNameAPage() {
+        QFETCH(QString, number);
+        QFETCH(bool, saved);
+        Fixture x;
+        x.t.prompter.answers = {MsgButton::Yes};
+        x.f().doubleClick("Label11");
+        QVERIFY(!x.f().control("PONoEd").locked);
+        x.session().setFolder("2026\\");
+        x.f().setText("PONoEd", number);
+        x.session().markUnchanged();
+        x.f().click("MakeOrder");
+        QCOMPARE(x.viewed.last(), saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
+        QCOMPARE(x.session().SaveChanges(), saved);
+        QCOMPARE(QFile::exists(x.page(number.trimmed())), saved);
+        QCOMPARE(x.indexSize(), saved ? 351 : 0);
+    }
+
+    // One number may be in the index twice (older copies could share
+    // numbers): a save rewrites the record the document was opened from,
+    // and a record of the data directory itself keeps its blank folder.
+    void saveRewritesTheRecordItWasOpenedFrom_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("2025") << "2025\\";
+        QTest::newRow("data directory") << "";
+    }
+    void saveRewritesTheRecordItWasOpenedFrom() {
+        QFETCH(QString, folder);
+        Fixture x;
+        const QByteArray other = indexRecord('p', "000042", "2024\\", "", kDec6);
+        const QByteArray own = indexRecord('p', "000042", folder.toLatin1(), "", kDec6);
+        writeFile(x.data() + "ovo_data2.dat", other + own);
+        SalesDocument doc;
+        doc.number = "000042";
+        doc.orderDate = "12/6/2026";
+        x.writePageOf(doc, QString(folder).replace('\\', '/'));
+        x.t.app->browser().PopPOGrid();
+        QVERIFY(x.session().open("000042", folder));
+        x.f().setText("TermsEd", "Net 30");
+        QVERIFY(x.session().SaveChanges());
+        QCOMPARE(x.index().left(351), other);
+        const QByteArray rewritten = x.index().mid(351);
+        QCOMPARE(rewritten.size(), 351);
+        QCOMPARE(rewritten.mid(251, 5), folder.toLatin1().leftJustified(5, ' '));
+        QVERIFY(readFile(x.page("000042", QString(folder).replace('\\', '/'))).contains("Net 30"));
+        QVERIFY(!QFile::exists(x.page("000042")));
+    }
+
+    // A save reads the index once; opening a document reads the stock file
+    // and the address book at most once each.
+    void filesReadOncePerCommand() {
+        Fixture x;
+        x.addLine();
+        QVERIFY(x.saveNew());
+        QHash<QString, int> opened;
+        setFileFaultHook([&](FileOp op, const QString& path) {
+            if (op == FileOp::Open) ++opened[path.section('\\', -1).section('/', -1)];
+            return FileError::none();
+        });
+        x.f().setText("TermsEd", "Net 30");
+        QVERIFY(x.session().SaveChanges());
+        QCOMPARE(opened.value("ovo_data2.dat"), 1);
+        opened.clear();
+        QVERIFY(x.session().open("000001", "2026\\"));
+        QCOMPARE(opened.value("ovo_stock.dat"), 1);
+        QVERIFY(opened.value("ovo_addy.dat") <= 2);
+        opened.clear();
+        x.t.prompter.answers = {MsgButton::Yes};
+        QVERIFY(x.session().NewPO());
+        QCOMPARE(opened.value("ovo_data2.dat"), 1);
+        QCOMPARE(opened.value("ovo_stock.dat"), 1);
+    }
+
+    void clear_data() {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("taxDefault");  // of the configuration
+        QTest::addColumn<QString>("taxShown");
+        QTest::newRow("numbered") << "000123" << " .065 " << QString(".065");
+        QTest::newRow("unnumbered") << "(PEND)" << "" << QString();
+        QTest::newRow("default not a number") << "(PEND)" << "abc" << QString();
+    }
+    void clear() {
+        QFETCH(QString, number);
+        QFETCH(QString, taxDefault);
+        QFETCH(QString, taxShown);
+        Fixture x;
+        FormModel& f = x.f();
+        int stockReloads = 0;
+        x.t.app->context().lists.setFiller(ListRefills::Stock, [&] { ++stockReloads; });
+        x.s().ConfigRec.taxFactor1 = x.s().ConfigRec.taxFactor2 = taxDefault;
+        const QStringList blanked = {"CommentsEd", "FOBEd", "TermsEd", "ByEd", "ShipViaEd",
+                                     "ToField", "ToCombo", "ShipToField", "ShipToCombo",
+                                     "JobNumberEd", "ShipDateEd", "DiscountFactorEd"};
+        const QStringList zeroed = {"DiscountEd", "SalesTaxEd", "OtherTaxEd", "ShippingEd",
+                                    "NetTotalEd", "OrderTotalEd", "SubTotalEd"};
+        for (const QString& n : blanked) f.setText(n, "typed");
+        for (const QString& n : zeroed) f.setText(n, "12.00");
+        f.setText("PaymentsEd", "50.00");
+        f.grid("OrderGrid")->addItem("1\tcat\tmfg\tea\tdesc\t100.00\t100.00\t5");
+        f.setText("PONoEd", number);
+        f.setChecked("RecieptOption", true);
+        x.session().markUnchanged();
+        x.t.clock.date = QDate(2027, 2, 3);
+
+        f.click("Clear");
+
+        QVERIFY(x.t.prompter.asked.isEmpty());
+        QCOMPARE(f.text("PONoEd"), number);
+        QVERIFY(f.isChecked("RecieptOption"));
+        // The payments stay; the balance follows the cleared total.
+        QCOMPARE(f.text("PaymentsEd") + ' ' + f.text("BalanceDueEd"), "50.00 -50.00");
+        QCOMPARE(f.text("OrderDateEd"), "2/3/2027");
+        for (const QString& n : blanked) QVERIFY2(f.text(n).isEmpty(), qPrintable(n));
+        for (const QString& n : zeroed) QVERIFY2(f.text(n) == "0.00", qPrintable(n));
+        QCOMPARE(f.text("TaxFactorEd") + '|' + f.text("OtherTaxFactorEd"), taxShown + '|' + taxShown);
+        QCOMPARE(f.grid("OrderGrid")->rows(), 1);
+        QCOMPARE(stockReloads, 1);
+        // Clearing a numbered document is a change to it.
+        QCOMPARE(x.s().Dirty, number != kPend);
+        QCOMPARE(f.isEnabled("SaveChanges"), number != kPend);
+    }
+
+    // Every field goes onto the main window's controls and comes back.
+    void mapperRoundTrip() {
+        const std::unique_ptr<FormModel> form = makeMainForm();
+        DocumentMapper mapper(*form);
+        SalesDocument doc;
+        doc.kind = DocumentKind::Acknowledgement;
+        int n = 0;
+        for (QString SalesDocument::*field :
+             {&SalesDocument::number, &SalesDocument::jobNumber, &SalesDocument::orderDate,
+              &SalesDocument::soldTo, &SalesDocument::soldToLines, &SalesDocument::shipTo,
+              &SalesDocument::shipToLines, &SalesDocument::by, &SalesDocument::shipDate,
+              &SalesDocument::shipVia, &SalesDocument::fob, &SalesDocument::terms,
+              &SalesDocument::comments, &SalesDocument::discountFactor, &SalesDocument::taxFactor,
+              &SalesDocument::otherTaxFactor, &SalesDocument::subTotal, &SalesDocument::discount,
+              &SalesDocument::netTotal, &SalesDocument::salesTax, &SalesDocument::otherTax,
+              &SalesDocument::shipping, &SalesDocument::orderTotal, &SalesDocument::payments,
+              &SalesDocument::balanceDue}) {
+            doc.*field = QStringLiteral(" value %1\r\n").arg(++n);
+        }
+        doc.items = {QStringList{"1", "c", "m", "ea", "d", "2.00", "2.00", "7"},
+                     QStringList(8, QString())};
+        mapper.writeAll(doc);
+        const SalesDocument back = mapper.read();
+        QCOMPARE(int(back.kind), int(doc.kind));
+        for (QString SalesDocument::*field : {&SalesDocument::number, &SalesDocument::comments,
+                                              &SalesDocument::soldToLines, &SalesDocument::balanceDue})
+            QCOMPARE(back.*field, doc.*field);
+        QCOMPARE(back.items, doc.items);
+        QCOMPARE(writePage(back, ConfigRecord(), usFormats()),
+                 writePage(doc, ConfigRecord(), usFormats()));
+    }
+
+    // Opening a row: the save prompt first; a page that cannot be opened
+    // leaves the document on screen as it was.
+    void openFromTheList_data() {
+        QTest::addColumn<QString>("page");  // what the row's page is
+        QTest::addColumn<int>("answer");    // to the save prompt; None: no changes
+        QTest::addColumn<QString>("told");  // titles of the messages, after the prompt
+        QTest::addColumn<bool>("opens");
+        const int none = int(MsgButton::None);
+        QTest::newRow("unchanged") << "good" << none << "" << true;
+        QTest::newRow("saved first") << "good" << int(MsgButton::Yes) << "" << true;
+        QTest::newRow("not saved") << "good" << int(MsgButton::No) << "" << true;
+        QTest::newRow("Cancel") << "good" << int(MsgButton::Cancel) << "" << false;
+        QTest::newRow("missing") << "missing" << none << "Open Document" << false;
+        QTest::newRow("no document") << "binary" << none << "Open Document" << false;
+        QTest::newRow("read error") << "EIO" << none << "File Error" << false;
+        QTest::newRow("cut short") << "cut" << none << "Open Document" << true;
+        QTest::newRow("no data access") << "offline" << none << "No Server Access!" << false;
+    }
+    void openFromTheList() {
+        QFETCH(QString, page);
+        QFETCH(int, answer);
+        QFETCH(QString, told);
+        QFETCH(bool, opens);
+        Fixture x;
+        SalesDocument stored;
+        stored.kind = DocumentKind::Invoice;
+        stored.number = "000003";
+        stored.soldTo = "Acme";
+        stored.terms = "Net 60";
+        stored.items = {QStringList{"2", "", "", "ea", "Bolt", "1.50", "3.00", "special"}};
+        x.writePageOf(stored, "2024/");
+        const QString file = x.page("000003", "2024/");
+        if (page == "missing") QFile::remove(file);
+        if (page == "binary") writeFile(file, QByteArray(5000, '\xfe'));
+        if (page == "cut") writeFile(file, readFile(file).left(readFile(file).indexOf("<!-- END")));
+        // A numbered document with changes (or none) on screen.
+        x.addLine();
+        QVERIFY(x.saveNew());
+        x.f().setText("TermsEd", "Net 30");
+        if (answer == int(MsgButton::None)) QVERIFY(x.session().SaveChanges());
+        const SalesDocument before = x.t.app->mapper().read();
+        x.s().DataAccessOK = page != "offline";
+        setFileFaultHook([&](FileOp op, const QString& path) {
+            return op == FileOp::Read && page == "EIO" && path.endsWith("000003.htm")
+                       ? FileError::systemError(EIO)
+                       : FileError::none();
+        });
+        x.t.prompter.asked.clear();
+        x.t.prompter.answers = {MsgButton(answer)};
+        QCOMPARE(x.session().open("000003", "2024\\"), opens);
+        QStringList titles = x.titles();
+        if (answer != int(MsgButton::None)) QCOMPARE(titles.takeFirst(), "Save?");
+        QCOMPARE(titles.join(','), told);
+        QCOMPARE(readFile(x.page("000001")).contains("Net 30"), answer == int(MsgButton::Yes) ||
+                                                                   answer == int(MsgButton::None));
+        const SalesDocument shown = x.t.app->mapper().read();
+        if (!opens) {
+            QCOMPARE(shown.terms + shown.number, before.terms + before.number);
+            QCOMPARE(x.f().caption("RecYear"), "2026\\");
+            return;
+        }
+        QCOMPARE(shown.number + shown.terms + x.f().caption("RecYear"), "000003Net 602024\\");
+        QVERIFY(x.f().isChecked("InvoiceOption"));
+        QCOMPARE(shown.items.size(), page == "cut" ? 1 : 1);
+        QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
+        QCOMPARE(shown.orderTotal, "3.00");
+    }
+
+    void developerCopiesAndBothTests() {
+        Fixture x;
+        x.f().click("mu_dobothtests");
+        QCOMPARE(x.f().windowCaption(), "done");
+        QCOMPARE(x.indexSize(), 10 * 351);
+        QVERIFY(QFile::exists(x.page("000010")));
+        QCOMPARE(readFile(x.data() + "ovo_stock.dat").size(), 10 * 383);
+        QVERIFY(!x.s().TestRunning);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "test_session.moc"
