@@ -4,6 +4,8 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "addresses/AddressRecord.h"
 #include "base/Cp1252.h"
@@ -108,6 +110,7 @@ void AddressBook::bind() {
     FormModel& f = *m_ctx.form;
     AppState& s = m_ctx.state;
     m_ctx.hooks.PopAddyLists = [this] { PopAddyLists(); };
+    m_ctx.lists.onCommandEnd([this] { m_found.clear(); });
     f.onClick(ctl::ToCombo, [this] { ToCombo_Click(); });
     f.onClick(ctl::ShipToCombo, [this] { ShipToCombo_Click(); });
     f.onClick(ctl::ChangedVendor, [this] { ChangedVendor(); });
@@ -145,6 +148,8 @@ void AddressBook::PopAddyLists() {
 }
 
 void AddressBook::refill(std::optional<Block> fresh) {
+    // The names are read once for the list and for choosing them again.
+    const ListRefills::Command command(m_ctx.lists);
     FormModel& f = *m_ctx.form;
     struct Shown {
         QString name, lines;
@@ -160,18 +165,8 @@ void AddressBook::refill(std::optional<Block> fresh) {
     }
 
     QStringList names;
-    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        names.clear();
-        DataFile file(path());
-        if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
-        names.reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
-        return forEachRecord(file, [&names](qint64, const char* record) {
-            names.append(AddressEntry::nameAt(record));
-            return names.size() < kMaxEntries;
-        });
-    });
     // The lists and blocks stay as they are when the book cannot be read.
-    if (!read) return;
+    if (!readBook({shown[0].name, shown[1].name}, &names)) return;
 
     f.setItems(info(Block::SoldTo).combo, names);
     f.setItems(info(Block::ShipTo).combo, names);
@@ -199,23 +194,60 @@ void AddressBook::refill(std::optional<Block> fresh) {
     }
 }
 
-bool AddressBook::lookUp(const QString& name, AddressEntry* out) {
-    bool found = false;
-    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        found = false;
+QStringList AddressBook::namesShown() const {
+    return {trimBlanks(m_ctx.form->text(info(Block::SoldTo).combo)),
+            trimBlanks(m_ctx.form->text(info(Block::ShipTo).combo))};
+}
+
+bool AddressBook::readBook(const QStringList& wanted, QStringList* names) {
+    return RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        if (names) names->clear();
+        QHash<QString, std::optional<AddressEntry>> found;
+        std::vector<std::pair<QString, NameMatcher>> pending;
+        for (const QString& name : wanted) {
+            if (found.contains(name)) continue;
+            found.insert(name, std::nullopt);
+            pending.emplace_back(name, NameMatcher(name, Qt::CaseSensitive));
+        }
         DataFile file(path());
         if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
-        const NameMatcher named(name, Qt::CaseSensitive);
-        return forEachRecord(file, [&](qint64, const char* record) {
-            if (!named.matches(record)) return true;
-            found = AddressEntry::decode(record, addyrec::kLength, out);
-            return false;
+        if (names) names->reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
+        const FileError e = forEachRecord(file, [&](qint64, const char* record) {
+            if (names && names->size() < kMaxEntries) names->append(AddressEntry::nameAt(record));
+            for (auto it = pending.begin(); it != pending.end();) {
+                AddressEntry entry;
+                if (it->second.matches(record) &&
+                    AddressEntry::decode(record, addyrec::kLength, &entry)) {
+                    found[it->first] = entry;
+                    it = pending.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            return !pending.empty() || (names && names->size() < kMaxEntries);
         });
+        // A name not met was looked for through the whole book.
+        if (e.ok()) m_found.insert(found);
+        return e;
     });
-    return found;
+}
+
+bool AddressBook::lookUp(const QString& name, AddressEntry* out) {
+    if (!m_found.contains(name) && !readBook(QStringList{name} + namesShown(), nullptr)) {
+        return false;
+    }
+    const std::optional<AddressEntry> entry = m_found.value(name);
+    if (entry) *out = *entry;
+    return entry.has_value();
+}
+
+void AddressBook::showTag(Block block, double tag) {
+    m_tags[static_cast<int>(block)] = tag;
+    m_ctx.form->setCaption(info(block).counter, tagText(tag));
 }
 
 void AddressBook::chooseName(Block block) {
+    const ListRefills::Command command(m_ctx.lists);
     const BlockInfo& i = info(block);
     FormModel& f = *m_ctx.form;
     AppState& s = m_ctx.state;
@@ -223,10 +255,10 @@ void AddressBook::chooseName(Block block) {
     AddressEntry entry;
     if (s.DataAccessOK && lookUp(trimBlanks(f.text(i.combo)), &entry)) {
         f.setText(i.field, entry.address);
-        f.setCaption(i.counter, tagText(entry.tag));
+        showTag(block, entry.tag);
     }
-    f.setEnabled(ctl::SaveChanges, true);
-    s.Dirty = true;
+    // The session keeps whether the document is changed.
+    if (m_ctx.hooks.Edited) m_ctx.hooks.Edited();
     f.setEnabled(i.del, true);
     f.setEnabled(i.save, false);
     if (block == Block::SoldTo && m_ctx.hooks.PopStockList) m_ctx.hooks.PopStockList();
@@ -304,6 +336,7 @@ bool AddressBook::save(Block block, Write how) {
         tailMoved = tailMoved || moved;
         return e;
     });
+    m_found.clear();
     if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (!ok) return false;
     if (outcome == Outcome::Full) {
@@ -338,7 +371,7 @@ bool AddressBook::save(Block block, Write how) {
                              .arg(i.title, entry.name) +
                          notes.join(QStringLiteral("\n\n")));
     }
-    f.setCaption(i.counter, tagText(entry.tag));
+    showTag(block, entry.tag);
     // The name as stored, so that choosing it again finds the entry.
     f.setText(i.combo, entry.name);
     refill(block);
@@ -417,6 +450,7 @@ void AddressBook::deleteCommand(Block block) {
         }
         return e;
     });
+    m_found.clear();
     if (!ok) return;
     refill(block);
     f.setText(i.combo, QString());

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
+#include "addresses/AddressRecord.h"
+
 struct AppContext;
-struct AddressEntry;
 
 // The address book: the file "ovo_addy.dat", the Sold To and Ship To
 // blocks of the main window with their lists, and the commands that choose,
@@ -20,7 +23,8 @@ public:
 
     explicit AddressBook(AppContext& ctx) : m_ctx(ctx) {}
 
-    // Registers the handlers of the blocks' controls and the PopAddyLists hook.
+    // Registers the handlers of the blocks' controls, the PopAddyLists hook
+    // and the end of a command, which forgets the entries looked up in it.
     void bind();
 
     QString path() const;
@@ -58,8 +62,21 @@ private:
     // Refills the lists; `fresh` is a block just saved or deleted, which is
     // chosen again from the book whatever it showed.
     void refill(std::optional<Block> fresh);
-    // The first entry named exactly `name` (file order), read block by block.
+    // The first entry named exactly `name` (file order). The book is read
+    // at most once a command for the names the blocks show.
     bool lookUp(const QString& name, AddressEntry* out);
+    // Reads the book once, block by block: its names into `names` (when
+    // given; at most kMaxEntries) and the first entry of each name in
+    // `wanted`, remembered until the command ends. False when it could not
+    // be read (the user has been told).
+    bool readBook(const QStringList& wanted, QStringList* names);
+    QStringList namesShown() const;
+    void showTag(Block block, double tag);
 
     AppContext& m_ctx;
+    // The tag of the entry each block shows; its counter label shows it.
+    std::array<double, 2> m_tags{};
+    // Entries looked up in the running command, by name; nothing: the name
+    // is not in the book. Opening a document fills both blocks from one read.
+    QHash<QString, std::optional<AddressEntry>> m_found;
 };

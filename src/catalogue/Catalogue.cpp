@@ -185,14 +185,6 @@ std::optional<double> Catalogue::GetNextTag() {
     return next;
 }
 
-std::optional<double> Catalogue::pickedTag() {
-    const QString text = trimBlanks(m_ctx.form->caption(kTag));
-    bool ok = false;
-    const double tag = text.toDouble(&ok);
-    if (!ok || !std::isfinite(tag)) return std::nullopt;
-    return tag;
-}
-
 void Catalogue::SaveNewStockItem() {
     if (!accessOk()) return;
     FormModel& f = *m_ctx.form;
@@ -251,7 +243,7 @@ void Catalogue::SaveNewStockItem() {
 void Catalogue::SaveChangedStockItem() {
     if (!accessOk()) return;
     FormModel& f = *m_ctx.form;
-    const std::optional<double> tag = pickedTag();
+    const std::optional<double> tag = m_pickedTag;
     if (!tag) {
         tell(QStringLiteral("Stock Item"),
              QStringLiteral("Please pick the stock item to change in the list first."));
@@ -295,7 +287,7 @@ void Catalogue::SaveChangedStockItem() {
 void Catalogue::DeleteStockItem() {
     if (!accessOk()) return;
     FormModel& f = *m_ctx.form;
-    const std::optional<double> tag = pickedTag();
+    const std::optional<double> tag = m_pickedTag;
     if (!tag) {
         tell(QStringLiteral("Stock Item"),
              QStringLiteral("Please pick the stock item to delete in the list first."));
@@ -377,7 +369,11 @@ void Catalogue::StockGrid_Click() {
     f.setText(kDescription, trimBlanks(grid->cell(row, 3)));
     f.setText(kUnit, trimBlanks(grid->cell(row, 2)));
     f.setText(kCost, trimBlanks(grid->cell(row, 4)));
-    f.setCaption(kTag, trimBlanks(grid->cell(row, 5)));
+    const QString tag = trimBlanks(grid->cell(row, 5));
+    bool ok = false;
+    const double value = tag.toDouble(&ok);
+    m_pickedTag = ok && std::isfinite(value) ? std::optional(value) : std::nullopt;
+    f.setCaption(kTag, tag);
 }
 
 void Catalogue::StockGrid_MouseUp() {

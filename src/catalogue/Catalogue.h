@@ -37,8 +37,9 @@ public:
 private:
     bool accessOk();
     void tell(const QString& title, const QString& text);
-    std::optional<double> pickedTag();
-
     AppContext& m_ctx;
+    // The file number of the item picked in the list, which the changes and
+    // deletes of the edit panel apply to; the hidden tag label shows it.
+    std::optional<double> m_pickedTag;
     bool m_quiet = false;  // the developer test saves without asking
 };

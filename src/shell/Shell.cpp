@@ -200,7 +200,7 @@ void Shell::CheckForThisYearsFolder() {
     s.ConfigRec.topGraphic = trimBlanks(s.ConfigRec.topGraphic);
     const QString logo = s.ConfigRec.topGraphic;
     if (!logo.isEmpty() && QFileInfo(nativePath(s.DataPath + logo)).isFile()) {
-        copyFileOver(s.DataPath + logo, s.DataPath + m_ctx.form->caption(ctl::RecYear) + logo);
+        copyFileOver(s.DataPath + logo, s.DataPath + s.YearFolder + logo);
     }
 }
 

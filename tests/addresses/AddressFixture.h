@@ -4,34 +4,32 @@
 #include <QTemporaryDir>
 
 #include "addresses/AddressBook.h"
+#include "app/Application.h"
 #include "forms/FormModel.h"
-#include "support/Records.h"
 #include "support/Fakes.h"
+#include "support/Records.h"
 
-// The program over a fresh documents folder holding `book` (none if null),
-// with the address book bound as the application binds it. Not yet started.
+// The program started over a fresh documents folder whose address book
+// holds `entries` (no book if null); it counts the stock list refills asked.
 struct AddressFixture {
     QTemporaryDir dir;
     TestApp t{dir.path()};
-    AddressBook book{t.app->context()};
+    AddressBook& book = t.app->addresses();
     int stockRefills = 0;
 
     explicit AddressFixture(const QByteArray& entries = {}) {
         QDir().mkpath(dataOf(dir));
         if (!entries.isNull()) writeFile(bookPath(), entries);
-        book.bind();
         auto& hook = t.app->context().hooks.PopStockList;
         hook = [this, inner = hook] {
             ++stockRefills;
             if (inner) inner();
         };
+        t.app->start();
     }
     FormModel& form() { return t.app->mainForm(); }
     QString bookPath() { return dataOf(dir) + QStringLiteral("ovo_addy.dat"); }
-    // Temporary files of replaces left in the data folder.
-    QStringList tempFiles() {
-        return QDir(dataOf(dir)).entryList({QStringLiteral("*.tbtmp*")}, QDir::Files);
-    }
+    QByteArray bytes() { return readFile(bookPath()); }
     void click(const QString& name) { form().click(name); }
     void type(const QString& combo, const QString& name, const QString& field,
               const QString& lines) {

@@ -155,6 +155,23 @@ private Q_SLOTS:
                  bytes::text(data.toUtf8(), 300));
     }
 
+    // The logo goes into the year folder, whatever the label showing the
+    // folder says once translated.
+    void logoCopiedIntoTheYearFolder() {
+        QTemporaryDir dir;
+        runOnce(dir);
+        writeFile(dataOf(dir) + "ovo_top.gif", "logo");
+        TestApp t(dir.path());
+        FormModel& f = t.app->mainForm();
+        QObject::connect(&f, &FormModel::changed, [&f](const QString& name, FormModel::Property p) {
+            if (p == FormModel::Property::Caption && name == "RecYear" &&
+                !f.caption(name).startsWith(u'~'))
+                f.setCaption(name, u'~' + f.caption(name));
+        });
+        t.app->start();
+        QCOMPARE(readFile(dataOf(dir) + "2026/ovo_top.gif"), "logo");
+    }
+
     // Measures that are no sensible numbers are brought into range first.
     void geometryFromStoredFields_data() {
         QTest::addColumn<QByteArray>("fields");       // top, left, height, width
