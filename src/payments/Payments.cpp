@@ -94,6 +94,9 @@ void Payments::bind() {
     f.onClick(ctl::DeletePayment, [this] { DeletePayment(); });
     f.onClick(kGrid, [this] { PaymentsGrid_Click(); });
     f.onChange(kOrderTotal, [this] { OrderTotalEd_Change(); });
+    // The list holds the payments of the number on screen: another number
+    // makes it stale, also in a command that has already refilled it.
+    f.onChange(kNumber, [this] { m_ctx.lists.markStale(ListRefills::Payments); });
     m_ctx.hooks.PopPAGrid = [this] { PopPAGrid(); };
 }
 
