@@ -1,8 +1,5 @@
 // The stock file and list: record bytes, tags, the edit panel's commands,
 // the combo lists and the heading sorts.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QtTest>
 
 #include "CatalogueFixture.h"
@@ -128,52 +125,6 @@ private Q_SLOTS:
         x.t.app->state().GridSortDirection = QStringLiteral("up");
         x.clickStock(0, 3);
         QCOMPARE(x.column(x.stock(), 3), (QStringList{"Apple", "item 10", "item 9"}));
-    }
-
-    // Past 32,767 records: the first 32,767 are listed, nothing is added.
-    void fullFileListsTheLimitAndAddsNothing() {
-        CatalogueFixture x;
-        QByteArray bytes;
-        for (int n = 1; n <= 32769; ++n) bytes += stockRecord('1', "c", n, "d", "ea", "", 0);
-        writeFile(x.stockPath(), bytes);
-        x.form().click("Clear");
-        QCOMPARE(x.stock().rows() - 1, 32767);
-        x.addItem("new", "", "ea", "new item", "1");
-        QCOMPARE(readFile(x.stockPath()), bytes);
-        QCOMPARE(x.asked().size(), 1);
-        QVERIFY(x.asked()[0].text.contains("32,767"));
-    }
-
-    // Two copies adding items at the same moment never share a tag.
-    void twoProcessesNeverShareATag() {
-        QTemporaryDir dir;
-        runOnce(dir);
-        constexpr int kEach = 40;
-        pid_t children[2];
-        for (pid_t& child : children) {
-            child = ::fork();
-            if (child == 0) {
-                TestApp t(dir.path());
-                // Real waits here: the other process holds the file for a moment.
-                t.app->context().retry.attempts = 100000;
-                t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(1000); };
-                t.app->start();
-                for (int i = 0; i < kEach; ++i) {
-                    t.app->mainForm().setText("StockUnitCostEd", "1");
-                    t.app->catalogue().SaveNewStockItem();
-                }
-                ::_exit(t.prompter.asked.isEmpty() ? 0 : 1);
-            }
-        }
-        for (pid_t child : children) {
-            int status = 0;
-            QCOMPARE(::waitpid(child, &status, 0), child);
-            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        }
-        const QByteArray bytes = readFile(dataOf(dir) + QStringLiteral("ovo_stock.dat"));
-        QCOMPARE(bytes.size(), 2 * kEach * 383);
-        for (int n = 1; n <= 2 * kEach; ++n)
-            QCOMPARE(bytes.mid((n - 1) * 383 + 31, 8), bytes::real(n));
     }
 };
 

@@ -1,4 +1,8 @@
-// Fixed-record data files, whole-file replace and the wait-and-retry rule.
+// Fixed-record data files, whole-file replace, the wait-and-retry rule and
+// two copies of the program at work on one file.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QtTest>
 #include <cerrno>
 #include <memory>
@@ -7,7 +11,10 @@
 #include "records/FileError.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
+#include "app/Application.h"
+#include "forms/FormModel.h"
 #include "support/Fakes.h"
+#include "support/Records.h"
 
 namespace {
 RecordFile::Mode modeOf(bool writes) {
@@ -162,6 +169,62 @@ private Q_SLOTS:
         }
         QVERIFY(QFileInfo(path("folder.dat")).isDir());
         QVERIFY(!QFileInfo::exists(path("stray")));
+    }
+
+    // Two copies at work on one file at once, really waiting for each other:
+    // no stock tag is given out twice, and no address another copy adds is
+    // lost to a delete that rewrites the book.
+    void twoCopiesAtOnce_data() {
+        QTest::addColumn<bool>("book");
+        QTest::newRow("both add stock items") << false;
+        QTest::newRow("one deletes addresses, one adds") << true;
+    }
+    void twoCopiesAtOnce() {
+        QFETCH(bool, book);
+        constexpr int kEach = 30;
+        QTemporaryDir dir;
+        runOnce(dir);
+        const QString file = dataOf(dir) + (book ? "ovo_addy.dat" : "ovo_stock.dat");
+        QByteArray start;
+        for (int i = 1; i <= kEach; ++i)
+            start += addyRecord('1', 'V', i, "Del " + QByteArray::number(i), "d");
+        if (book) writeFile(file, start);
+        pid_t children[2];
+        for (int c = 0; c < 2; ++c) {
+            if ((children[c] = ::fork()) != 0) continue;
+            TestApp t(dir.path());
+            t.app->context().retry.attempts = 100000;
+            t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(500); };
+            t.app->start();
+            FormModel& f = t.app->mainForm();
+            for (int i = 1; i <= kEach; ++i) {
+                if (!book) {
+                    f.setText("StockUnitCostEd", "1");
+                    t.app->catalogue().SaveNewStockItem();
+                } else if (c == 0) {
+                    t.prompter.answers = {MsgButton::Yes};
+                    f.setText("ToCombo", QString("Del %1").arg(i));
+                    t.app->addresses().DeleteVendor();
+                } else {
+                    f.setText("ShipToCombo", QString("New %1").arg(i));
+                    f.setText("ShipToField", "n");
+                    t.app->addresses().ChangedDest();
+                }
+            }
+            // Nothing asked but the deletes' questions.
+            ::_exit(t.prompter.asked.size() == t.prompter.countTitled("Delete Address") ? 0 : 1);
+        }
+        for (pid_t child : children) {
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        const QByteArray bytes = readFile(file);
+        QCOMPARE(bytes.size(), book ? kEach * 570 : 2 * kEach * 383);
+        for (int n = 1; n <= (book ? kEach : 2 * kEach); ++n) {
+            if (book) QVERIFY(bytes.contains(bytes::text("New " + QByteArray::number(n), 60)));
+            if (!book) QCOMPARE(bytes.mid((n - 1) * 383 + 31, 8), bytes::real(n));
+        }
     }
 
 private:
