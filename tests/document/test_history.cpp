@@ -31,11 +31,6 @@ struct Fixture {
     QByteArray bytes(const QString& file) { return readFile(path(file)); }
 };
 
-void row(const char* name, const QByteArray& before, const char* value, const QByteArray& after,
-         const QStringList& entries) {
-    QTest::newRow(name) << before << QString::fromUtf8(value) << after << entries;
-}
-
 }  // namespace
 
 class TestHistory : public QObject {
@@ -43,51 +38,43 @@ class TestHistory : public QObject {
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
-    // Each save records each field's trimmed value once, in first-used order.
-    void savesRecordEachValueOnce() {
-        Fixture x;
+    // TermsEd typed and saved in turn over the file as found (none if null):
+    // each trimmed value once, in first-used order, the list as the file.
+    void recording_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("no file; letter case counts")
+            << QByteArray() << QStringList{"  Net 30  ", "net 30", " Net 30"}
+            << QByteArray("Net 30\r\nnet 30\r\n") << QStringList{"Net 30", "net 30"};
+        QTest::newRow("no final CR LF") << QByteArray("COD\r\nNet 10") << QStringList{"Net 30"}
+                                        << QByteArray("COD\r\nNet 10\r\nNet 30\r\n")
+                                        << QStringList{"COD", "Net 10", "Net 30"};
+        QTest::newRow("value is the last line, no final CR LF")
+            << QByteArray("COD\r\nNet 30") << QStringList{"Net 30", "Net 30"}
+            << QByteArray("COD\r\nNet 30") << QStringList{"COD", "Net 30"};
+        QTest::newRow("outside Windows-1252, stored before")
+            << QByteArray("?\xf3\x64?\r\n") << QStringList{QString::fromUtf8("Łódź")}
+            << QByteArray("?\xf3\x64?\r\n") << QStringList{QString::fromUtf8("?ód?")};
+    }
+    void recording() {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, typed);
+        QFETCH(QByteArray, after);
+        QFETCH(QStringList, entries);
+        Fixture x(before.isNull() ? QString() : "ter_field.dat", before);
         x.f().setText("ByEd", " Ann ");
-        x.f().setText("TermsEd", "  Net 30  ");
         x.f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
         x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->session().SaveChanges());
-        for (const char* terms : {"net 30", " Net 30"}) {
+        for (const QString& terms : typed) {
             x.f().setText("TermsEd", terms);
             QVERIFY(x.t.app->session().SaveChanges());
         }
-        QCOMPARE(x.bytes("by_field.dat") + x.bytes("ter_field.dat"), "Ann\r\nNet 30\r\nnet 30\r\n");
-        QCOMPARE(x.f().items("TermsEd"), QStringList({"Net 30", "net 30"}));
-        QCOMPARE(x.f().text("ByEd"), QStringLiteral("Ann"));
-    }
-
-    // TermsEd saved twice over a file as found: the file and the list after.
-    void appending_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QStringList>("entries");
-        row("no final CR LF", "COD\r\nNet 10", "Net 30", "COD\r\nNet 10\r\nNet 30\r\n",
-            {"COD", "Net 10", "Net 30"});
-        row("value is the last line, no final CR LF", "COD\r\nNet 30", "Net 30", "COD\r\nNet 30",
-            {"COD", "Net 30"});
-        row("other letter case is another entry", "NET 30\r\n", "Net 30", "NET 30\r\nNet 30\r\n",
-            {"NET 30", "Net 30"});
-        row("outside Windows-1252, stored before", "?\xf3\x64?\r\n", "Łódź", "?\xf3\x64?\r\n",
-            {QString::fromUtf8("?ód?")});
-    }
-    void appending() {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, value);
-        QFETCH(QByteArray, after);
-        QFETCH(QStringList, entries);
-        Fixture x("ter_field.dat", before);
-        x.f().setText("TermsEd", value);
-        for (int save = 1; save <= 2; ++save) {
-            QVERIFY(x.history.AddToUserFields());
-            QCOMPARE(x.bytes("ter_field.dat"), after);
-        }
+        QCOMPARE(x.bytes("ter_field.dat"), after);
         QCOMPARE(x.f().items("TermsEd"), entries);
-        QCOMPARE(x.t.prompter.asked.size(), 0);
+        QCOMPARE(x.bytes("by_field.dat") + x.f().text("ByEd"), "Ann\r\nAnn");
+        QCOMPARE(x.t.prompter.asked.size(), 1);  // the new number
     }
 
     // Delete in FOBEd's edit box: every equal line goes; a delete that
@@ -104,7 +91,7 @@ private Q_SLOTS:
         Fixture x("fob_field.dat", before);
         x.f().setText("FOBEd", "  Dest ");
         x.f().setText("PONoEd", "000004");
-        x.s().Dirty = false;
+        x.t.app->session().markUnchanged();
         const QString target = x.path("fob_field.dat");
         setFileFaultHook([&](FileOp o, const QString& path) -> FileError {
             if (int(o) != fault || path != target) return {};
@@ -120,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(x.f().text("FOBEd"), kept ? "  Dest " : "");
         QCOMPARE(QDir(dataOf(x.dir)).entryList(QDir::Files).filter("fob").size(), 1);
         // Emptying the field is a change of the numbered document.
-        QCOMPARE(x.s().Dirty, !kept);
+        QCOMPARE(x.t.app->session().state() == DocumentSession::State::Changed, !kept);
         QCOMPARE(x.t.prompter.asked.value(0).title, !kept                        ? ""
                                                     : fault == int(FileOp::Open) ? "File in Use"
                                                                                  : "File Error");
@@ -160,7 +147,7 @@ private Q_SLOTS:
         QCOMPARE(x.s().HistoryText, QStringLiteral("Second"));
         for (const char* number : {"(PEND)", "000012"}) {
             x.f().setText("PONoEd", number);
-            x.s().Dirty = false;
+            x.t.app->session().markUnchanged();
             x.f().fire("TermsEd", FormModel::Event::DropDown);
             QCOMPARE(x.s().Dirty, number[0] == '0');
         }

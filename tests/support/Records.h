@@ -3,6 +3,8 @@
 // Records of the data files built by hand from their layouts, one builder
 // per layout, for comparing files byte by byte.
 #include <QList>
+#include <QString>
+#include <utility>
 
 #include "support/Bytes.h"
 
@@ -45,4 +47,23 @@ inline QByteArray indexRecord(char kind, const QByteArray& number, const QByteAr
                    bytes::text(soldTo, 60) + bytes::text(shipTo, 60) + bytes::real(shipDate);
     for (int i = 0; i < 7; ++i) b += bytes::int64(amounts.value(i));
     return b + QByteArray(40, '\0') + bytes::text(folder, 5) + QByteArray(95, ' ');
+}
+
+// Configuration, 1724 bytes, as a first run leaves it for `homeFolder`: the
+// defaults, a date range of the 90 days to 6 December 2026, the window
+// width raised to the smallest window.
+inline QByteArray firstRunConfig(const QString& homeFolder) {
+    QByteArray r(1724, ' ');
+    r.replace(0, 12, bytes::int16(21) + bytes::int16(65) + QByteArray(8, '\0'));
+    r.replace(158, 10, QByteArray(10, '\0'));  // reserved numbers
+    r.replace(900, 8, QByteArray(8, '\0'));
+    r.replace(1228, 16, bytes::real(46362 - 90) + bytes::real(46362));
+    const std::pair<int, QByteArray> fields[] = {
+        {152, "YNYYYY"}, {176, "1"}, {181, "1"}, {186, "7855"}, {191, "11130"}, {196, "Arial"},
+        {396, "640"}, {399, "ovo_top.gif"}, {599, "Y"}, {600, "Your Company Name"},
+        {660, "Address Line 1"}, {720, "Address Line 2"}, {780, "Address Line 3"},
+        {840, "Maybe phone & fax here?"}, {908, (homeFolder + "ovo_data/").toLatin1()},
+        {1208, "Tax  Tax 20    0"}};
+    for (const auto& [offset, text] : fields) r.replace(offset, text.size(), text);
+    return r;
 }
