@@ -28,54 +28,78 @@ class TestAddresses : public QObject {
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
-    // Saves ("V|name|lines" in Sold To, "T|..." in Ship To) and deletes
-    // ("-name") as the user runs them, then the book byte by byte.
+    // Steps as the user runs them: "V|name|lines" types in Sold To and saves
+    // it ("T|..." Ship To), "v|..." and "t|..." only type, "+V" and "+T" save,
+    // "-name" deletes, "=" saves a new document; then the book byte by byte,
+    // the list, the counters and the blocks' lines and Save buttons.
     void bookAfterSavesAndDeletes_data() {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QString>("counters");
+        QTest::addColumn<QString>("shown");  // counters|lines|lines|buttons
         const QByteArray zed = addyRecord('1', 'V', 1, "Zed", "z");
+        const QByteArray v1 = addyRecord('1', 'V', 1, "Acme", kAcme);
+        const QByteArray t2 = addyRecord('1', 'T', 2, "Acme Dock", kDock);
+        const QStringList both = {"v|Acme|" + kAcmeText, "t|Acme Dock|" + kDockText};
+        const QString shownBoth = "12|" + kAcmeText + "|" + kDockText + "|00";
         QTest::newRow("trimmed, Windows-1252, tags counted on")
             << QByteArray()
             << QStringList{"V|  Acme  |" + kAcmeText + "  ", "T|Caf\u00e9 Zo\u00eb|Quai 1"}
-            << addyRecord('1', 'V', 1, "Acme", kAcme) +
-                   addyRecord('1', 'T', 2, "Caf\xe9 Zo\xeb", "Quai 1")
-            << QStringList{"Acme", "Caf\u00e9 Zo\u00eb"} << "12";
+            << v1 + addyRecord('1', 'T', 2, "Caf\xe9 Zo\xeb", "Quai 1")
+            << QStringList{"Acme", "Caf\u00e9 Zo\u00eb"} << "12|" + kAcmeText + "|Quai 1|00";
         QTest::newRow("a save finds its entry whatever the letter case")
             << zed << QStringList{"V|Acme|" + kAcmeText, "T|ACME|" + kDockText}
-            << zed + addyRecord('1', 'T', 2, "ACME", kDock) << QStringList{"Zed", "ACME"} << "22";
+            << zed + addyRecord('1', 'T', 2, "ACME", kDock) << QStringList{"Zed", "ACME"}
+            << "22|" + kAcmeText + "|" + kDockText + "|00";
         QTest::newRow("tags are never reused")
             << QByteArray() << QStringList{"V|A|l", "V|B|l", "V|C|l", "-C", "-A", "V|D|l"}
             << addyRecord('1', 'V', 2, "B", "l") + addyRecord('1', 'V', 3, "D", "l")
-            << QStringList{"B", "D"} << "30";
+            << QStringList{"B", "D"} << "30|l||00";
+        QTest::newRow("sold to saved first keeps the ship to typing")
+            << QByteArray() << both + QStringList{"+V", "+T"} << v1 + t2
+            << QStringList{"Acme", "Acme Dock"} << shownBoth;
+        QTest::newRow("ship to saved first keeps the sold to typing")
+            << QByteArray() << both + QStringList{"+T", "+V"}
+            << addyRecord('1', 'T', 1, "Acme Dock", kDock) + addyRecord('1', 'V', 2, "Acme", kAcme)
+            << QStringList{"Acme Dock", "Acme"} << "21|" + shownBoth.mid(3);
+        QTest::newRow("saving a new document saves both")
+            << QByteArray() << both + QStringList{"="} << v1 + t2
+            << QStringList{"Acme", "Acme Dock"} << shownBoth;
     }
     void bookAfterSavesAndDeletes() {
         QFETCH(QByteArray, before);
         QFETCH(QStringList, steps);
         QFETCH(QByteArray, after);
         QFETCH(QStringList, listed);
-        QFETCH(QString, counters);
+        QFETCH(QString, shown);
         AddressFixture x(before);
-        int deletes = 0;
+        int questions = 0;
         for (const QString& step : steps) {
-            if (step.startsWith(u'-')) {
-                x.t.prompter.answers = {MsgButton::Yes};
+            const Block& b = step.contains(QRegularExpression("^[+]?[Vv]")) ? kSold : kShip;
+            x.t.prompter.answers = {MsgButton::Yes};
+            questions += step[0] == u'-' || step[0] == u'=';
+            if (step[0] == u'-') {
                 x.choose("ToCombo", step.mid(1));
                 x.click("DeleteVendor");
-                ++deletes;
-                continue;
+            } else if (step[0] == u'=') {
+                QVERIFY(x.t.app->session().SaveChanges());
+            } else if (step[0] != u'+') {
+                const QStringList p = step.split(u'|');
+                x.type(b.combo, p[1], b.field, p[2]);
             }
-            const QStringList p = step.split(u'|');
-            const Block& b = p[0] == "V" ? kSold : kShip;
-            x.type(b.combo, p[1], b.field, p[2]);
-            x.click(b.save);
+            if (step[0] == u'+' || step[0].isUpper()) x.click(b.save);
         }
         QCOMPARE(x.bytes(), after);
         QCOMPARE(x.form().items("ShipToCombo"), listed);
-        QCOMPARE(x.form().caption("VendAddyCounter") + x.form().caption("ToAddyCounter"), counters);
-        QCOMPARE(x.t.prompter.asked.size(), deletes);
+        QCOMPARE(
+            QStringList(
+                {x.form().caption("VendAddyCounter") + x.form().caption("ToAddyCounter"),
+                 x.text("ToField"), x.text("ShipToField"),
+                 QString::number(x.on("ChangedVendor")) + QString::number(x.on("ChangedDest"))})
+                .join(u'|'),
+            shown);
+        QCOMPARE(x.t.prompter.asked.size(), questions);
     }
 
     void choosingFillsTheLinesAndMarksTheDocument_data() {
@@ -216,41 +240,6 @@ private Q_SLOTS:
         // Unsaved typing stays with its Save button; a saved block shows what was stored.
         QCOMPARE(x.text("ToField"), lines.left(500));
         QCOMPARE(x.on("ChangedVendor"), added.isEmpty());
-    }
-
-    // Saving one block refills the lists; the other block's typing stays.
-    void savingOneBlockKeepsTheOther_data() {
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QByteArray>("book");
-        const QByteArray v1t2 =
-            addyRecord('1', 'V', 1, "Acme", kAcme) + addyRecord('1', 'T', 2, "Acme Dock", kDock);
-        QTest::newRow("sold to first") << "ChangedVendor" << v1t2;
-        QTest::newRow("ship to first")
-            << "ChangedDest"
-            << addyRecord('1', 'T', 1, "Acme Dock", kDock) + addyRecord('1', 'V', 2, "Acme", kAcme);
-        QTest::newRow("saving a new document") << "SaveChanges" << v1t2;
-    }
-    void savingOneBlockKeepsTheOther() {
-        QFETCH(QString, first);
-        QFETCH(QByteArray, book);
-        AddressFixture x;
-        x.type("ToCombo", "Acme", "ToField", kAcmeText);
-        x.type("ShipToCombo", "Acme Dock", "ShipToField", kDockText);
-        x.t.prompter.answers = {MsgButton::Yes};
-        if (first != "SaveChanges") {
-            x.click(first);
-            const QString other = first == "ChangedVendor" ? "ChangedDest" : "ChangedVendor";
-            QVERIFY(!x.on(first) && x.on(other));
-            QCOMPARE(x.text("ShipToCombo"), "Acme Dock");
-            x.click(other);
-        } else {
-            QVERIFY(x.t.app->session().SaveChanges());
-            const QByteArray page = readFile(nativePath(*x.t.app->session().pagePath()));
-            QVERIFY(page.contains("Harbour Rd") && page.contains("Springfield"));
-        }
-        QCOMPARE(x.bytes(), book);
-        QVERIFY(!x.on("ChangedVendor") && !x.on("ChangedDest"));
-        QCOMPARE(x.text("ToField") + "|" + x.text("ShipToField"), kAcmeText + "|" + kDockText);
     }
 
     void buttonStatesFollowTheBlock() {
