@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
     prompter.setParentWindow(&window);
     desktop.setParentWindow(&window);
     windows.setParentWindow(&window);
-    window.start();
+    // A window whose controls are not all bound has said why; it does not open.
+    if (!window.start()) return EXIT_FAILURE;
     return qapp.exec();
 }

@@ -355,10 +355,13 @@ void DocumentBrowser::openCalendar(CalendarTarget target) {
     // A field that holds no date opens the calendar on today.
     QDate date = m_ctx.formats->toDate(trimBlanks(f.text(QLatin1String(field))));
     if (!date.isValid()) date = m_ctx.clock->today();
-    // The caption names the field, so that the view can place the calendar below it.
-    f.setCaption(kCalendar, QLatin1String(field));
     f.setText(kCalendar, calendartext::fromDate(date));
     f.setVisible(kCalendar, true);
+}
+
+QString DocumentBrowser::calendarField() const {
+    const char* field = targetField(m_calendarTarget);
+    return field ? QString(QLatin1String(field)) : QString();
 }
 
 void DocumentBrowser::MonthView1_Click() {

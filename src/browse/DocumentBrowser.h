@@ -51,6 +51,8 @@ public:
 
     void openCalendar(CalendarTarget target);
     CalendarTarget calendarTarget() const { return m_calendarTarget; }
+    // The control the open calendar writes into, for the view to place it.
+    QString calendarField() const;
     void MonthView1_Click();
 
 private:

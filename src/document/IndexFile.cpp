@@ -11,6 +11,7 @@
 #include "base/SerialDate.h"
 #include "base/Text.h"
 #include "document/SalesDocument.h"
+#include "records/Messages.h"
 #include "records/Record.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
@@ -146,6 +147,7 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
 
     enum class Refusal { None, Full, Exhausted } refusal = Refusal::None;
     QByteArray bytes;
+    bool tailSaved = false;
     const FileError failure = withIndex(m_ctx, [&]() -> FileError {
         refusal = Refusal::None;
         // Locked from reading the highest number to writing the record, so
@@ -165,8 +167,9 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
         }
         rec.number = numberText(next);
         bytes.truncate(qsizetype(count) * indexrec::kLength);
-        return file.write(count + 1, Record(rec.encode()));
+        return file.appendRecord(Record(rec.encode()), &tailSaved);
     });
+    if (tailSaved) showCutTail(prompter, path());
     if (!failure.ok()) {
         m_known.reset();
         prompter.message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, kNumberTitle,
@@ -189,6 +192,7 @@ IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
     const QString folder = trimBlanks(rec.subFolder);
     IndexWrite result;
     QByteArray bytes;
+    bool tailSaved = false;
     const FileError failure = withIndex(m_ctx, [&]() -> FileError {
         result = {};
         RecordFile file(path(), indexrec::kLength);
@@ -226,8 +230,9 @@ IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
         result.subFolder = rec.subFolder;
         const QByteArray encoded = rec.encode();
         bytes += encoded;
-        return file.write(count + 1, Record(encoded));
+        return file.appendRecord(Record(encoded), &tailSaved);
     });
+    if (tailSaved) showCutTail(*m_ctx.prompter, path());
     if (!failure.ok()) {
         m_known.reset();
         return {IndexWrite::Status::Failed, failureText(failure), {}};

@@ -189,6 +189,8 @@ bool DocumentSession::numberNew() {
         m_index.numberAndAppend(*record, m_ctx.state.YearFolder);
     if (!number) return false;
     m_ctx.lists.markStale(ListRefills::Documents);
+    // Payments belong to a number: the new one has its own.
+    m_ctx.lists.markStale(ListRefills::Payments);
     m_mapper.setNumber(*number);
     setFolder(trimBlanks(m_ctx.state.YearFolder));
     return true;
@@ -365,6 +367,7 @@ bool DocumentSession::open(const QString& number, const QString& folder) {
     }
 
     m_mapper.write(page.document);
+    m_ctx.lists.markStale(ListRefills::Payments);
     m_ctx.lists.refill(ListRefills::Stock);
     // The address lines are not stored: the address book gives them.
     m_mapper.lookUpAddresses();

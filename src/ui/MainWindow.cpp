@@ -216,12 +216,13 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
 
     FormModel& form = m_app.mainForm();
     // Placed before the binder shows it: below the field it writes into,
-    // which its caption names, and on the screen.
+    // and on the screen.
     connect(&form, &FormModel::changed, this, [this](const QString& name, FormModel::Property p) {
         if (name != m_calendar->objectName() || p != FormModel::Property::Visible) return;
         const FormModel& f = m_app.mainForm();
         if (!f.isVisible(name)) return;
-        QWidget* field = findChild<QWidget*>(f.caption(name));
+        const QString target = m_app.browser().calendarField();
+        QWidget* field = target.isEmpty() ? nullptr : findChild<QWidget*>(target);
         if (!field) return;
         m_calendar->resize(m_calendar->sizeHint());
         QPoint at = field->mapToGlobal(QPoint(0, field->height()));

@@ -197,6 +197,20 @@ private Q_SLOTS:
         QCOMPARE(readFile(x.indexPath()), before);
     }
 
+    // A record cut short at the end is no record: it does not count for the
+    // next number, is kept beside the index and is never written over.
+    void cutLastRecordIsSetAside() {
+        IndexFixture x;
+        const QByteArray whole = indexRecord('p', "000004", "2026\\");
+        const QByteArray cut = indexRecord('p', "000950", "2026\\").left(200);
+        writeFile(x.indexPath(), whole + cut);
+        QCOMPARE(x.numberNew(), "000005");
+        QCOMPARE(readFile(x.indexPath()), whole + IndexFixture::filled("000005", "2026\\"));
+        QCOMPARE(readFile(x.indexPath() + ".damaged"), cut);
+        QCOMPARE(x.t.prompter.asked.size(), 1);
+        QVERIFY(x.told().contains("ovo_data2.dat.damaged"));
+    }
+
     void twoProcessesNeverShareANumber() {
         QTemporaryDir dir;
         runOnce(dir);
