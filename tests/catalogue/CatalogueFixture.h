@@ -23,17 +23,16 @@ struct CatalogueFixture {
     QString stockPath() { return dataOf(dir) + QStringLiteral("ovo_stock.dat"); }
     QList<AskedMessage>& asked() { return t.prompter.asked; }
 
-    void typePanel(const QString& cat, const QString& mfg, const QString& unit,
-                   const QString& description, const QString& cost) {
+    // Types the edit panel; with `button`, clicks it.
+    void typePanel(const QStringList& texts, const QString& button = {}) {
         const QStringList names = {"StockCatCombo", "StockVendorCombo", "StockUnitCombo",
                                    "StockDescriptionEd", "StockUnitCostEd"};
-        const QStringList texts = {cat, mfg, unit, description, cost};
         for (int i = 0; i < names.size(); ++i) form().setText(names[i], texts[i]);
+        if (!button.isEmpty()) form().click(button);
     }
     void addItem(const QString& cat, const QString& mfg, const QString& unit,
                  const QString& description, const QString& cost) {
-        typePanel(cat, mfg, unit, description, cost);
-        form().click(QStringLiteral("SaveNewStockItem"));
+        typePanel({cat, mfg, unit, description, cost}, "SaveNewStockItem");
     }
     // A click on a data row (1..) or, with row 0, on a heading.
     void clickStock(int row, int col = 0) {

@@ -122,7 +122,7 @@ private Q_SLOTS:
         CatalogueFixture x;
         stockUp(x);
         x.pickStock(2);
-        x.t.app->state().Dirty = false;
+        x.t.app->session().markUnchanged();
         const QStringList before = x.order().rowCells(1);
         x.order().setCurrentRow(1);
         // A quantity that is no number is refused and the editor stays open.
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(x.windows.shown.size(), 2);
         QCOMPARE(x.order().rows(), 2);
         QCOMPARE(x.order().rowCells(1), before);
-        QVERIFY(!x.t.app->state().Dirty);
+        QCOMPARE(x.t.app->session().state(), DocumentSession::State::Unnumbered);
     }
 };
 

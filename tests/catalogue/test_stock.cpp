@@ -21,6 +21,10 @@ private Q_SLOTS:
         QCOMPARE(readFile(x.stockPath()), expected);
         QCOMPARE(x.stock().cell(2, 4), QStringLiteral("1,234.50"));
         QCOMPARE(x.form().toolTip("BottomLabel"), QStringLiteral("2 stock items listed"));
+        // Nothing picked yet: said, nothing written.
+        x.form().click("SaveChangedStockItem");
+        x.form().click("DeleteStockItem");
+        QCOMPARE(readFile(x.stockPath()), expected);
 
         // A change keeps the reserved bytes another copy may use.
         patchFile(x.stockPath(), 383 + 239, QByteArray(120, 'r'));
@@ -33,26 +37,15 @@ private Q_SLOTS:
         expected.replace(383 + 239, 120, QByteArray(120, 'r'));
         expected.replace(383 + 367, 16, QByteArray(16, 's'));
         QCOMPARE(readFile(x.stockPath()), expected);
-        QVERIFY(x.asked().isEmpty());
 
         // A currency sign is no number to the change command: said, nothing written.
         x.form().setText("StockUnitCostEd", "$12.50");
         x.form().click("SaveChangedStockItem");
         QCOMPARE(readFile(x.stockPath()), expected);
-        QCOMPARE(x.asked().size(), 1);
-        QVERIFY(x.asked()[0].text.contains("$12.50"));
-    }
-
-    void nothingPickedSaysSoAndWritesNothing() {
-        CatalogueFixture x;
-        x.addItem("Tools", "Acme", "ea", "Hammer", "10");
-        const QByteArray before = readFile(x.stockPath());
-        x.form().click("SaveChangedStockItem");
-        x.form().click("DeleteStockItem");
-        QCOMPARE(readFile(x.stockPath()), before);
-        QCOMPARE(x.asked().size(), 2);
-        for (const AskedMessage& m : x.asked())
-            QVERIFY2(m.text.contains("pick"), qPrintable(m.text));
+        QStringList told;
+        for (const AskedMessage& m : x.asked()) told << m.text.section(u' ', 0, 4);
+        QCOMPARE(told, (QStringList{"Please pick the stock item", "Please pick the stock item",
+                                    "The unit cost \"$12.50\" is"}));
     }
 
     void tagsAreNeverReusedAndDeletedItemsKeepTheirRecords() {
@@ -80,8 +73,7 @@ private Q_SLOTS:
         // The panel still names the deleted item 3, whatever its label now
         // says: saving brings it back.
         x.form().setCaption("FileOrderTag", "Nummer 1");
-        x.typePanel("Paint", "Acme", "can", "Red paint", "7.00");
-        x.form().click("SaveChangedStockItem");
+        x.typePanel({"Paint", "Acme", "can", "Red paint", "7.00"}, "SaveChangedStockItem");
         QCOMPARE(readFile(x.stockPath()).at(2 * 383), '1');
         QCOMPARE(x.column(x.stock(), 5), (QStringList{"1", "2", "3", "4"}));
     }

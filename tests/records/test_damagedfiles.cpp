@@ -198,8 +198,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reported");
         QByteArray book;
         for (const char* name : {"A", "B", "C", "D"}) book += addyRecord('1', 'V', 1, name, "x");
-        QTest::newRow("page") << "page" << "2026/000001.htm" << QByteArray(1000, 'p') << 3000
-                              << "error";
         QTest::newRow("configuration")
             << "config" << "cfg" << QByteArray(1000, ' ') << 1300 << "false:File Error";
         QTest::newRow("address book after a delete")
@@ -224,10 +222,6 @@ private Q_SLOTS:
         const QString path = file == "cfg" ? configOf(dir) : dataOf(dir) + file;
         writeFile(path, old);
         const QString report = inChild([&]() -> QString {
-            if (writer == "page") {
-                limitFileSize(limit);
-                return replaceFile(path, QByteArray(5000, 'n')).ok() ? "ok" : "error";
-            }
             TestApp t(dir.path());
             t.app->start();
             t.prompter.asked.clear();  // the short configuration is said at start
