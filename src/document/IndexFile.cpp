@@ -219,9 +219,10 @@ IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
             return file.write(i + 1, Record(encoded));
         }
         if (count >= kMaxRecords) {
-            result = {IndexWrite::Status::Failed,
-                      fullText(*m_ctx.formats) + QStringLiteral(" This document is not one of them."),
-                      {}};
+            result = {
+                IndexWrite::Status::Failed,
+                fullText(*m_ctx.formats) + QStringLiteral(" This document is not one of them."),
+                {}};
             return {};
         }
         rec.stored.clear();

@@ -203,8 +203,8 @@ PaymentsBlock Page::paymentsBlock() const {
     block.html = kEmptyCells + kSmall + QLatin1String("Payments:") + kEndCell +
                  QLatin1String("<td></td>") + kRowEnd;
     for (const PaymentRow& row : m_doc.paymentRows) {
-        block.html += kEmptyCells + kSmall + trimBlanks(row.date) + kEndCell + kSmallRight +
-                      u'-' + currency(row.amount) + kEndCell + kRowEnd;
+        block.html += kEmptyCells + kSmall + trimBlanks(row.date) + kEndCell + kSmallRight + u'-' +
+                      currency(row.amount) + kEndCell + kRowEnd;
         ++block.rows;
     }
     const std::optional<Currency> balance = m_doc.amount(&SalesDocument::balanceDue, m_formats);

@@ -98,7 +98,8 @@ SalesDocument DocumentMapper::read() const {
     SalesDocument doc;
     doc.kind = kind();
     for (const FieldControl& f : kFields) doc.*f.field = m_form.text(QLatin1String(f.control));
-    for (const FieldControl& f : kPaymentFields) doc.*f.field = m_form.text(QLatin1String(f.control));
+    for (const FieldControl& f : kPaymentFields)
+        doc.*f.field = m_form.text(QLatin1String(f.control));
 
     const GridModel& items = *m_form.grid(ctl::OrderGrid);
     doc.items.reserve(items.rows() - 1);
@@ -125,21 +126,23 @@ void DocumentMapper::write(const SalesDocument& doc) {
 
 void DocumentMapper::writeAll(const SalesDocument& doc) {
     write(doc);
-    for (const FieldControl& f : kPaymentFields) m_form.setText(QLatin1String(f.control), doc.*f.field);
+    for (const FieldControl& f : kPaymentFields)
+        m_form.setText(QLatin1String(f.control), doc.*f.field);
 }
 
 void DocumentMapper::bindChangeRule(const std::function<void()>& rule,
                                     const std::function<void(const QString&)>& historyText) {
     for (const KindOption& k : kKindOptions) m_form.onChange(QLatin1String(k.option), rule);
-    for (const char* name : {ctl::ByEd, ctl::CommentsEd, ctl::FOBEd, ctl::JobNumberEd,
-                             ctl::ShipViaEd, ctl::TermsEd}) {
+    for (const char* name :
+         {ctl::ByEd, ctl::CommentsEd, ctl::FOBEd, ctl::JobNumberEd, ctl::ShipViaEd, ctl::TermsEd}) {
         const QString field = QLatin1String(name);
         m_form.onChange(field, [this, field, rule, historyText] {
             historyText(m_form.text(field));
             rule();
         });
     }
-    for (const char* name : {ctl::OrderDateEd, ctl::ShipDateEd, ctl::OrderTotalEd, ctl::PaymentsEd}) {
+    for (const char* name :
+         {ctl::OrderDateEd, ctl::ShipDateEd, ctl::OrderTotalEd, ctl::PaymentsEd}) {
         m_form.onChange(QLatin1String(name), rule);
     }
 }
@@ -165,11 +168,11 @@ void DocumentMapper::lookUpAddresses() {
 QString DocumentMapper::itemsFormat() const {
     const auto label = [this](const char* name) { return m_form.caption(QLatin1String(name)); };
     return u'<' + label(ctl::ItemLabelQuant) + QStringLiteral("||") + label(ctl::ItemLabelMfg) +
-           QString(16, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelUnit) +
-           QString(8, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelDescription) +
-           QString(60, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelUnitCost) +
-           QString(5, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelTotal) +
-           QString(165, u' ') + QStringLiteral("|<File Number");
+           QString(16, u' ') + QStringLiteral("|<") + label(ctl::ItemLabelUnit) + QString(8, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelDescription) + QString(60, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelUnitCost) + QString(5, u' ') +
+           QStringLiteral("|<") + label(ctl::ItemLabelTotal) + QString(165, u' ') +
+           QStringLiteral("|<File Number");
 }
 
 void DocumentMapper::resetItems() {

@@ -185,8 +185,7 @@ bool DocumentSession::numberNew() {
                                 QStringLiteral("Document Number"), problem + notSaved);
         return false;
     }
-    const std::optional<QString> number =
-        m_index.numberAndAppend(*record, m_ctx.state.YearFolder);
+    const std::optional<QString> number = m_index.numberAndAppend(*record, m_ctx.state.YearFolder);
     if (!number) return false;
     m_ctx.lists.markStale(ListRefills::Documents);
     // Payments belong to a number: the new one has its own.

@@ -1,6 +1,7 @@
 #include "ui/PagePrinter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,13 +12,14 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <algorithm>
 #include <memory>
+
+#include "records/RecordFile.h"
 
 bool PrintDialogs::choosePrinter(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
@@ -151,29 +153,24 @@ QString print(const QTextDocument& doc, QPrinter& printer) {
 QString exportPdf(const QTextDocument& doc, const QString& path, const QPageLayout& layout,
                   const QString& title) {
     const QString shown = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("The file %1 could not be written: %2")
-            .arg(shown, file.errorString());
-    }
+    // Made in memory, then written through a temporary file: a full disk
+    // never leaves a cut PDF in the place of an older one.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setPageLayout(layout);
         writer.setCreator(QStringLiteral("Tallybrook"));
         writer.setTitle(title);
         if (QString why = paint(doc, writer); !why.isEmpty()) {
-            file.cancelWriting();
             return QStringLiteral("The file %1 could not be written: %2").arg(shown, why);
         }
     }
-    if (file.error() != QFileDevice::NoError || file.size() == 0) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("The file %1 could not be written: %2").arg(shown, why);
+    if (buffer.data().isEmpty()) {
+        return QStringLiteral("The file %1 could not be written: nothing was drawn.").arg(shown);
     }
-    if (!file.commit()) {
-        return QStringLiteral("The file %1 could not be written: %2")
-            .arg(shown, file.errorString());
+    if (const FileError e = replaceFile(path, buffer.data()); !e.ok()) {
+        return QStringLiteral("The file %1 could not be written: %2").arg(shown, e.reason);
     }
     return {};
 }

@@ -115,11 +115,15 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("opened");  // the folder it was opened from
         QTest::addColumn<int>("written");        // record number
         QTest::addColumn<QByteArray>("folder");
-        QTest::newRow("earlier year keeps its folder") << "000005" << QByteArray("2003\\") << 1 << QByteArray("2003\\");
-        QTest::newRow("same number, other folder") << "000005" << QByteArray("2025\\") << 3 << QByteArray("2026\\");
+        QTest::newRow("earlier year keeps its folder")
+            << "000005" << QByteArray("2003\\") << 1 << QByteArray("2003\\");
+        QTest::newRow("same number, other folder")
+            << "000005" << QByteArray("2025\\") << 3 << QByteArray("2026\\");
         QTest::newRow("blank folder kept") << "000006" << QByteArray("") << 2 << QByteArray("");
-        QTest::newRow("unknown number appends") << "000777" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
-        QTest::newRow("seven digits cut to six") << "1234567" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
+        QTest::newRow("unknown number appends")
+            << "000777" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
+        QTest::newRow("seven digits cut to six")
+            << "1234567" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
     }
     void updateFindsTheNumberInItsFolderOrAppends() {
         QFETCH(QString, number);

@@ -50,7 +50,8 @@ void fillCompleteInvoice(SalesDocument& d, ConfigRecord& c) {
     d.jobNumber = " PO-77 ";
     d.orderDate = "12/6/2026";
     d.soldTo = "Acme Hardware";
-    d.soldToLines = QString::fromUtf8("Attn: Zo\u00eb Brandt\r\n12 Main St\r\nSpringfield, IL 62701");
+    d.soldToLines =
+        QString::fromUtf8("Attn: Zo\u00eb Brandt\r\n12 Main St\r\nSpringfield, IL 62701");
     d.shipTo = "Acme Warehouse";
     d.shipToLines = QString::fromUtf8("<b>Dock 4</b>\r\n400 River Rd \u260e 555-0199");
     d.by = "Pat";
@@ -137,8 +138,8 @@ private Q_SLOTS:
         SalesDocument doc;
         doc.comments = "x-->y\r\n<!-- PON 9 PON -->";
         doc.shipToLines = "Main St\r\n<!-- ??? I ??? -->\r\n<!-- ITM 9\tx";
-        doc.items = {{"1", "c", "m", "ea", "two\r\nlines\twith tab --> end--", "1.00", "1.00",
-                      "special"}};
+        doc.items = {
+            {"1", "c", "m", "ea", "two\r\nlines\twith tab --> end--", "1.00", "1.00", "special"}};
         const QByteArray page = pageOf(doc);
         const QByteArray data = page.left(page.indexOf("<!-- END -->\r\n") + 14);
         for (const QByteArray& end : {QByteArray("-->"), QByteArray("--!>")}) {
@@ -161,7 +162,8 @@ private Q_SLOTS:
         SalesDocument doc;
         ConfigRecord cfg = settings();
         fillCompleteInvoice(doc, cfg);
-        doc.items << QStringList(8, QString()) << cells("1\t--!>\t\thr\t<!-- x -->\t1.00\t1.00\t&gt;");
+        doc.items << QStringList(8, QString())
+                  << cells("1\t--!>\t\thr\t<!-- x -->\t1.00\t1.00\t&gt;");
         doc.comments = "Thank you --> & <b>";
         doc.payments = "9.99";
         SalesDocument blank;
@@ -176,11 +178,31 @@ private Q_SLOTS:
         expected.payments = "0.00";
         expected.items[0][0] = "2";
         const auto fields = [](const SalesDocument& d) {
-            QStringList out{QString::number(int(d.kind)), d.number, d.jobNumber, d.orderDate,
-                            d.soldTo, d.soldToLines, d.shipTo, d.shipToLines, d.by, d.shipDate,
-                            d.shipVia, d.fob, d.terms, d.comments, d.discountFactor,
-                            d.taxFactor, d.otherTaxFactor, d.subTotal, d.discount, d.netTotal,
-                            d.salesTax, d.otherTax, d.shipping, d.orderTotal, d.payments};
+            QStringList out{QString::number(int(d.kind)),
+                            d.number,
+                            d.jobNumber,
+                            d.orderDate,
+                            d.soldTo,
+                            d.soldToLines,
+                            d.shipTo,
+                            d.shipToLines,
+                            d.by,
+                            d.shipDate,
+                            d.shipVia,
+                            d.fob,
+                            d.terms,
+                            d.comments,
+                            d.discountFactor,
+                            d.taxFactor,
+                            d.otherTaxFactor,
+                            d.subTotal,
+                            d.discount,
+                            d.netTotal,
+                            d.salesTax,
+                            d.otherTax,
+                            d.shipping,
+                            d.orderTotal,
+                            d.payments};
             for (const QStringList& item : d.items) out << item.join(u'|');
             return out;
         };
@@ -192,18 +214,20 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("problem");
         const QByteArray head = "<html>\r\n<!-- ??? i ??? -->\r\n";
-        QTest::newRow("binary") << QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") + QByteArray(4096, '\xfe')
+        QTest::newRow("binary") << QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") +
+                                       QByteArray(4096, '\xfe')
                                 << int(PageRead::Problem::NoKind);
         QTest::newRow("unknown kind") << QByteArray("<!-- ??? x ??? -->\r\n<!-- PON 1 PON -->")
                                       << int(PageRead::Problem::NoKind);
         QTest::newRow("no number") << head << int(PageRead::Problem::NoNumber);
-        QTest::newRow("number after the end")
-            << head + "<!-- END -->\r\n<!-- PON 1 PON -->\r\n" << int(PageRead::Problem::NoNumber);
-        QTest::newRow("path-like number") << head + "<!-- PON ..\\..\\x PON -->"
-                                          << int(PageRead::Problem::BadNumber);
-        QTest::newRow("seven digits") << head + "<!-- PON 1234567 PON -->"
-                                      << int(PageRead::Problem::BadNumber);
-        QTest::newRow("unnumbered") << head + "<!-- PON (PEND) PON -->" << int(PageRead::Problem::None);
+        QTest::newRow("number after the end") << head + "<!-- END -->\r\n<!-- PON 1 PON -->\r\n"
+                                              << int(PageRead::Problem::NoNumber);
+        QTest::newRow("path-like number")
+            << head + "<!-- PON ..\\..\\x PON -->" << int(PageRead::Problem::BadNumber);
+        QTest::newRow("seven digits")
+            << head + "<!-- PON 1234567 PON -->" << int(PageRead::Problem::BadNumber);
+        QTest::newRow("unnumbered")
+            << head + "<!-- PON (PEND) PON -->" << int(PageRead::Problem::None);
     }
     void refusedPages() {
         QFETCH(QByteArray, bytes);
@@ -246,10 +270,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("payments");
         QTest::addColumn<bool>("listed");
-        QTest::newRow("none") << "en_US" << " 0.00 " << false;
-        QTest::newRow("paid") << "en_US" << "25.00" << true;
-        QTest::newRow("none, comma decimals") << "de_DE" << "0,00" << false;
-        QTest::newRow("paid, comma decimals") << "de_DE" << "25,00" << true;
+        QTest::newRow("none") << "en_US"
+                              << " 0.00 " << false;
+        QTest::newRow("paid") << "en_US"
+                              << "25.00" << true;
+        QTest::newRow("none, comma decimals") << "de_DE"
+                                              << "0,00" << false;
+        QTest::newRow("paid, comma decimals") << "de_DE"
+                                              << "25,00" << true;
     }
     void paymentsBlock() {
         QFETCH(QString, locale);
@@ -264,7 +292,8 @@ private Q_SLOTS:
         const QStringList lines =
             cp1252::decode(writePage(doc, settings(), formats)).split(QStringLiteral("\r\n"));
         QCOMPARE(fillerCount(lines), listed ? 18 : 20);
-        const qsizetype total = lines.indexOf(QStringLiteral("<td><font size=\"-1\">Order Total</td>"));
+        const qsizetype total =
+            lines.indexOf(QStringLiteral("<td><font size=\"-1\">Order Total</td>"));
         const QString after = lines.at(total + 3);
         QCOMPARE(after.startsWith("<tr><td></td><td></td><td></td><td><font size=\"-1\">Payments:"),
                  listed);

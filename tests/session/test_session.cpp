@@ -10,10 +10,10 @@
 #include "app/Application.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
-#include "html/PageWriter.h"
-#include "session/DocumentMapper.h"
 #include "forms/MainForm.h"
+#include "html/PageWriter.h"
 #include "records/FileError.h"
+#include "session/DocumentMapper.h"
 #include "shell/AppContext.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
@@ -130,18 +130,24 @@ private Q_SLOTS:
         const int yesNo = int(MsgButton::Yes | MsgButton::No);
         const int question = int(MsgIcon::Question);
         const int yes = int(MsgButton::Yes);
-        QTest::newRow("save new") << "SaveChanges" << "Save?" << "Save new Tallybrook Number?"
-                                  << question << yesNo << yes;
+        QTest::newRow("save new") << "SaveChanges"
+                                  << "Save?"
+                                  << "Save new Tallybrook Number?" << question << yesNo << yes;
         QTest::newRow("save prompt")
-            << "NewPO" << "Save?" << "Save changes to Tallybrook Number 000001 ?" << question
+            << "NewPO"
+            << "Save?"
+            << "Save changes to Tallybrook Number 000001 ?" << question
             << int(MsgButton::Yes | MsgButton::No | MsgButton::Cancel) << yes;
-        QTest::newRow("copy") << "Save_PO" << "Confirm"
+        QTest::newRow("copy") << "Save_PO"
+                              << "Confirm"
                               << "Create new Tallybrook based on details currently displayed?"
                               << question << yesNo << yes;
-        QTest::newRow("new") << "NewPO" << "Confirm" << "Create blank new Tallybrook ?" << question
-                             << yesNo << yes;
+        QTest::newRow("new") << "NewPO"
+                             << "Confirm"
+                             << "Create blank new Tallybrook ?" << question << yesNo << yes;
         QTest::newRow("unlock")
-            << "Label11" << "Confirm Setting Initial Document Number"
+            << "Label11"
+            << "Confirm Setting Initial Document Number"
             << "Are you SURE you want to unlock the document number field?\n\nThis should only be "
                "done ONE TIME in order to make Tallybrook conform to your existing numbered "
                "records. DO NOT do this as a matter of course - data corruption is very likely if "
@@ -319,7 +325,8 @@ private Q_SLOTS:
         x.f().setText("PONoEd", number);
         x.session().markUnchanged();
         x.f().click("MakeOrder");
-        QCOMPARE(x.viewed.last(), saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
+        QCOMPARE(x.viewed.last(),
+                 saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
         QCOMPARE(x.session().SaveChanges(), saved);
         QCOMPARE(QFile::exists(x.page(number.trimmed())), saved);
         QCOMPARE(x.indexSize(), saved ? 351 : 0);
@@ -384,9 +391,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("taxDefault");  // of the configuration
         QTest::addColumn<QString>("taxShown");
-        QTest::newRow("numbered") << "000123" << " .065 " << QString(".065");
-        QTest::newRow("unnumbered") << "(PEND)" << "" << QString();
-        QTest::newRow("default not a number") << "(PEND)" << "abc" << QString();
+        QTest::newRow("numbered") << "000123"
+                                  << " .065 " << QString(".065");
+        QTest::newRow("unnumbered") << "(PEND)"
+                                    << "" << QString();
+        QTest::newRow("default not a number") << "(PEND)"
+                                              << "abc" << QString();
     }
     void clear() {
         QFETCH(QString, number);
@@ -397,10 +407,11 @@ private Q_SLOTS:
         int stockReloads = 0;
         x.t.app->context().lists.setFiller(ListRefills::Stock, [&] { ++stockReloads; });
         x.s().ConfigRec.taxFactor1 = x.s().ConfigRec.taxFactor2 = taxDefault;
-        const QStringList blanked = {"CommentsEd", "FOBEd", "TermsEd", "ByEd", "ShipViaEd",
-                                     "ToField", "ToCombo", "ShipToField", "ShipToCombo",
-                                     "JobNumberEd", "ShipDateEd", "DiscountFactorEd"};
-        const QStringList zeroed = {"DiscountEd", "SalesTaxEd", "OtherTaxEd", "ShippingEd",
+        const QStringList blanked = {"CommentsEd",  "FOBEd",       "TermsEd",
+                                     "ByEd",        "ShipViaEd",   "ToField",
+                                     "ToCombo",     "ShipToField", "ShipToCombo",
+                                     "JobNumberEd", "ShipDateEd",  "DiscountFactorEd"};
+        const QStringList zeroed = {"DiscountEd", "SalesTaxEd",   "OtherTaxEd", "ShippingEd",
                                     "NetTotalEd", "OrderTotalEd", "SubTotalEd"};
         for (const QString& n : blanked) f.setText(n, "typed");
         for (const QString& n : zeroed) f.setText(n, "12.00");
@@ -421,7 +432,8 @@ private Q_SLOTS:
         QCOMPARE(f.text("OrderDateEd"), "2/3/2027");
         for (const QString& n : blanked) QVERIFY2(f.text(n).isEmpty(), qPrintable(n));
         for (const QString& n : zeroed) QVERIFY2(f.text(n) == "0.00", qPrintable(n));
-        QCOMPARE(f.text("TaxFactorEd") + '|' + f.text("OtherTaxFactorEd"), taxShown + '|' + taxShown);
+        QCOMPARE(f.text("TaxFactorEd") + '|' + f.text("OtherTaxFactorEd"),
+                 taxShown + '|' + taxShown);
         QCOMPARE(f.grid("OrderGrid")->rows(), 1);
         QCOMPARE(stockReloads, 1);
         // Clearing a numbered document is a change to it.
@@ -437,14 +449,18 @@ private Q_SLOTS:
         doc.kind = DocumentKind::Acknowledgement;
         int n = 0;
         for (QString SalesDocument::*field :
-             {&SalesDocument::number, &SalesDocument::jobNumber, &SalesDocument::orderDate,
-              &SalesDocument::soldTo, &SalesDocument::soldToLines, &SalesDocument::shipTo,
-              &SalesDocument::shipToLines, &SalesDocument::by, &SalesDocument::shipDate,
-              &SalesDocument::shipVia, &SalesDocument::fob, &SalesDocument::terms,
-              &SalesDocument::comments, &SalesDocument::discountFactor, &SalesDocument::taxFactor,
-              &SalesDocument::otherTaxFactor, &SalesDocument::subTotal, &SalesDocument::discount,
-              &SalesDocument::netTotal, &SalesDocument::salesTax, &SalesDocument::otherTax,
-              &SalesDocument::shipping, &SalesDocument::orderTotal, &SalesDocument::payments,
+             {&SalesDocument::number,      &SalesDocument::jobNumber,
+              &SalesDocument::orderDate,   &SalesDocument::soldTo,
+              &SalesDocument::soldToLines, &SalesDocument::shipTo,
+              &SalesDocument::shipToLines, &SalesDocument::by,
+              &SalesDocument::shipDate,    &SalesDocument::shipVia,
+              &SalesDocument::fob,         &SalesDocument::terms,
+              &SalesDocument::comments,    &SalesDocument::discountFactor,
+              &SalesDocument::taxFactor,   &SalesDocument::otherTaxFactor,
+              &SalesDocument::subTotal,    &SalesDocument::discount,
+              &SalesDocument::netTotal,    &SalesDocument::salesTax,
+              &SalesDocument::otherTax,    &SalesDocument::shipping,
+              &SalesDocument::orderTotal,  &SalesDocument::payments,
               &SalesDocument::balanceDue}) {
             doc.*field = QStringLiteral(" value %1\r\n").arg(++n);
         }
@@ -453,8 +469,9 @@ private Q_SLOTS:
         mapper.writeAll(doc);
         const SalesDocument back = mapper.read();
         QCOMPARE(int(back.kind), int(doc.kind));
-        for (QString SalesDocument::*field : {&SalesDocument::number, &SalesDocument::comments,
-                                              &SalesDocument::soldToLines, &SalesDocument::balanceDue})
+        for (QString SalesDocument::*field :
+             {&SalesDocument::number, &SalesDocument::comments, &SalesDocument::soldToLines,
+              &SalesDocument::balanceDue})
             QCOMPARE(back.*field, doc.*field);
         QCOMPARE(back.items, doc.items);
         QCOMPARE(writePage(back, ConfigRecord(), usFormats()),
@@ -514,8 +531,8 @@ private Q_SLOTS:
         QStringList titles = x.titles();
         if (answer != int(MsgButton::None)) QCOMPARE(titles.takeFirst(), "Save?");
         QCOMPARE(titles.join(','), told);
-        QCOMPARE(readFile(x.page("000001")).contains("Net 30"), answer == int(MsgButton::Yes) ||
-                                                                   answer == int(MsgButton::None));
+        QCOMPARE(readFile(x.page("000001")).contains("Net 30"),
+                 answer == int(MsgButton::Yes) || answer == int(MsgButton::None));
         const SalesDocument shown = x.t.app->mapper().read();
         if (!opens) {
             QCOMPARE(shown.terms + shown.number, before.terms + before.number);
@@ -527,16 +544,6 @@ private Q_SLOTS:
         QCOMPARE(shown.items.size(), page == "cut" ? 1 : 1);
         QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
         QCOMPARE(shown.orderTotal, "3.00");
-    }
-
-    void developerCopiesAndBothTests() {
-        Fixture x;
-        x.f().click("mu_dobothtests");
-        QCOMPARE(x.f().windowCaption(), "done");
-        QCOMPARE(x.indexSize(), 10 * 351);
-        QVERIFY(QFile::exists(x.page("000010")));
-        QCOMPARE(readFile(x.data() + "ovo_stock.dat").size(), 10 * 383);
-        QVERIFY(!x.s().TestRunning);
     }
 };
 
