@@ -10,7 +10,12 @@ using namespace stockrec;
 
 bool StockItem::decode(const char* bytes, qsizetype size, StockItem* out, bool keepStored) {
     if (size < kLength) return false;
-    const auto text = [bytes](int offset, int width) {
+    // A list keeps the text without its padding: a field is mostly blanks,
+    // and a full list holds 32,767 items.
+    const auto text = [bytes, keepStored](int offset, int width) {
+        if (!keepStored) {
+            while (width > 0 && bytes[offset + width - 1] == ' ') --width;
+        }
         return cp1252::decode(bytes + offset, width);
     };
     if (keepStored) out->stored = QByteArray(bytes, kLength);
