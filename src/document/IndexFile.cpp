@@ -177,13 +177,13 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
         return std::nullopt;
     }
     if (refusal != Refusal::None) {
-        m_known = bytes;
+        remember(bytes);
         prompter.message(
             MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, kNumberTitle,
             (refusal == Refusal::Full ? fullText(*m_ctx.formats) : exhaustedText()) + notSaved);
         return std::nullopt;
     }
-    m_known = bytes + rec.encode();
+    remember(bytes + rec.encode());
     return rec.number;
 }
 
@@ -238,7 +238,7 @@ IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
         m_known.reset();
         return {IndexWrite::Status::Failed, failureText(failure), {}};
     }
-    m_known = bytes;
+    remember(bytes);
     return result;
 }
 
@@ -278,6 +278,16 @@ bool IndexFile::markDeleted(const QString& number, const QString& folder, bool* 
     // A record marked here changes what the list shows; read it afresh.
     m_known.reset();
     return ok;
+}
+
+void IndexFile::remember(QByteArray bytes) {
+    // Kept only for the rest of the running command: the next one reads
+    // what other copies wrote meanwhile.
+    if (m_ctx.lists.inCommand()) {
+        m_known = std::move(bytes);
+    } else {
+        m_known.reset();
+    }
 }
 
 std::optional<QByteArray> IndexFile::readAll() {

@@ -79,6 +79,8 @@ public:
     void endCommand() { m_known.reset(); }
 
 private:
+    void remember(QByteArray bytes);
+
     AppContext& m_ctx;
     // The file as this copy last read or wrote it in the running command.
     std::optional<QByteArray> m_known;

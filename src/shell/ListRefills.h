@@ -19,6 +19,8 @@ public:
     // The list's file changed: the next refill in this command runs.
     void markStale(List list) { m_stale[list] = true; }
 
+    bool inCommand() const { return m_depth > 0; }
+
     // Called when the outermost command ends.
     void onCommandEnd(std::function<void()> done) { m_onEnd.push_back(std::move(done)); }
 
