@@ -6,7 +6,8 @@
 #include <QHash>
 #include <QKeySequence>
 #include <QLabel>
-#include <QWidget>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace a11y {
 
@@ -16,11 +17,17 @@ bool takesTabFocus(const QWidget* w) {
     return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy();
 }
 
-// Part of another control that takes focus (below the window).
-bool insideControl(const QWidget* w, const QWidget* window) {
-    for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
-        if (takesTabFocus(p) && !p->inherits("QGroupBox")) return true;
-    return false;
+// Shown, taking Tab, and not a part of another such control (a combo box's
+// line edit, a table's scroll bars).
+QList<QWidget*> reachable(QWidget* window) {
+    QList<QWidget*> out;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        bool part = false;
+        for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+            part = part || (takesTabFocus(p) && !p->inherits("QGroupBox"));
+        if (w->window() == window && takesTabFocus(w) && w->isVisibleTo(window) && !part) out << w;
+    }
+    return out;
 }
 
 using ByName = QHash<QString, QStringList>;
@@ -36,31 +43,7 @@ QString text(QObject* o, QAccessible::Text t) {
     return iface ? iface->text(t) : QString();
 }
 
-void checkMenu(QObject* menuObject, const QString& where, QStringList& problems) {
-    QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(menuObject);
-    ByName byName;
-    for (int i = 0; menu && i < menu->childCount(); ++i) {
-        QAccessibleInterface* item = menu->child(i);
-        if (!item || item->role() == QAccessible::Separator || item->state().invisible) continue;
-        const QString name = item->text(QAccessible::Name);
-        if (name.trimmed().isEmpty())
-            problems << QStringLiteral("%1: item %2 has no name").arg(where).arg(i);
-        else
-            byName[name] << QString::number(i);
-    }
-    addRepeats(byName, where, problems);
-}
-
 }  // namespace
-
-QList<QWidget*> reachableWidgets(QWidget* window) {
-    QList<QWidget*> out;
-    for (QWidget* w : window->findChildren<QWidget*>())
-        if (w->window() == window && takesTabFocus(w) && w->isVisibleTo(window) &&
-            !insideControl(w, window))
-            out << w;
-    return out;
-}
 
 QString spokenName(QWidget* widget) {
     // Qt on X11 reports a filled combo box's text as its name and leaves the
@@ -70,76 +53,67 @@ QString spokenName(QWidget* widget) {
     return text(widget, QAccessible::Name);
 }
 
-QStringList nameProblems(QWidget* window) {
+QStringList problems(QWidget* window) {
     QStringList problems;
-    ByName byName;
-    for (QWidget* w : reachableWidgets(window)) {
+    const QList<QWidget*> widgets = reachable(window);
+    ByName byName, byKey;
+    for (QWidget* w : widgets) {
         const QString name = spokenName(w).trimmed();
-        if (name.isEmpty())
-            problems << w->objectName() + QStringLiteral(" has no name");
-        else
-            byName[name] << w->objectName();
+        if (name.isEmpty()) problems << w->objectName() + QStringLiteral(" has no name");
+        else byName[name] << w->objectName();
         const QString description = text(w, QAccessible::Description);
         if (description != w->toolTip())
             problems << QStringLiteral("%1 describes itself as \"%2\", its tool tip says \"%3\"")
                             .arg(w->objectName(), description, w->toolTip());
     }
     addRepeats(byName, QStringLiteral("window"), problems);
-    for (QWidget* menu : window->findChildren<QWidget*>())
-        if (menu->inherits("QMenu") || menu->inherits("QMenuBar"))
-            checkMenu(menu, menu->metaObject()->className() + (u' ' + menu->objectName()),
-                      problems);
-    return problems;
-}
 
-QStringList mnemonicProblems(QWidget* window) {
-    ByName byKey;
-    const auto note = [&](const QString& text, const QWidget* owner) {
+    for (QWidget* menu : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QMenu*>(menu) && !qobject_cast<QMenuBar*>(menu)) continue;
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(menu);
+        const QString where = menu->metaObject()->className() + (u' ' + menu->objectName());
+        ByName items;
+        for (int i = 0; iface && i < iface->childCount(); ++i) {
+            QAccessibleInterface* item = iface->child(i);
+            if (!item || item->role() == QAccessible::Separator || item->state().invisible) continue;
+            const QString name = item->text(QAccessible::Name);
+            if (name.trimmed().isEmpty()) problems << QStringLiteral("%1: item %2 has no name").arg(where).arg(i);
+            else items[name] << QString::number(i);
+        }
+        addRepeats(items, where, problems);
+    }
+
+    const auto noteKey = [&](const QString& text, const QWidget* owner) {
         const QKeySequence key = QKeySequence::mnemonic(text);
-        if (!key.isEmpty() && owner->window() == window)
-            byKey[key.toString()] << owner->objectName();
+        if (!key.isEmpty() && owner->window() == window) byKey[key.toString()] << owner->objectName();
     };
     for (QLabel* label : window->findChildren<QLabel*>())
-        if (label->buddy()) note(label->text(), label);
-    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
-        note(button->text(), button);
-    QStringList problems;
+        if (label->buddy()) noteKey(label->text(), label);
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) noteKey(button->text(), button);
     addRepeats(byKey, QStringLiteral("mnemonic"), problems);
-    return problems;
-}
 
-QStringList tabOrderProblems(QWidget* window) {
-    const QList<QWidget*> reachable = reachableWidgets(window);
     QList<QWidget*> chain;
     for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain())
-        if (reachable.contains(w) && !chain.contains(w)) chain << w;
-    QStringList problems;
-    for (QWidget* w : reachable)
+        if (widgets.contains(w) && !chain.contains(w)) chain << w;
+    for (QWidget* w : widgets)
         if (!chain.contains(w)) problems << w->objectName() + QStringLiteral(" is never reached");
     // Overlap of two spans by more than a pixel or two of rounding.
-    const auto overlap = [](int a1, int a2, int b1, int b2) {
-        return qMin(a2, b2) - qMax(a1, b1) > 2;
-    };
+    const auto overlap = [](int a1, int a2, int b1, int b2) { return qMin(a2, b2) - qMax(a1, b1) > 2; };
     for (qsizetype i = 0; i < chain.size(); ++i) {
         const QRect a(chain[i]->mapTo(window, QPoint()), chain[i]->size());
         for (qsizetype j = i + 1; j < chain.size(); ++j) {
             const QRect b(chain[j]->mapTo(window, QPoint()), chain[j]->size());
             const bool sameRow = overlap(a.top(), a.bottom(), b.top(), b.bottom());
             const bool sameColumn = overlap(a.left(), a.right(), b.left(), b.right());
-            const char* how = sameRow && !sameColumn && b.left() < a.left() ? "left of"
+            const char* how = sameRow && !sameColumn && b.left() < a.left()   ? "left of"
                               : sameColumn && !sameRow && b.top() < a.top() ? "above"
                                                                             : nullptr;
             if (how)
                 problems << QStringLiteral("%1 lies %2 %3 but is reached after it")
-                                .arg(chain[j]->objectName(), QLatin1String(how),
-                                     chain[i]->objectName());
+                                .arg(chain[j]->objectName(), QLatin1String(how), chain[i]->objectName());
         }
     }
     return problems;
-}
-
-QStringList problems(QWidget* window) {
-    return nameProblems(window) + mnemonicProblems(window) + tabOrderProblems(window);
 }
 
 }  // namespace a11y

@@ -2,7 +2,6 @@
 
 // Reads PDF files back with poppler-utils, so tests check what was printed.
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 
@@ -19,12 +18,6 @@ inline QString run(const QString& program, const QStringList& arguments) {
     p.start(program, arguments);
     if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("<failed>");
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// The page count; -1 when the file is not a readable PDF.
-inline int pages(const QString& file) {
-    const auto m = QRegularExpression(QStringLiteral("(?m)^Pages:\\s+(\\d+)$")).match(run("pdfinfo", {file}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 // The text of one page (1..), words separated by single blanks.
