@@ -1,27 +1,12 @@
 #pragma once
 
-#include <QTemporaryDir>
+#include "records/ProgramFixture.h"
 
-#include "forms/FormModel.h"
-#include "forms/GridModel.h"
-#include "support/Records.h"
-#include "support/Fakes.h"
-
-// A started program over a fresh documents folder, with a scripted editor.
-struct CatalogueFixture {
-    QTemporaryDir dir;
-    TestApp t{dir.path()};
-    ScriptedWindows windows;
-
-    CatalogueFixture() {
-        t.app->context().windows = &windows;
-        t.app->start();
-    }
-    FormModel& form() { return t.app->mainForm(); }
-    GridModel& stock() { return *form().grid(QStringLiteral("StockGrid")); }
-    GridModel& order() { return *form().grid(QStringLiteral("OrderGrid")); }
-    QString stockPath() { return dataOf(dir) + QStringLiteral("ovo_stock.dat"); }
-    QList<AskedMessage>& asked() { return t.prompter.asked; }
+// The stock list and its edit panel.
+struct CatalogueFixture : ProgramFixture {
+    GridModel& stock() { return grid(QStringLiteral("StockGrid")); }
+    GridModel& order() { return grid(QStringLiteral("OrderGrid")); }
+    QString stockPath() { return data(QStringLiteral("ovo_stock.dat")); }
 
     // Types the edit panel; with `button`, clicks it.
     void typePanel(const QStringList& texts, const QString& button = {}) {
@@ -45,10 +30,5 @@ struct CatalogueFixture {
     void pickStock(int tag) {
         clickStock(stockRowOf(tag));
         form().doubleClick(QStringLiteral("StockGrid"));
-    }
-    QStringList column(GridModel& grid, int col) {
-        QStringList out;
-        for (int r = 1; r < grid.rows(); ++r) out << grid.cell(r, col).trimmed();
-        return out;
     }
 };

@@ -2,8 +2,6 @@
 #include <QtTest>
 
 #include "CatalogueFixture.h"
-#include "app/Application.h"
-#include "shell/AppContext.h"
 
 namespace {
 

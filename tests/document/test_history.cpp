@@ -1,34 +1,17 @@
 // The history lists of the six free-text fields: what the files hold after
 // saves, what the lists show, deleting an entry and failures on the way.
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/Application.h"
 #include "document/History.h"
-#include "forms/FormModel.h"
-#include "forms/GridModel.h"
-#include "records/FileError.h"
-#include "shell/AppContext.h"
-#include "support/Fakes.h"
+#include "records/ProgramFixture.h"
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    TestApp t{dir.path()};
-    HistoryLists& history = t.app->history();
-
-    // `file` holds `bytes` before start-up fills the lists.
-    explicit Fixture(const QString& file = {}, const QByteArray& bytes = {}) {
-        QDir().mkpath(dataOf(dir));
-        if (!file.isEmpty()) writeFile(path(file), bytes);
-        t.app->start();
-    }
-    FormModel& f() { return t.app->mainForm(); }
+struct Fixture : ProgramFixture {
+    using ProgramFixture::ProgramFixture;
+    FormModel& f() { return form(); }
     AppState& s() { return t.app->state(); }
-    QString path(const QString& file) { return dataOf(dir) + file; }
-    QByteArray bytes(const QString& file) { return readFile(path(file)); }
+    QString path(const QString& file) { return data(file); }
 };
 
 }  // namespace
@@ -36,8 +19,6 @@ struct Fixture {
 class TestHistory : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { setFileFaultHook({}); }
-
     // TermsEd typed and saved in turn over the file as found (none if null):
     // each trimmed value once, in first-used order, the list as the file.
     void recording_data() {
@@ -77,40 +58,20 @@ private Q_SLOTS:
         QCOMPARE(x.t.prompter.asked.size(), 1);  // the new number
     }
 
-    // Delete in FOBEd's edit box: every equal line goes; a delete that
-    // cannot finish keeps the file, the field and the list.
-    void deleting_data() {
-        QTest::addColumn<int>("fault");  // the FileOp that fails, or -1
-        QTest::newRow("deleted") << -1;
-        QTest::newRow("replace fails") << int(FileOp::Replace);
-        QTest::newRow("held") << int(FileOp::Open);
-    }
+    // Delete in FOBEd's edit box: every equal line goes, and emptying the
+    // field is a change of the numbered document.
     void deleting() {
-        QFETCH(int, fault);
-        const QByteArray before = "Origin\r\nDest\r\n Dest \r\nPlant\r\nDest";
-        Fixture x("fob_field.dat", before);
+        Fixture x("fob_field.dat", "Origin\r\nDest\r\n Dest \r\nPlant\r\nDest");
         x.f().setText("FOBEd", "  Dest ");
         x.f().setText("PONoEd", "000004");
         x.t.app->session().markUnchanged();
-        const QString target = x.path("fob_field.dat");
-        setFileFaultHook([&](FileOp o, const QString& path) -> FileError {
-            if (int(o) != fault || path != target) return {};
-            return o == FileOp::Open ? FileError::held(path, "held")
-                                     : FileError::other(path, "Full.");
-        });
-        const QStringList listed = x.f().items("FOBEd");
-        x.t.prompter.answers = {MsgButton::Cancel};
         x.f().fire("FOBEd", FormModel::Event::EditDelete);
-        const bool kept = fault >= 0;
-        QCOMPARE(x.bytes("fob_field.dat"), kept ? before : "Origin\r\nPlant\r\n");
-        QCOMPARE(x.f().items("FOBEd"), kept ? listed : QStringList({"Origin", "Plant"}));
-        QCOMPARE(x.f().text("FOBEd"), kept ? "  Dest " : "");
+        QCOMPARE(x.bytes("fob_field.dat"), "Origin\r\nPlant\r\n");
+        QCOMPARE(x.f().items("FOBEd"), QStringList({"Origin", "Plant"}));
+        QCOMPARE(x.f().text("FOBEd"), "");
         QCOMPARE(QDir(dataOf(x.dir)).entryList(QDir::Files).filter("fob").size(), 1);
-        // Emptying the field is a change of the numbered document.
-        QCOMPARE(x.t.app->session().state() == DocumentSession::State::Changed, !kept);
-        QCOMPARE(x.t.prompter.asked.value(0).title, !kept                        ? ""
-                                                    : fault == int(FileOp::Open) ? "File in Use"
-                                                                                 : "File Error");
+        QCOMPARE(x.t.app->session().state(), DocumentSession::State::Changed);
+        QVERIFY(x.asked().isEmpty());
     }
 
     // The Delete works on the field it came from, even when the shared
@@ -130,7 +91,7 @@ private Q_SLOTS:
         }
         for (const char* box : {"ToCombo", "ShipToCombo"}) {
             x.s().HistoryFileName = box;
-            x.history.DeleteHistoryEntry();
+            x.t.app->history().DeleteHistoryEntry();
         }
         QCOMPARE(seen, QStringList({"DeleteVendor", "DeleteDest"}));
         QCOMPARE(x.bytes("by_field.dat") + x.bytes("ter_field.dat"), "Ann\r\nBob\r\nBob\r\n");

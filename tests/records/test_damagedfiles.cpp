@@ -11,6 +11,7 @@
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
 #include "records/DataFile.h"
+#include "records/FileError.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 #include "support/Fakes.h"
@@ -188,30 +189,35 @@ private Q_SLOTS:
         QVERIFY2(t.prompter.asked[0].text.contains("32,767"), qPrintable(t.prompter.asked[0].text));
     }
 
-    // A disk that fills in the middle of a write: the old file stays whole,
-    // no temporary file is left, and the failure is reported.
-    void writeStoppedBySizeLimit_data() {
+    // A disk that fills in the middle of a write, or a file another copy
+    // holds until the user cancels: the old file stays whole, no temporary
+    // file is left, and the failure is reported.
+    void writeFails_data() {
         QTest::addColumn<QString>("writer");
         QTest::addColumn<QString>("file");  // in the data folder, "cfg": the configuration
         QTest::addColumn<QByteArray>("old");
-        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("limit");  // file size limit; 0: the file is held
         QTest::addColumn<QString>("reported");
         QByteArray book;
         for (const char* name : {"A", "B", "C", "D"}) book += addyRecord('1', 'V', 1, name, "x");
-        QTest::newRow("configuration")
+        const QByteArray history = "Origin\r\nDest\r\nPlant\r\n";
+        const QByteArray stock = stockRecord('1', "c", 1, "one", "ea", "", 0);
+        QTest::newRow("configuration, disk full")
             << "config" << "cfg" << QByteArray(1000, ' ') << 1300 << "false:File Error";
-        QTest::newRow("address book after a delete")
+        QTest::newRow("address book delete, disk full")
             << "book" << "ovo_addy.dat" << book << 1000 << "Delete Address,File Error";
-        QTest::newRow("history file after a delete")
-            << "history" << "fob_field.dat" << QByteArray("Origin\r\nDest\r\nPlant\r\n") << 8
-            << "false:File Error";
-        QTest::newRow("append to a record file")
-            << "stock" << "ovo_stock.dat"
-            << stockRecord('1', "c", 1, "one", "ea", "", 0) +
-                   stockRecord('1', "c", 2, "two", "ea", "", 0)
-            << 900 << "File Error";
+        QTest::newRow("address book delete, held")
+            << "book" << "ovo_addy.dat" << book << 0 << "File in Use";
+        QTest::newRow("history delete, disk full")
+            << "history" << "fob_field.dat" << history << 8 << "false:File Error";
+        QTest::newRow("history delete, held")
+            << "history" << "fob_field.dat" << history << 0 << "false:File in Use";
+        QTest::newRow("record appended, disk full")
+            << "stock" << "ovo_stock.dat" << stock + stock << 900 << "File Error";
+        QTest::newRow("record appended, held")
+            << "stock" << "ovo_stock.dat" << stock + stock << 0 << "File in Use";
     }
-    void writeStoppedBySizeLimit() {
+    void writeFails() {
         QFETCH(QString, writer);
         QFETCH(QString, file);
         QFETCH(QByteArray, old);
@@ -225,29 +231,37 @@ private Q_SLOTS:
             TestApp t(dir.path());
             t.app->start();
             t.prompter.asked.clear();  // the short configuration is said at start
+            // Yes to a delete; Cancel to every File in Use box.
+            t.prompter.answers = QList<MsgButton>(limit ? 1 : 9, limit ? MsgButton::Yes : MsgButton::Cancel);
+            const auto fail = [&] {
+                if (limit) return limitFileSize(limit);
+                setFileFaultHook([&](FileOp op, const QString& at) {
+                    return op == FileOp::Open && at == path ? FileError::held(at, "Held.")
+                                                            : FileError::none();
+                });
+            };
             FormModel& f = t.app->mainForm();
             QString returned;
             if (writer == "config") {
-                limitFileSize(limit);
+                fail();
                 returned = t.app->shell().SaveConfig() ? "true:" : "false:";
             } else if (writer == "book") {
                 f.setText("ToCombo", "B");
-                t.prompter.answers = {MsgButton::Yes};
-                limitFileSize(limit);
+                fail();
                 t.app->addresses().DeleteVendor();
             } else if (writer == "history") {
                 t.app->state().HistoryFileName = "fob_field.dat";
                 t.app->state().HistoryText = "Dest";
-                limitFileSize(limit);
+                fail();
                 returned = t.app->history().DeleteHistoryEntry() ? "true:" : "false:";
             } else {
                 f.setText("StockUnitCostEd", "1");
-                limitFileSize(limit);
+                fail();
                 t.app->catalogue().SaveNewStockItem();
             }
             return returned + titlesOf(t);
         });
-        QCOMPARE(report, reported);
+        QCOMPARE(limit ? report : report.left(reported.size()), reported);
         QCOMPARE(readFile(path), old);
         const QDir folder = QFileInfo(path).dir();
         QCOMPARE(folder.entryList({"*" + kTempMarker + "*"}, QDir::Files), QStringList());
