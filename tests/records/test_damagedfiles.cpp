@@ -233,30 +233,27 @@ private Q_SLOTS:
             t.prompter.asked.clear();  // the short configuration is said at start
             // Yes to a delete; Cancel to every File in Use box.
             t.prompter.answers = QList<MsgButton>(limit ? 1 : 9, limit ? MsgButton::Yes : MsgButton::Cancel);
-            const auto fail = [&] {
-                if (limit) return limitFileSize(limit);
+            // Nothing below writes before the command itself.
+            if (limit)
+                limitFileSize(limit);
+            else
                 setFileFaultHook([&](FileOp op, const QString& at) {
                     return op == FileOp::Open && at == path ? FileError::held(at, "Held.")
                                                             : FileError::none();
                 });
-            };
             FormModel& f = t.app->mainForm();
             QString returned;
             if (writer == "config") {
-                fail();
                 returned = t.app->shell().SaveConfig() ? "true:" : "false:";
             } else if (writer == "book") {
                 f.setText("ToCombo", "B");
-                fail();
                 t.app->addresses().DeleteVendor();
             } else if (writer == "history") {
                 t.app->state().HistoryFileName = "fob_field.dat";
                 t.app->state().HistoryText = "Dest";
-                fail();
                 returned = t.app->history().DeleteHistoryEntry() ? "true:" : "false:";
             } else {
                 f.setText("StockUnitCostEd", "1");
-                fail();
                 t.app->catalogue().SaveNewStockItem();
             }
             return returned + titlesOf(t);
