@@ -169,6 +169,8 @@ private Q_SLOTS:
             } else if (auto* cal = qobject_cast<QCalendarWidget*>(obj)) {
                 m.setText(name, QStringLiteral("2026-03-04"));
                 QCOMPARE(cal->selectedDate(), QDate(2026, 3, 4));
+                cal->setSelectedDate(QDate(2026, 4, 5));  // moved to, not yet picked
+                QCOMPARE(m.text(name) + QString::number(clicks[name]), "2026-04-050");
                 Q_EMIT cal->clicked(QDate(2026, 5, 6));
                 QCOMPARE(m.text(name) + QString::number(clicks[name]), "2026-05-061");
             } else if (auto* table = qobject_cast<QTableView*>(obj)) {

@@ -6,7 +6,6 @@
 
 #include "Windows.h"
 #include "shell/AppContext.h"
-#include "support/Records.h"
 #include "ui/PagePrinter.h"
 #include "ui/ViewerDialog.h"
 #include "viewer/PdfTools.h"
@@ -69,16 +68,11 @@ class TestScenarios : public QObject {
 private Q_SLOTS:
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("no (control|widget) named"))); }
 
-    // The main window with the line editor and the date range window: a stock
-    // item double-clicked (or Enter) becomes a line, the editor changes it or
-    // on Escape leaves it, a document list heading sorts and its range is
-    // picked, closing asks.
-    void mainWindowAndItsDialogs() {
+    // The main window with the line editor: a stock item double-clicked (or
+    // Enter) becomes a line, the editor changes it or on Escape leaves it,
+    // closing asks. Heading sorts and the date range are test_browse's.
+    void mainWindowAndLineEditor() {
         MainFixture x;
-        QDir().mkpath(dataOf(x.dir));
-        writeFile(dataOf(x.dir) + "ovo_data2.dat",  // 5 and 6 December 2026, 1,000.00 and 9.00
-                  indexRecord('p', "000001", "2026\\", {}, 46361, {}, {}, 0, {10000000}) +
-                      indexRecord('i', "000002", "2026\\", {}, 46362, {}, {}, 0, {90000}));
         QVERIFY(x.start());
         for (const char* name : {"Hammer", "Nails"}) {
             x.form.setText(ctl::StockDescriptionEd, QLatin1String(name));
@@ -100,22 +94,6 @@ private Q_SLOTS:
             doubleClick(order, 1, 4);
             QCOMPARE(column(order, 0).value(1), QStringLiteral("41"));
         }
-        click(x.get(ctl::ViewExisting));
-        auto* list = x.get<QTableView>(ctl::POGrid);
-        QVERIFY(list->isVisible() && !stock->isVisible());
-        QHeaderView* h = list->horizontalHeader();
-        click(h->viewport(), QPoint(h->sectionViewportPosition(6) + 5, h->height() / 2));
-        QCOMPARE(column(list, 0), (QStringList{"000002", "000001"}));  // by value
-        onNextWindow([](QWidget* dialog) {
-            auto* earliest = dialog->findChild<QCalendarWidget*>(ctl::RP_MonthView1);
-            QCOMPARE(earliest->selectedDate(), QDate(2026, 9, 7));
-            earliest->setSelectedDate(QDate(2026, 12, 5));
-            dialog->findChild<QCalendarWidget*>(ctl::RP_MonthView2)->setSelectedDate(QDate(2026, 12, 5));
-            click(dialog->findChild<QPushButton*>(ctl::RangePickOK));
-        });
-        x.get<QAction>(ctl::mu_DateRange)->trigger();
-        QCOMPARE(column(list, 0), QStringList{"000001"});
-
         click(x.get(ctl::NewPO));  // a numbered document, which may change
         QTest::keyClicks(x.get<QComboBox>(ctl::JobNumberEd)->lineEdit(), QStringLiteral("R7"));
         x.t.prompter.answers = {MsgButton::Cancel, MsgButton::No};
