@@ -104,19 +104,6 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
-    void noteBlock() {
-        const auto block = [](const QString& input) {
-            QString out = QStringLiteral("left over");
-            MakeHTML_NoteBlock(input, out);
-            return out;
-        };
-        QCOMPARE(block(""), QString());
-        QCOMPARE(block("12 Main St"), "\r\n12 Main St<p>");
-        QCOMPARE(block("a\r\nb\r\nc"), "\r\na<br>\r\nb<br>\r\nc<p>");
-        QCOMPARE(block("a\r\n\r\nb"), "\r\na<br>\r\n<br>\r\nb<p>");
-        QCOMPARE(block("<b>Dock</b>\r\nb"), "\r\n<b>Dock</b>\r\nb<p>");
-    }
-
     // Any mix of the characters that matter comes back as typed, and never
     // closes a comment.
     void markerValueRoundTrip() {
