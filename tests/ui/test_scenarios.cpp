@@ -19,15 +19,13 @@ QStringList column(QTableView* table, int col) {
         out << table->model()->index(r, col).data().toString().trimmed();
     return out;
 }
-QPoint centre(QTableView* table, int row, int col) {
-    return table->visualRect(table->model()->index(row, col)).center();
-}
 void click(QWidget* w, QPoint at = {}) {
     QTest::mouseClick(w, Qt::LeftButton, {}, at.isNull() ? w->rect().center() : at);
 }
 void doubleClick(QTableView* table, int row, int col) {
-    click(table->viewport(), centre(table, row, col));
-    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, centre(table, row, col));
+    const QPoint at = table->visualRect(table->model()->index(row, col)).center();
+    click(table->viewport(), at);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, at);
 }
 
 // Runs `work` on the pop-up menu or modal window the next event opens.
