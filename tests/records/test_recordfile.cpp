@@ -7,20 +7,14 @@
 #include <cerrno>
 #include <memory>
 
+#include "app/Application.h"
+#include "forms/FormModel.h"
 #include "records/DataFile.h"
 #include "records/FileError.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
-#include "app/Application.h"
-#include "forms/FormModel.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
-
-namespace {
-RecordFile::Mode modeOf(bool writes) {
-    return writes ? RecordFile::Mode::ReadWrite : RecordFile::Mode::ReadOnly;
-}
-}  // namespace
 
 class TestRecordFile : public QObject {
     Q_OBJECT
@@ -86,8 +80,10 @@ private Q_SLOTS:
         RetryPolicy policy;
         policy.sleep = [&slept](std::chrono::milliseconds ms) { slept.append(ms.count()); };
 
-        const bool ok = RecordLockRetry(prompter, policy,
-                                        [&] { return RecordFile(p, 10).open(modeOf(writes)); });
+        const bool ok = RecordLockRetry(prompter, policy, [&] {
+            return RecordFile(p, 10).open(writes ? RecordFile::Mode::ReadWrite
+                                                 : RecordFile::Mode::ReadOnly);
+        });
         QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(ok, heldFailures < 99 && denied == -2);
         QCOMPARE(slept, QList<qint64>(waits, 1000));
@@ -130,9 +126,8 @@ private Q_SLOTS:
         QCOMPARE(e.ok(), step < 0);
         if (step >= 0) QCOMPARE(e.path, p);
         QCOMPARE(readFile(p), step < 0 ? "new contents" : "old");
-        QCOMPARE(QFile::permissions(p),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadUser |
-                     QFile::WriteUser);
+        QCOMPARE(QFile::permissions(p), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                            QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(QDir(m_dir.path()).entryList({"replaced.dat*"}, QDir::Files),
                  QStringList{"replaced.dat"});
     }
@@ -174,7 +169,7 @@ private Q_SLOTS:
         runOnce(dir);
         const QString file = dataOf(dir) + (book ? "ovo_addy.dat" : "ovo_stock.dat");
         QByteArray start;
-        for (int i = 1; i <= kEach; ++i)
+        for (int i = 1; book && i <= kEach; ++i)
             start += addyRecord('1', 'V', i, "Del " + QByteArray::number(i), "d");
         if (book) writeFile(file, start);
         pid_t children[2];
@@ -209,10 +204,9 @@ private Q_SLOTS:
         }
         const QByteArray bytes = readFile(file);
         QCOMPARE(bytes.size(), book ? kEach * 570 : 2 * kEach * 383);
-        for (int n = 1; n <= (book ? kEach : 2 * kEach); ++n) {
-            if (book) QVERIFY(bytes.contains(bytes::text("New " + QByteArray::number(n), 60)));
-            if (!book) QCOMPARE(bytes.mid((n - 1) * 383 + 31, 8), bytes::real(n));
-        }
+        for (int n = 1; n <= (book ? kEach : 2 * kEach); ++n)  // each name, each tag once
+            QVERIFY(book ? bytes.contains(bytes::text("New " + QByteArray::number(n), 60))
+                         : bytes.mid((n - 1) * 383 + 31, 8) == bytes::real(n));
     }
 
 private:
