@@ -5,11 +5,11 @@
 #include <QPrinter>
 
 #include "Windows.h"
-#include "shell/AppContext.h"
 #include "ui/PagePrinter.h"
 #include "ui/ViewerDialog.h"
 #include "viewer/PdfTools.h"
 #include "viewer/Viewer.h"
+#include "viewer/ViewerSeams.h"
 
 namespace {
 
@@ -107,24 +107,17 @@ private Q_SLOTS:
     }
     void viewer() {
         QFETCH(QString, way);
-        QTemporaryDir dir;
-        writeFile(dir.filePath("000123.htm"),
+        ViewerSeams<FakeDesktop, QtWindowHost> x;
+        writeFile(x.path("000123.htm"),
                   "<table width=\"700\"><tr><td><img src=\"logo.png\"><p>Caf\xE9 invoice</p>"
                   "</td><td align=\"right\">EDGE</td></tr></table><p style=\"page-break-before: always\">Terms</p>" +
                       QByteArray("<p>line</p>").repeated(60));
         QImage logo(200, 120, QImage::Format_RGB32);
         logo.fill(Qt::darkBlue);
-        logo.save(dir.filePath("logo.png"));
-        QtWindowHost windows;
-        FakePrompter prompter;
-        FakeDesktop desktop;
+        logo.save(x.path("logo.png"));
         ScriptedPrintDialogs dialogs;
-        dialogs.printTo = dir.filePath("printed.pdf");
-        AppContext ctx;
-        ctx.prompter = &prompter;
-        ctx.desktop = &desktop;
-        ctx.windows = &windows;
-        ctx.state.DisplayFile = dir.filePath("000123.htm");
+        dialogs.printTo = x.path("printed.pdf");
+        x.ctx.state.DisplayFile = x.path("000123.htm");
 
         QPointer<ViewerDialog> d;
         onNextWindow([&](QWidget* window) {
@@ -141,11 +134,11 @@ private Q_SLOTS:
             choose(ctl::mu_Print);
             choose(ctl::mu_PrintPreview);
             choose(ctl::mu_ExportPDF);  // cancelled
-            dialogs.pdfName = dir.filePath(QStringLiteral("gone/x.pdf"));
+            dialogs.pdfName = x.path(QStringLiteral("gone/x.pdf"));
             choose(ctl::mu_ExportPDF);
-            QCOMPARE(prompter.asked.size(), 1);
-            QVERIFY(prompter.asked[0].text.contains(QDir::toNativeSeparators(dialogs.pdfName)));
-            dialogs.pdfName = dir.filePath(QStringLiteral("chosen.pdf"));
+            QCOMPARE(x.prompter.asked.size(), 1);
+            QVERIFY(x.prompter.asked[0].text.contains(QDir::toNativeSeparators(dialogs.pdfName)));
+            dialogs.pdfName = x.path(QStringLiteral("chosen.pdf"));
             choose(ctl::mu_ExportPDF);
             click(d->findChild<QPushButton*>(ctl::EmailButton));
             QVERIFY(d->isVisible());
@@ -157,11 +150,11 @@ private Q_SLOTS:
         QTimer::singleShot(5000, [] {
             if (QWidget* w = QApplication::activeModalWidget()) w->close();
         });
-        Viewer(ctx).show();
+        Viewer(x.ctx).show();
         QVERIFY2(d.isNull() || !d->isVisible(), "the viewer did not close");
         QCOMPARE(dialogs.printAsked, 2);
         QCOMPARE(QFileInfo(dialogs.suggested).fileName(), QStringLiteral("000123.pdf"));
-        QCOMPARE(desktop.mails.size(), 1);
+        QCOMPARE(x.desktop.mails.size(), 1);
         if (!pdf::toolsThere()) QSKIP("poppler-utils are needed to read the printed pages");
         for (const QString& file : {dialogs.printTo, dialogs.printTo + ".pdf", dialogs.pdfName}) {
             QCOMPARE(pdf::text(file, 1), QStringLiteral("EDGE Café invoice 1"));  // all the width on paper

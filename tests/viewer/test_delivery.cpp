@@ -3,15 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "forms/FormModel.h"
-#include "forms/MainForm.h"
-#include "shell/AppContext.h"
-#include "support/Fakes.h"
 #include "ui/QtDesktop.h"
 #include "viewer/Viewer.h"
+#include "viewer/ViewerSeams.h"
 
 namespace {
 
@@ -68,36 +64,27 @@ private Q_SLOTS:
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
         const QString kind = tag.section(u',', 0, 0);
         StubMail stub(StubMail::exiting(tag.endsWith("refused") ? 4 : 0));
-        QTemporaryDir data;
-        QDir().mkpath(data.filePath("2026"));
-        writeFile(data.filePath("2026/000123.htm"), "<p>x</p>");
-        writeFile(data.filePath(kLogo), "png");
-        QtDesktop desktop;
-        FakePrompter prompter;
-        ScriptedWindows windows;
-        windows.script = [](FormModel& w) { w.click(QStringLiteral("EmailButton")); };
-        auto mainForm = makeMainForm();
-        AppContext ctx;
-        ctx.form = mainForm.get();
-        ctx.prompter = &prompter;
-        ctx.desktop = &desktop;
-        ctx.windows = &windows;
-        ctx.state.DisplayFile = data.path() + "/2026\\000123.htm";
-        ctx.state.ConfigRec.dataPath = "  " + data.path() + "/  ";
-        ctx.state.ConfigRec.topGraphic = logo;
-        ctx.state.ConfigRec.companyId = companyId;
+        ViewerSeams<QtDesktop> x;
+        QDir().mkpath(x.path("2026"));
+        writeFile(x.path("2026/000123.htm"), "<p>x</p>");
+        writeFile(x.path(kLogo), "png");
+        x.windows.script = [](FormModel& w) { w.click(QStringLiteral("EmailButton")); };
+        x.ctx.state.DisplayFile = x.dir.path() + "/2026\\000123.htm";
+        x.ctx.state.ConfigRec.dataPath = "  " + x.dir.path() + "/  ";
+        x.ctx.state.ConfigRec.topGraphic = logo;
+        x.ctx.state.ConfigRec.companyId = companyId;
         const QString number = QStringLiteral("1\"2'3;$(touch x) `id`");
-        mainForm->setChecked(option, true);
-        mainForm->setText(QStringLiteral("PONoEd"), number);
-        Viewer(ctx).show();
+        x.mainForm->setChecked(option, true);
+        x.mainForm->setText(QStringLiteral("PONoEd"), number);
+        Viewer(x.ctx).show();
 
         const QString body = "html format " + kind.toLower() + " attached (file " + number + ".htm)\r\n\r\n";
         QStringList expected{"--subject", kind + " #" + number, "--body", body,
-                             "--attach", data.filePath("2026/000123.htm")};
-        if (companyId == u'Y' && logo.startsWith(kLogo)) expected << "--attach" << data.filePath(kLogo);
+                             "--attach", x.path("2026/000123.htm")};
+        if (companyId == u'Y' && logo.startsWith(kLogo)) expected << "--attach" << x.path(kLogo);
         QCOMPARE(stub.arguments(), expected);
         QStringList said;
-        for (const AskedMessage& m : prompter.asked) said << m.title + u':' + m.text;
+        for (const AskedMessage& m : x.prompter.asked) said << m.title + u':' + m.text;
         QCOMPARE(said, tag.endsWith("refused") ? QStringList{"Error:4 The action failed."} : QStringList());
     }
 

@@ -1,35 +1,18 @@
 // The viewer's model: which page it reads and how, what it shows when the
 // page cannot be read, the browser. The mail: test_delivery.
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
-#include "forms/MainForm.h"
-#include "shell/AppContext.h"
-#include "support/Fakes.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerForm.h"
+#include "viewer/ViewerSeams.h"
 
 namespace {
 
-struct Fixture {
-    QTemporaryDir dir;
-    ScriptedWindows windows;
-    std::unique_ptr<FormModel> mainForm = makeMainForm();
-    FakePrompter prompter;
-    FakeDesktop desktop;
-    AppContext ctx;
+struct Fixture : ViewerSeams<FakeDesktop> {
     Viewer viewer{ctx};
-
-    Fixture() {
-        ctx.form = mainForm.get();
-        ctx.prompter = &prompter;
-        ctx.desktop = &desktop;
-        ctx.windows = &windows;
-        QDir(dir.path()).mkpath(QStringLiteral("2026/folder.htm"));
-    }
-    QString path(const QString& name) const { return dir.path() + u'/' + name; }
+    Fixture() { QDir(dir.path()).mkpath(QStringLiteral("2026/folder.htm")); }
 };
 
 }  // namespace
