@@ -100,108 +100,94 @@ private Q_SLOTS:
         QCOMPARE(x.t.prompter.asked.size(), questions);
     }
 
-    void choosingFillsTheLinesAndMarksTheDocument_data() {
-        QTest::addColumn<bool>("sold");
-        QTest::newRow("sold to, stock list refilled") << true;
-        QTest::newRow("ship to") << false;
-    }
     void choosingFillsTheLinesAndMarksTheDocument() {
-        QFETCH(bool, sold);
-        const Block& b = sold ? kSold : kShip;
-        AddressFixture x(addyRecord('1', 'V', 7, "Acme", kAcme) +
-                         addyRecord('1', 'T', 9, "acme", "other"));
-        int refills = 0;
-        auto& hook = x.t.app->context().hooks.PopStockList;
-        hook = [&refills, inner = hook] { ++refills, inner ? inner() : void(); };
-        x.choose(b.combo, "Acme");
-        QCOMPARE(x.text(b.field), kAcmeText);
-        QCOMPARE(x.form().caption(b.counter), "7");
-        // The session holds the change; the Save button and Dirty follow it.
-        QCOMPARE(x.t.app->session().state(), DocumentSession::State::UnnumberedChanged);
-        QVERIFY(x.t.app->state().Dirty && x.on("SaveChanges"));
-        QCOMPARE(refills, sold ? 1 : 0);
-        // Letter case counts: no lines, the counter kept.
-        x.choose(b.combo, "ACME");
-        QCOMPARE(x.text(b.field), QString());
-        QCOMPARE(x.form().caption(b.counter), "7");
+        for (bool sold : {true, false}) {
+            const Block& b = sold ? kSold : kShip;
+            AddressFixture x(addyRecord('1', 'V', 7, "Acme", kAcme) +
+                             addyRecord('1', 'T', 9, "acme", "other"));
+            int refills = 0;
+            auto& hook = x.t.app->context().hooks.PopStockList;
+            hook = [&refills, inner = hook] { ++refills, inner ? inner() : void(); };
+            x.choose(b.combo, "Acme");
+            QCOMPARE(x.text(b.field), kAcmeText);
+            QCOMPARE(x.form().caption(b.counter), "7");
+            // The session holds the change; the Save button and Dirty follow it.
+            QCOMPARE(x.t.app->session().state(), DocumentSession::State::UnnumberedChanged);
+            QVERIFY(x.t.app->state().Dirty && x.on("SaveChanges"));
+            QCOMPARE(refills, sold ? 1 : 0);  // Sold To refills the stock list
+            // Letter case counts: no lines, the counter kept.
+            x.choose(b.combo, "ACME");
+            QCOMPARE(x.text(b.field), QString());
+            QCOMPARE(x.form().caption(b.counter), "7");
+        }
     }
 
     // Both blocks are filled from one read of the book a command; the next
     // command reads it again, so it sees what another copy wrote meanwhile.
-    void bookReadOncePerCommand_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("reads");
-        QTest::newRow("opening a document") << "open" << 1;
-        QTest::newRow("refilling the lists") << "refill" << 1;
-        QTest::newRow("a choice in each block") << "choose" << 2;
-    }
     void bookReadOncePerCommand() {
-        QFETCH(QString, command);
-        QFETCH(int, reads);
-        AddressFixture x(addyRecord('1', 'V', 1, "Acme", kAcme) +
-                         addyRecord('1', 'T', 2, "Acme Dock", kDock));
-        x.choose("ToCombo", "Acme");
-        x.choose("ShipToCombo", "Acme Dock");
-        x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->session().SaveChanges());
-        writeFile(x.bookPath(), addyRecord('1', 'V', 1, "Acme", "new sold") +
-                                    addyRecord('1', 'T', 2, "Acme Dock", "new ship"));
-        int opens = 0, readCalls = 0;
-        setFileFaultHook([&](FileOp op, const QString& path) {
-            if (path.endsWith("ovo_addy.dat")) {
-                opens += op == FileOp::Open;
-                readCalls += op == FileOp::Read;
+        for (const auto& [command, reads] : {std::pair{"open", 1}, {"refill", 1}, {"choose", 2}}) {
+            AddressFixture x(addyRecord('1', 'V', 1, "Acme", kAcme) +
+                             addyRecord('1', 'T', 2, "Acme Dock", kDock));
+            x.choose("ToCombo", "Acme");
+            x.choose("ShipToCombo", "Acme Dock");
+            x.t.prompter.answers = {MsgButton::Yes};
+            QVERIFY(x.t.app->session().SaveChanges());
+            writeFile(x.bookPath(), addyRecord('1', 'V', 1, "Acme", "new sold") +
+                                        addyRecord('1', 'T', 2, "Acme Dock", "new ship"));
+            int opens = 0, readCalls = 0;
+            setFileFaultHook([&](FileOp op, const QString& path) {
+                if (path.endsWith("ovo_addy.dat")) {
+                    opens += op == FileOp::Open;
+                    readCalls += op == FileOp::Read;
+                }
+                return FileError::none();
+            });
+            if (command == QLatin1String("open")) {
+                QVERIFY(x.t.app->session().open("000001", "2026\\"));
+            } else if (command == QLatin1String("refill")) {
+                x.book().PopAddyLists();
+            } else {
+                x.click("ToCombo");
+                x.click("ShipToCombo");
             }
-            return FileError::none();
-        });
-        if (command == "open") {
-            QVERIFY(x.t.app->session().open("000001", "2026\\"));
-        } else if (command == "refill") {
-            x.book().PopAddyLists();
-        } else {
-            x.click("ToCombo");
-            x.click("ShipToCombo");
+            QCOMPARE(opens, reads);
+            QCOMPARE(readCalls, reads);
+            QCOMPARE(x.text("ToField") + "|" + x.text("ShipToField"), "new sold|new ship");
         }
-        QCOMPARE(opens, reads);
-        QCOMPARE(readCalls, reads);
-        QCOMPARE(x.text("ToField") + "|" + x.text("ShipToField"), "new sold|new ship");
     }
 
-    void sameNamesListedTwiceAndDeletedTogether_data() {
-        QTest::addColumn<bool>("button");
-        QTest::newRow("delete button") << true;
-        QTest::newRow("edit box menu") << false;
-    }
+    // By the Delete button and by the edit box's menu.
     void sameNamesListedTwiceAndDeletedTogether() {
-        QFETCH(bool, button);
-        const QByteArray a = addyRecord('1', 'V', 1, "Alpha", "a");
-        const QByteArray dup1 = addyRecord('1', 'V', 2, "Dup", "first");
-        const QByteArray b = addyRecord('1', 'T', 0, "Beta", "b\r\nline");
-        const QByteArray dup2 = addyRecord('1', 'T', 4, "Dup", "second");
-        const QByteArray c = addyRecord('X', 'Q', 5, "Dupe", "c") + "cut short";
-        AddressFixture x(a + dup1 + b + dup2 + c);
-        QCOMPARE(x.form().items("ShipToCombo"),
-                 (QStringList{"Alpha", "Dup", "Beta", "Dup", "Dupe"}));
-        x.choose("ShipToCombo", "Dup");
-        QCOMPARE(x.text("ShipToField"), "first");
-        for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
-            x.t.prompter.asked.clear();
-            x.t.prompter.answers = {answer};
-            if (button)
-                x.click("DeleteDest");
-            else
-                x.form().fire("ShipToCombo", FormModel::Event::EditDelete);
-            QCOMPARE(x.t.prompter.asked.size(), 1);
-            const AskedMessage& q = x.t.prompter.asked[0];
-            QCOMPARE(q.buttons, MsgButtons(MsgButton::Yes | MsgButton::No));
-            QCOMPARE(q.defaultButton, MsgButton::No);
-            QVERIFY(q.text.contains("\"Dup\"") && q.text.contains("All 2 entries"));
-            if (answer == MsgButton::No) QCOMPARE(x.bytes(), a + dup1 + b + dup2 + c);
+        for (bool button : {true, false}) {
+            const QByteArray a = addyRecord('1', 'V', 1, "Alpha", "a");
+            const QByteArray dup1 = addyRecord('1', 'V', 2, "Dup", "first");
+            const QByteArray b = addyRecord('1', 'T', 0, "Beta", "b\r\nline");
+            const QByteArray dup2 = addyRecord('1', 'T', 4, "Dup", "second");
+            const QByteArray c = addyRecord('X', 'Q', 5, "Dupe", "c") + "cut short";
+            AddressFixture x(a + dup1 + b + dup2 + c);
+            QCOMPARE(x.form().items("ShipToCombo"),
+                     (QStringList{"Alpha", "Dup", "Beta", "Dup", "Dupe"}));
+            x.choose("ShipToCombo", "Dup");
+            QCOMPARE(x.text("ShipToField"), "first");
+            for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
+                x.t.prompter.asked.clear();
+                x.t.prompter.answers = {answer};
+                if (button)
+                    x.click("DeleteDest");
+                else
+                    x.form().fire("ShipToCombo", FormModel::Event::EditDelete);
+                QCOMPARE(x.t.prompter.asked.size(), 1);
+                const AskedMessage& q = x.t.prompter.asked[0];
+                QCOMPARE(q.buttons, MsgButtons(MsgButton::Yes | MsgButton::No));
+                QCOMPARE(q.defaultButton, MsgButton::No);
+                QVERIFY(q.text.contains("\"Dup\"") && q.text.contains("All 2 entries"));
+                if (answer == MsgButton::No) QCOMPARE(x.bytes(), a + dup1 + b + dup2 + c);
+            }
+            QCOMPARE(x.bytes(), a + b + c);
+            QCOMPARE(QDir(dataOf(x.dir)).entryList({"*.tbtmp*"}, QDir::Files), QStringList());
+            QCOMPARE(x.form().items("ToCombo"), (QStringList{"Alpha", "Beta", "Dupe"}));
+            QCOMPARE(x.text("ShipToCombo") + x.text("ShipToField"), QString());
         }
-        QCOMPARE(x.bytes(), a + b + c);
-        QCOMPARE(QDir(dataOf(x.dir)).entryList({"*.tbtmp*"}, QDir::Files), QStringList());
-        QCOMPARE(x.form().items("ToCombo"), (QStringList{"Alpha", "Beta", "Dupe"}));
-        QCOMPARE(x.text("ShipToCombo") + x.text("ShipToField"), QString());
     }
 
     void refusedOrToldSavesOnlyWhatItSays_data() {

@@ -81,26 +81,20 @@ private Q_SLOTS:
         QCOMPARE(x.order().rows(), 3);
     }
 
-    void quantityZeroRemovesTheLine_data() {
-        QTest::addColumn<int>("lines");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("one of two, typed 0") << 2 << "Save";
-        QTest::newRow("one of two, Delete") << 2 << "Del";
-        QTest::newRow("the only line resets the document") << 1 << "Save";
-    }
+    // One of two lines typed 0 or deleted; the only line resets the document.
     void quantityZeroRemovesTheLine() {
-        QFETCH(int, lines);
-        QFETCH(QString, button);
-        CatalogueFixture x;
-        stockUp(x);
-        for (int tag = 1; tag <= lines; ++tag) x.pickStock(tag);
-        x.form().setText("ShipViaEd", "Truck");
-        x.order().setCurrentRow(1);
-        x.windows.script = typeInEditor({}, "0", {}, button);
-        x.form().click("OrderPop_DescriptionOverride");
-        QCOMPARE(x.order().rows(), lines);
-        QCOMPARE(x.form().text("ShipViaEd"), QString(lines == 1 ? "" : "Truck"));
-        QCOMPARE(x.form().text("SubTotalEd"), QString(lines == 1 ? "0.00" : "0.05"));
+        for (const auto& [lines, button] : {std::pair{2, "Save"}, {2, "Del"}, {1, "Save"}}) {
+            CatalogueFixture x;
+            stockUp(x);
+            for (int tag = 1; tag <= lines; ++tag) x.pickStock(tag);
+            x.form().setText("ShipViaEd", "Truck");
+            x.order().setCurrentRow(1);
+            x.windows.script = typeInEditor({}, "0", {}, button);
+            x.form().click("OrderPop_DescriptionOverride");
+            QCOMPARE(x.order().rows(), lines);
+            QCOMPARE(x.form().text("ShipViaEd"), QString(lines == 1 ? "" : "Truck"));
+            QCOMPARE(x.form().text("SubTotalEd"), QString(lines == 1 ? "0.00" : "0.05"));
+        }
     }
 
     // Delete in a one-time item's editor still adds it, with quantity 0.

@@ -5,16 +5,7 @@
 #include "document/History.h"
 #include "records/ProgramFixture.h"
 
-namespace {
-
-struct Fixture : ProgramFixture {
-    using ProgramFixture::ProgramFixture;
-    FormModel& f() { return form(); }
-    AppState& s() { return t.app->state(); }
-    QString path(const QString& file) { return data(file); }
-};
-
-}  // namespace
+using Fixture = ProgramFixture;
 
 class TestHistory : public QObject {
     Q_OBJECT
@@ -29,9 +20,9 @@ private Q_SLOTS:
         QTest::newRow("no file; letter case counts")
             << QByteArray() << QStringList{"  Net 30  ", "net 30", " Net 30"}
             << QByteArray("Net 30\r\nnet 30\r\n") << QStringList{"Net 30", "net 30"};
-        QTest::newRow("no final CR LF") << QByteArray("COD\r\nNet 10") << QStringList{"Net 30"}
-                                        << QByteArray("COD\r\nNet 10\r\nNet 30\r\n")
-                                        << QStringList{"COD", "Net 10", "Net 30"};
+        QTest::newRow("no final CR LF")
+            << QByteArray("COD\r\nNet 10") << QStringList{"Net 30"}
+            << QByteArray("COD\r\nNet 10\r\nNet 30\r\n") << QStringList{"COD", "Net 10", "Net 30"};
         QTest::newRow("value is the last line, no final CR LF")
             << QByteArray("COD\r\nNet 30") << QStringList{"Net 30", "Net 30"}
             << QByteArray("COD\r\nNet 30") << QStringList{"COD", "Net 30"};
@@ -45,16 +36,16 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QFETCH(QStringList, entries);
         Fixture x(before.isNull() ? QString() : "ter_field.dat", before);
-        x.f().setText("ByEd", " Ann ");
-        x.f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
+        x.form().setText("ByEd", " Ann ");
+        x.form().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
         x.t.prompter.answers = {MsgButton::Yes};
         for (const QString& terms : typed) {
-            x.f().setText("TermsEd", terms);
+            x.form().setText("TermsEd", terms);
             QVERIFY(x.t.app->session().SaveChanges());
         }
         QCOMPARE(x.bytes("ter_field.dat"), after);
-        QCOMPARE(x.f().items("TermsEd"), entries);
-        QCOMPARE(x.bytes("by_field.dat") + x.f().text("ByEd"), "Ann\r\nAnn");
+        QCOMPARE(x.form().items("TermsEd"), entries);
+        QCOMPARE(x.bytes("by_field.dat") + x.form().text("ByEd"), "Ann\r\nAnn");
         QCOMPARE(x.t.prompter.asked.size(), 1);  // the new number
     }
 
@@ -62,13 +53,13 @@ private Q_SLOTS:
     // field is a change of the numbered document.
     void deleting() {
         Fixture x("fob_field.dat", "Origin\r\nDest\r\n Dest \r\nPlant\r\nDest");
-        x.f().setText("FOBEd", "  Dest ");
-        x.f().setText("PONoEd", "000004");
+        x.form().setText("FOBEd", "  Dest ");
+        x.form().setText("PONoEd", "000004");
         x.t.app->session().markUnchanged();
-        x.f().fire("FOBEd", FormModel::Event::EditDelete);
+        x.form().fire("FOBEd", FormModel::Event::EditDelete);
         QCOMPARE(x.bytes("fob_field.dat"), "Origin\r\nPlant\r\n");
-        QCOMPARE(x.f().items("FOBEd"), QStringList({"Origin", "Plant"}));
-        QCOMPARE(x.f().text("FOBEd"), "");
+        QCOMPARE(x.form().items("FOBEd"), QStringList({"Origin", "Plant"}));
+        QCOMPARE(x.form().text("FOBEd"), "");
         QCOMPARE(QDir(dataOf(x.dir)).entryList(QDir::Files).filter("fob").size(), 1);
         QCOMPARE(x.t.app->session().state(), DocumentSession::State::Changed);
         QVERIFY(x.asked().isEmpty());
@@ -79,18 +70,18 @@ private Q_SLOTS:
     // address boxes.
     void deleteActsOnItsOwnField() {
         Fixture x("ter_field.dat", "Bob\r\nCOD\r\n");
-        writeFile(x.path("by_field.dat"), "Ann\r\nBob\r\n");
-        x.f().fire("ByEd", FormModel::Event::GotFocus);
-        x.f().setText("ByEd", "Bob");
-        x.f().setText("TermsEd", "COD");
-        x.f().fire("TermsEd", FormModel::Event::EditDelete);
+        writeFile(x.data("by_field.dat"), "Ann\r\nBob\r\n");
+        x.form().fire("ByEd", FormModel::Event::GotFocus);
+        x.form().setText("ByEd", "Bob");
+        x.form().setText("TermsEd", "COD");
+        x.form().fire("TermsEd", FormModel::Event::EditDelete);
         QStringList seen;
         for (QString box : {"DeleteVendor", "DeleteDest"}) {
-            x.f().setEnabled(box, true);
-            x.f().onClick(box, [&seen, box] { seen << box; });
+            x.form().setEnabled(box, true);
+            x.form().onClick(box, [&seen, box] { seen << box; });
         }
         for (const char* box : {"ToCombo", "ShipToCombo"}) {
-            x.s().HistoryFileName = box;
+            x.t.app->state().HistoryFileName = box;
             x.t.app->history().DeleteHistoryEntry();
         }
         QCOMPARE(seen, QStringList({"DeleteVendor", "DeleteDest"}));
@@ -101,16 +92,16 @@ private Q_SLOTS:
     // the list counts as a change of a numbered document only.
     void fieldEvents() {
         Fixture x("ter_field.dat", "First\r\nSecond\r\n");
-        x.f().fire("JobNumberEd", FormModel::Event::GotFocus);
-        QCOMPARE(x.s().HistoryFileName, "jno_field.dat");
-        x.f().setText("TermsEd", "Second");
-        x.f().click("TermsEd");
-        QCOMPARE(x.s().HistoryText, QStringLiteral("Second"));
+        x.form().fire("JobNumberEd", FormModel::Event::GotFocus);
+        QCOMPARE(x.t.app->state().HistoryFileName, "jno_field.dat");
+        x.form().setText("TermsEd", "Second");
+        x.form().click("TermsEd");
+        QCOMPARE(x.t.app->state().HistoryText, QStringLiteral("Second"));
         for (const char* number : {"(PEND)", "000012"}) {
-            x.f().setText("PONoEd", number);
+            x.form().setText("PONoEd", number);
             x.t.app->session().markUnchanged();
-            x.f().fire("TermsEd", FormModel::Event::DropDown);
-            QCOMPARE(x.s().Dirty, number[0] == '0');
+            x.form().fire("TermsEd", FormModel::Event::DropDown);
+            QCOMPARE(x.t.app->state().Dirty, number[0] == '0');
         }
     }
 };

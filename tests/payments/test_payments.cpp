@@ -88,33 +88,31 @@ private Q_SLOTS:
 
     // A delete changes only the status byte of the record picked, as stored;
     // a stale pick writes nothing.
-    void deleting_data() {
-        QTest::addColumn<int>("stale");
-        QTest::newRow("picked") << -1;
-        QTest::newRow("another document on screen") << 0;
-        QTest::newRow("record of another document") << 3;
-        QTest::newRow("none picked") << 4;
-    }
+    // Stale: another document on screen (0), a record of another document
+    // (3), none picked (4).
     void deleting() {
-        QFETCH(int, stale);
-        Fixture x;
-        writeFile(x.file(), paymentRecord('C', "000012", kDec6, 100000) +
-                                paymentRecord('C', "000013", kDec6, 100000) +
-                                paymentRecord('C', "000012", kJan15, 200000));
-        x.onDocument("000012", "100.00");
-        x.f().click("ShowPayments");
-        x.list().setCurrentRow(stale == 4 ? 0 : 2);
-        x.f().click("PaymentsGrid");
-        x.f().setText("PaymentAmountEd", "99");
-        if (stale == 0) x.f().setText("PONoEd", "000013");
-        if (stale == 3) x.list().setCell(2, 2, " 2");
-        QByteArray after = x.bytes();
-        if (stale == -1) after[2 * 23] = 'D';
-        x.f().click("DeletePayment");
-        QCOMPARE(x.bytes(), after);
-        QCOMPARE(x.t.prompter.asked.size(), stale == -1 ? 0 : 1);
-        if (stale == -1) QCOMPARE(x.listed(), "12/6/2026|10.00| 1 = 10.00/90.00");
-        QVERIFY(x.lastTold().contains(stale == 4 ? "pick" : stale >= 0 ? "Nothing has been" : ""));
+        for (int stale : {-1, 0, 3, 4}) {
+            Fixture x;
+            writeFile(x.file(), paymentRecord('C', "000012", kDec6, 100000) +
+                                    paymentRecord('C', "000013", kDec6, 100000) +
+                                    paymentRecord('C', "000012", kJan15, 200000));
+            x.onDocument("000012", "100.00");
+            x.f().click("ShowPayments");
+            x.list().setCurrentRow(stale == 4 ? 0 : 2);
+            x.f().click("PaymentsGrid");
+            x.f().setText("PaymentAmountEd", "99");
+            if (stale == 0) x.f().setText("PONoEd", "000013");
+            if (stale == 3) x.list().setCell(2, 2, " 2");
+            QByteArray after = x.bytes();
+            if (stale == -1) after[2 * 23] = 'D';
+            x.f().click("DeletePayment");
+            QCOMPARE(x.bytes(), after);
+            QCOMPARE(x.t.prompter.asked.size(), stale == -1 ? 0 : 1);
+            if (stale == -1) QCOMPARE(x.listed(), "12/6/2026|10.00| 1 = 10.00/90.00");
+            QVERIFY(x.lastTold().contains(stale == 4   ? "pick"
+                                          : stale >= 0 ? "Nothing has been"
+                                                       : ""));
+        }
     }
 
     // The block of this document's two payments; a retried read counts once.
