@@ -90,13 +90,11 @@ private Q_SLOTS:
         }
         QCOMPARE(x.bytes(), after);
         QCOMPARE(x.form().items("ShipToCombo"), listed);
-        QCOMPARE(
-            QStringList(
-                {x.form().caption("VendAddyCounter") + x.form().caption("ToAddyCounter"),
-                 x.text("ToField"), x.text("ShipToField"),
-                 QString::number(x.on("ChangedVendor")) + QString::number(x.on("ChangedDest"))})
-                .join(u'|'),
-            shown);
+        const QString saves =
+            QString::number(x.on("ChangedVendor")) + QString::number(x.on("ChangedDest"));
+        QCOMPARE(x.form().caption("VendAddyCounter") + x.form().caption("ToAddyCounter") + "|" +
+                     x.text("ToField") + "|" + x.text("ShipToField") + "|" + saves,
+                 shown);
         QCOMPARE(x.t.prompter.asked.size(), questions);
     }
 
