@@ -11,8 +11,8 @@
 #include "forms/GridModel.h"
 #include "records/FileError.h"
 #include "shell/AppContext.h"
-#include "support/Records.h"
 #include "support/Fakes.h"
+#include "support/Records.h"
 
 namespace {
 
@@ -49,7 +49,6 @@ struct Fixture {
         t.app->context().windows = &windows;
         t.app->start();
     }
-    QString number() { return form().text("PONoEd"); }
     ~Fixture() { setFileFaultHook({}); }
 
     FormModel& form() { return t.app->mainForm(); }
@@ -91,25 +90,8 @@ struct Fixture {
 class TestBrowse : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void listsByKindAndInclusiveRange_data() {
-        QTest::addColumn<QString>("unchecked");
-        QTest::addColumn<QString>("listed");  // the last digits of the numbers listed
-        QTest::newRow("every box") << ""
-                                   << "987654";
-        QTest::newRow("no proposals") << "PropCheck"
-                                      << "9876";
-        QTest::newRow("no acknowledgements") << "AckCheck"
-                                             << "98654";
-        QTest::newRow("no invoices") << "InvCheck"
-                                     << "9754";
-        QTest::newRow("no receipts") << "RecCheck"
-                                     << "87654";
-        QTest::newRow("no box") << "PropCheck AckCheck InvCheck RecCheck"
-                                << "";
-    }
+    // Each box refills the list without its kind; the range counts both its days.
     void listsByKindAndInclusiveRange() {
-        QFETCH(QString, unchecked);
-        QFETCH(QString, listed);
         Fixture x;
         x.fill({
             {'p', "000004", kEarliest},      // on the first day of the range
@@ -123,12 +105,14 @@ private Q_SLOTS:
             {'I', "000009", kToday},
             {'i', "000006", kToday, "2025\\"},
         });
-        // Each box refills the list.
-        for (const QString& box : unchecked.split(u' ', Qt::SkipEmptyParts))
-            x.form().setChecked(box, false);
-        QString got;
-        for (const QString& number : x.column(0)) got += number.right(1);
-        QCOMPARE(got, listed);
+        // The last digits of the numbers listed, with each box unticked in turn.
+        QStringList listed;
+        for (const char* box : {"", "PropCheck", "AckCheck", "InvCheck", "RecCheck"}) {
+            if (*box) x.form().setChecked(box, false);
+            listed << QString();
+            for (const QString& number : x.column(0)) listed.last() += number.right(1);
+        }
+        QCOMPARE(listed, (QStringList{"987654", "9876", "986", "9", ""}));
         QVERIFY(x.t.prompter.asked.isEmpty());
     }
 
@@ -157,28 +141,21 @@ private Q_SLOTS:
     }
 
     // A cut last record, or records past 32,767: listed as far as they go, said once.
-    void damagedIndexListsWhatCanBeReadAndSaysSo_data() {
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<int>("deleted");  // records marked "D" after the first two
-        QTest::addColumn<QString>("said");
-        QTest::newRow("cut record")
-            << Rec{'p', "000003", kToday}.bytes().left(300) << 0 << "incomplete";
-        QTest::newRow("over 32,767")
-            << Rec{'p', "777777", kToday}.bytes() << 32765 << "only the first 32767 records";
-    }
     void damagedIndexListsWhatCanBeReadAndSaysSo() {
-        QFETCH(QByteArray, tail);
-        QFETCH(int, deleted);
-        QFETCH(QString, said);
-        Fixture x;
-        x.fill(QList<Rec>{{'p', "000001", kToday}, {'p', "000002", kToday}} +
-                   QList<Rec>(deleted, {'D', "000009", kToday}),
-               tail);
-        x.browser.PopPOGrid();  // told once, not at every refill
-        QCOMPARE(x.column(0), (QStringList{"000002", "000001"}));
-        QVERIFY(x.monolog().startsWith(" 2 Items, Date Range = ") && x.monolog().contains(said));
-        QVERIFY(x.form().toolTip("BottomLabel").startsWith("2 Items ("));
-        QCOMPARE(x.asked("Document List"), 1);
+        for (const auto& [tail, deleted, said] :
+             {std::tuple{Rec{'p', "000003", kToday}.bytes().left(300), 0, "incomplete"},
+              {Rec{'p', "777777", kToday}.bytes(), 32765, "only the first 32767 records"}}) {
+            Fixture x;
+            x.fill(QList<Rec>{{'p', "000001", kToday}, {'p', "000002", kToday}} +
+                       QList<Rec>(deleted, {'D', "000009", kToday}),
+                   tail);
+            x.browser.PopPOGrid();  // told once, not at every refill
+            QCOMPARE(x.column(0), (QStringList{"000002", "000001"}));
+            QVERIFY(x.monolog().startsWith(" 2 Items, Date Range = ") &&
+                    x.monolog().contains(said));
+            QVERIFY(x.form().toolTip("BottomLabel").startsWith("2 Items ("));
+            QCOMPARE(x.asked("Document List"), 1);
+        }
     }
 
     void refusedFillOrOpenSaysSo() {
@@ -191,7 +168,7 @@ private Q_SLOTS:
         x.form().doubleClick("POGrid");
         x.form().click("POPop_delete");
         QCOMPARE(x.asked("No Server Access!"), 3);
-        QCOMPARE(x.number(), "(PEND)");
+        QCOMPARE(x.form().text("PONoEd"), "(PEND)");
         // A fill that fails lists nothing as if it were complete.
         x.state().DataAccessOK = true;
         x.failOn(FileOp::Read, "Input/output error");
@@ -204,82 +181,60 @@ private Q_SLOTS:
         x.fill({{'p', "../x", kToday}, {'p', "000002", kToday, "..\\"}});
         x.clickRow(1);
         x.clickRow(2);
-        QCOMPARE(x.number(), "(PEND)");
+        QCOMPARE(x.form().text("PONoEd"), "(PEND)");
         QCOMPARE(x.asked("Open Document"), 2);
     }
 
-    void headingSortsByValueWithTheSharedDirection_data() {
-        QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("direction");
-        QTest::addColumn<QString>("order");
-        // 1: 1/2/2026 $9.00 "bravo"; 2: 1/10/2026 $1,000.00 "Alpha"; 10: 12/1/2025 $50.00 "charlie"
-        QTest::newRow("number, first click") << 0 << ""
-                                             << "1 2 10";
-        QTest::newRow("number, down") << 0 << "dn"
-                                      << "10 2 1";
-        QTest::newRow("date up") << 2 << "up"
-                                 << "10 1 2";
-        QTest::newRow("amount down") << 6 << "dn"
-                                     << "2 10 1";
-        QTest::newRow("text ignores case") << 3 << "up"
-                                           << "2 1 10";
-        QTest::newRow("ship date, none first") << 5 << "up"
-                                               << "2 1 10";
-    }
+    // Each heading click sorts by the column's value in the direction the
+    // last click (here or in the stock list) left, then turns it.
     void headingSortsByValueWithTheSharedDirection() {
-        QFETCH(int, column);
-        QFETCH(QString, direction);
-        QFETCH(QString, order);
-        const QString next = direction == "dn" ? "up" : "dn";
         Fixture x;
         x.state().ConfigRec.dateEarliest = serial(2025, 1, 1);
         x.fill({{'p', "1", serial(2026, 1, 2), "", "bravo", "", serial(2026, 3, 1), {90000}},
                 {'p', "2", serial(2026, 1, 10), "", "Alpha", "", 0, {10000000}},
                 {'p', "10", serial(2025, 12, 1), "", "charlie", "", serial(2026, 4, 1), {500000}}});
-        // The stock list's heading clicks leave the direction the next one uses.
-        x.state().GridSortDirection = direction;
-        x.clickRow(0, column);
-        QCOMPARE(x.column(0).join(u' '), order);
-        QCOMPARE(x.state().GridSortDirection, next);
+        QStringList orders;
+        for (const auto& [column, direction] :
+             {std::pair{0, ""}, {0, ""}, {2, "up"}, {6, "dn"}, {3, "up"}, {5, "up"}}) {
+            if (*direction) x.state().GridSortDirection = direction;
+            x.clickRow(0, column);
+            orders << x.column(0).join(u' ') + u' ' + x.state().GridSortDirection;
+        }
+        // Number up (the first click ever), down; date up, amount down, text
+        // ignoring case, ship date with none first.
+        QCOMPARE(orders, (QStringList{"1 2 10 dn", "10 2 1 up", "10 1 2 dn", "2 10 1 up",
+                                      "2 1 10 dn", "2 1 10 dn"}));
         // A refill sorts by number, highest first, and leaves the direction.
         x.browser.PopPOGrid();
-        QCOMPARE(x.column(0).join(u' ') + " " + x.state().GridSortDirection, "10 2 1 " + next);
+        QCOMPARE(x.column(0).join(u' ') + " " + x.state().GridSortDirection, "10 2 1 dn");
     }
 
-    void deleteMarksTheRowRightClicked_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<int>("sortColumn");  // -1: as filled
-        QTest::addColumn<int>("marked");      // record number, from 0
-        QTest::newRow("same number, earlier folder") << "000005"
-                                                     << "2025\\" << -1 << 2;
-        QTest::newRow("after a sort by name") << "000002"
-                                              << "2026\\" << 3 << 1;
-    }
+    // The record of the row right-clicked is marked, not one of the same
+    // number in another folder nor the one at that place before a sort.
     void deleteMarksTheRowRightClicked() {
-        QFETCH(QString, number);
-        QFETCH(QString, folder);
-        QFETCH(int, sortColumn);
-        QFETCH(int, marked);
-        Fixture x;
-        x.fill({{'p', "000001", kToday - 3, "2026\\", "zulu"},
-                {'i', "000002", kToday - 2, "2026\\", "alpha"},
-                {'P', "000005", kToday - 1, "2025\\", "mike"},
-                {'I', "000005", kToday, "2026\\", "kilo"}});
-        QByteArray expected = readFile(x.indexPath());
-        expected[351 * marked] = 'D';
-        x.state().GridSortDirection = "up";
-        if (sortColumn >= 0) x.clickRow(0, sortColumn);
-        const int row = x.rowOf(number, folder);
-        x.grid().setCurrentRow(row == 1 ? 2 : 1);  // a row picked before
-        x.clickRow(row, 0, true);
-        x.t.prompter.answers << MsgButton::Yes;
-        x.form().click("POPop_delete");
-        QCOMPARE(x.t.prompter.asked.first().text, "Delete Tallybrook " + number + " ?");
-        QCOMPARE(x.t.prompter.asked.first().defaultButton, MsgButton::No);
-        QCOMPARE(readFile(x.indexPath()), expected);
-        QCOMPARE(x.rowOf(number, folder), -1);
-        QCOMPARE(x.grid().rows(), 4);
+        for (const auto& [number, folder, sortColumn, marked] :
+             {std::tuple{"000005", "2025\\", -1, 2}, {"000002", "2026\\", 3, 1}}) {
+            Fixture x;
+            x.fill({{'p', "000001", kToday - 3, "2026\\", "zulu"},
+                    {'i', "000002", kToday - 2, "2026\\", "alpha"},
+                    {'P', "000005", kToday - 1, "2025\\", "mike"},
+                    {'I', "000005", kToday, "2026\\", "kilo"}});
+            QByteArray expected = readFile(x.indexPath());
+            expected[351 * marked] = 'D';
+            x.state().GridSortDirection = "up";
+            if (sortColumn >= 0) x.clickRow(0, sortColumn);
+            const int row = x.rowOf(number, folder);
+            x.grid().setCurrentRow(row == 1 ? 2 : 1);  // a row picked before
+            x.clickRow(row, 0, true);
+            x.t.prompter.answers << MsgButton::Yes;
+            x.form().click("POPop_delete");
+            QCOMPARE(x.t.prompter.asked.first().text,
+                     QString("Delete Tallybrook ") + number + " ?");
+            QCOMPARE(x.t.prompter.asked.first().defaultButton, MsgButton::No);
+            QCOMPARE(readFile(x.indexPath()), expected);
+            QCOMPARE(x.rowOf(number, folder), -1);
+            QCOMPARE(x.grid().rows(), 4);
+        }
     }
 
     void deleteAnsweredNoOrFailingChangesNothing() {
@@ -321,25 +276,21 @@ private Q_SLOTS:
     }
 
     // Not a date opens on today; a pick is an edit of a numbered document only.
-    void calendarPickIsAnEdit_data() {
-        QTest::addColumn<QString>("number");
-        QTest::newRow("numbered") << "000004";
-        QTest::newRow("pending") << "(PEND)";
-    }
     void calendarPickIsAnEdit() {
-        QFETCH(QString, number);
-        Fixture x;
-        FormModel& f = x.form();
-        f.setText("PONoEd", number);
-        x.state().Dirty = false;
-        f.setEnabled("SaveChanges", false);
-        f.setText("ShipDateEd", "soon");
-        f.click("ShipDatePicker");
-        QCOMPARE(f.text("MonthView1"), "2026-12-06");
-        f.setText("MonthView1", "2026-07-04");
-        f.click("MonthView1");
-        QCOMPARE(f.text("ShipDateEd"), "7/4/2026");
-        QCOMPARE(x.state().Dirty && f.isEnabled("SaveChanges"), number != "(PEND)");
+        for (const char* number : {"000004", "(PEND)"}) {
+            Fixture x;
+            FormModel& f = x.form();
+            f.setText("PONoEd", number);
+            x.state().Dirty = false;
+            f.setEnabled("SaveChanges", false);
+            f.setText("ShipDateEd", "soon");
+            f.click("ShipDatePicker");
+            QCOMPARE(f.text("MonthView1"), "2026-12-06");
+            f.setText("MonthView1", "2026-07-04");
+            f.click("MonthView1");
+            QCOMPARE(f.text("ShipDateEd"), "7/4/2026");
+            QCOMPARE(x.state().Dirty && f.isEnabled("SaveChanges"), *number != '(');
+        }
     }
 };
 
