@@ -113,32 +113,6 @@ private Q_SLOTS:
         QCOMPARE(t.app->state().DataPath, readBack.isNull() ? path : readBack);
     }
 
-    // A documents folder named outside Windows-1252 keeps its data directory
-    // and gets the logo in its year folder, whatever the label showing the
-    // folder says once translated.
-    void homeOutsideWindows1252() {
-        QTemporaryDir dir;
-        const QString documents = dir.filePath(QStringLiteral("\u30C9\u30AD\u30E5\u30E1\u30F3"));
-        const QString data = documents + QStringLiteral("/Fernhollow/ovo_data/");
-        for (int run = 0; run < 2; ++run) {
-            TestApp t(documents);
-            FormModel& f = t.app->mainForm();
-            QObject::connect(&f, &FormModel::changed,
-                             [&f](const QString& name, FormModel::Property property) {
-                                 if (property == FormModel::Property::Caption &&
-                                     !f.caption(name).startsWith(u'~'))
-                                     f.setCaption(name, u'~' + f.caption(name));
-                             });
-            t.app->start();
-            QVERIFY(t.prompter.asked.isEmpty());
-            QCOMPARE(t.app->state().DataPath, data);
-            QVERIFY(t.app->close());
-            writeFile(data + "ovo_top.gif", "logo");
-        }
-        QCOMPARE(readFile(data + "2026/ovo_top.gif"), "logo");
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
-    }
-
     // Measures that are no sensible numbers are brought into range first.
     void geometryFromStoredFields_data() {
         QTest::addColumn<QByteArray>("fields");       // top, left, height, width
