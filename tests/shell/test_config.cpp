@@ -85,140 +85,121 @@ private Q_SLOTS:
         runOnce(dir);  // said once: the file is whole now
     }
 
-    // A data path that Windows-1252 cannot hold is stored whole as UTF-8.
-    void pathField_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<QString>("readBack");
-        const QString zhe = QStringLiteral("\u0416");  // D0 96 in UTF-8
-        QTest::newRow("Windows-1252")
-            << QStringLiteral("/caf\u00E9/\u20AC/") << QByteArray("/caf\xE9/\x80/") << QString();
-        QTest::newRow("mixed") << QStringLiteral("/\u00E9/\u03A9/")
-                               << QByteArray("/\xC3\xA9/\xCE\xA9/") << QString();
-        QTest::newRow("cut between whole characters")
-            << u'a' + zhe.repeated(200) << 'a' + QByteArray("\xD0\x96").repeated(149)
-            << u'a' + zhe.repeated(149);
-    }
+    // A data path that Windows-1252 cannot hold is stored whole as UTF-8,
+    // or cut between whole characters.
     void pathField() {
-        QFETCH(QString, path);
-        QFETCH(QByteArray, stored);
-        QFETCH(QString, readBack);
-        QTemporaryDir dir;
-        runOnce(dir);
-        const QByteArray written =
-            closeAfter(dir, [&](Application& app) { app.state().ConfigRec.dataPath = path; });
-        QCOMPARE(written.mid(908, 300), bytes::text(stored, 300));
-        TestApp t(dir.path());
-        t.app->start();
-        QCOMPARE(t.app->state().DataPath, readBack.isNull() ? path : readBack);
+        const QString zhe = QStringLiteral("\u0416");  // D0 96 in UTF-8
+        const std::tuple<QString, QByteArray, QString> cases[] = {
+            {QStringLiteral("/caf\u00E9/\u20AC/"), "/caf\xE9/\x80/", {}},
+            {QStringLiteral("/\u00E9/\u03A9/"), "/\xC3\xA9/\xCE\xA9/", {}},
+            {u'a' + zhe.repeated(200), 'a' + QByteArray("\xD0\x96").repeated(149),
+             u'a' + zhe.repeated(149)}};
+        for (const auto& [path, stored, readBack] : cases) {
+            QTemporaryDir dir;
+            runOnce(dir);
+            const QByteArray written =
+                closeAfter(dir, [&](Application& app) { app.state().ConfigRec.dataPath = path; });
+            QCOMPARE(written.mid(908, 300), bytes::text(stored, 300));
+            TestApp t(dir.path());
+            t.app->start();
+            QCOMPARE(t.app->state().DataPath, readBack.isNull() ? path : readBack);
+        }
     }
 
     // Measures that are no sensible numbers are brought into range first.
-    void geometryFromStoredFields_data() {
-        QTest::addColumn<QByteArray>("fields");       // top, left, height, width
-        QTest::addColumn<QList<double>>("restored");  // left, top, width, height
-        QTest::newRow("stored") << QByteArray("300  450  9000 12000")
-                                << QList<double>{450, 300, 12000, 9000};
-        QTest::newRow("letters take the defaults")
-            << QByteArray("ab   cd   abcdewxyz ") << QList<double>{1, 1, 11130, 7855};
-        QTest::newRow("huge") << QByteArray("1e300-1e301e3001e300")
-                              << QList<double>{-9999, 99999, 99999, 99999};
-        QTest::newRow("infinities, nan")
-            << QByteArray("inf  -inf nan  inf  ") << QList<double>{-9999, 99999, 99999, 7855};
-    }
     void geometryFromStoredFields() {
-        QFETCH(QByteArray, fields);
-        QFETCH(QList<double>, restored);
         QTemporaryDir dir;
         runOnce(dir);
-        patchFile(configOf(dir), 176, fields);
-        TestApp t(dir.path());
-        t.app->start();
-        const WindowGeometry g = t.app->mainForm().geometry();
-        QCOMPARE((QList<double>{g.left, g.top, g.width, g.height}), restored);
+        // Top, left, height, width as stored; left, top, width, height restored.
+        const std::pair<QByteArray, QList<double>> cases[] = {
+            {"300  450  9000 12000", {450, 300, 12000, 9000}},
+            {"ab   cd   abcdewxyz ", {1, 1, 11130, 7855}},  // the defaults
+            {"1e300-1e301e3001e300", {-9999, 99999, 99999, 99999}},
+            {"inf  -inf nan  inf  ", {-9999, 99999, 99999, 7855}}};
+        for (const auto& [fields, restored] : cases) {
+            patchFile(configOf(dir), 176, fields);
+            TestApp t(dir.path());
+            t.app->start();
+            const WindowGeometry g = t.app->mainForm().geometry();
+            QCOMPARE((QList<double>{g.left, g.top, g.width, g.height}), restored);
+        }
     }
 
     // A configuration that is there but cannot be used is never replaced by
     // the defaults, and the shared data directory it may name is not guessed.
-    void unusableConfigLeftAlone_data() {
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("permission denied") << 1 << QStringLiteral("File Error");
-        QTest::newRow("read error") << 2 << QStringLiteral("File Error");
-        QTest::newRow("folder") << 3 << QStringLiteral("Configuration File");
-    }
     void unusableConfigLeftAlone() {
-        QFETCH(int, fault);
-        QFETCH(QString, box);
-        QTemporaryDir dir;
-        runOnce(dir);
-        const QString path = configOf(dir);
-        QVERIFY(QDir().mkpath(dir.filePath("shared")));
-        patchFile(path, 908, bytes::text(dir.filePath("shared/").toLatin1(), 300));
-        patchFile(path, 1208, "VAT  ");
-        const QByteArray stored = readFile(path);
-        if (fault >= 3) QVERIFY(QFile::remove(path));
-        if (fault == 3) QVERIFY(QDir().mkdir(path));
-        if (fault == 1) QVERIFY(QFile::setPermissions(path, {}));
-        setFileFaultHook([&](FileOp op, const QString& at) {
-            if (!at.endsWith(QStringLiteral("ovo_14.cfg"))) return FileError::none();
-            if (fault == 1 && op == FileOp::Open) return FileError::systemError(EACCES);
-            if (fault == 2 && op == FileOp::Read) return FileError::other(at, "I/O");
-            return FileError::none();
-        });
-        TestApp t(dir.path());
-        t.prompter.answers = {MsgButton::Cancel};
-        t.app->start();
-        setFileFaultHook({});
-        QVERIFY(!t.app->state().DataAccessOK);
-        QVERIFY(t.app->state().DataPath.isEmpty());
-        QCOMPARE(t.app->mainForm().caption(QStringLiteral("Label6")), QStringLiteral("+ Tax"));
-        QVERIFY(t.app->close());
-        QCOMPARE(t.prompter.asked.size(), 2);
-        QCOMPARE(t.prompter.asked[0].title + t.prompter.asked[1].title, box + "No Server Access!");
-        QVERIFY(t.prompter.asked[0].text.contains(path));
-        if (fault == 1) QVERIFY(t.prompter.asked[0].text.contains("Permission denied"));
-        if (fault == 1) QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        if (fault < 3) QCOMPARE(readFile(path), stored);
-        QCOMPARE(QFileInfo(path).isDir(), fault == 3);
-        if (fault == 3) QVERIFY(QDir(path).isEmpty());
+        enum Fault { Denied, ReadError, Folder };
+        for (const Fault fault : {Denied, ReadError, Folder}) {
+            QTemporaryDir dir;
+            runOnce(dir);
+            const QString path = configOf(dir);
+            QVERIFY(QDir().mkpath(dir.filePath("shared")));
+            patchFile(path, 908, bytes::text(dir.filePath("shared/").toLatin1(), 300));
+            patchFile(path, 1208, "VAT  ");
+            const QByteArray stored = readFile(path);
+            if (fault == Folder) QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+            if (fault == Denied) QVERIFY(QFile::setPermissions(path, {}));
+            setFileFaultHook([&](FileOp op, const QString& at) {
+                if (!at.endsWith(QStringLiteral("ovo_14.cfg"))) return FileError::none();
+                if (fault == Denied && op == FileOp::Open) return FileError::systemError(EACCES);
+                if (fault == ReadError && op == FileOp::Read) return FileError::other(at, "I/O");
+                return FileError::none();
+            });
+            TestApp t(dir.path());
+            t.prompter.answers = {MsgButton::Cancel};
+            t.app->start();
+            setFileFaultHook({});
+            QVERIFY(!t.app->state().DataAccessOK);
+            QVERIFY(t.app->state().DataPath.isEmpty());
+            QCOMPARE(t.app->mainForm().caption(QStringLiteral("Label6")), QStringLiteral("+ Tax"));
+            QVERIFY(t.app->close());
+            QCOMPARE(t.prompter.asked.size(), 2);
+            QCOMPARE(t.prompter.asked[0].title + t.prompter.asked[1].title,
+                     (fault == Folder ? "Configuration File" : "File Error") +
+                         QStringLiteral("No Server Access!"));
+            QVERIFY(t.prompter.asked[0].text.contains(path));
+            if (fault == Denied) QVERIFY(t.prompter.asked[0].text.contains("Permission denied"));
+            if (fault == Denied)
+                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+            if (fault != Folder) QCOMPARE(readFile(path), stored);
+            QCOMPARE(QFileInfo(path).isDir(), fault == Folder);
+            if (fault == Folder) QVERIFY(QDir(path).isEmpty());
+        }
     }
 
     // Only record 1 is written, in place where no temporary file can be made
     // or one would copy a long tail; a sparse tail stays sparse.
-    void writtenInPlace_data() {
-        QTest::addColumn<bool>("noTemporary");
-        QTest::addColumn<qint64>("size");  // 0: as first written
-        QTest::newRow("no temporary file") << true << qint64(0);
-        QTest::newRow("long tail") << false << (qint64(64) << 20);
-    }
     void writtenInPlace() {
-        QFETCH(bool, noTemporary);
-        QFETCH(qint64, size);
-        QTemporaryDir dir;
-        runOnce(dir);
-        const QString path = configOf(dir);
-        if (size) QVERIFY(QFile(path).resize(size));
-        if (size) patchFile(path, size - 4, "tail");
-        setFileFaultHook([&](FileOp op, const QString& at) {
-            return noTemporary && op == FileOp::Replace ? FileError::other(at, "Permission denied")
-                                                        : FileError::none();
-        });
-        const auto blocks = [&path] {
-            struct stat st {};
-            return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_blocks : -1;
-        };
-        const qint64 before = blocks();
-        qsizetype boxes = -1;
-        const QByteArray written = closeAfter(
-            dir, [](Application& app) { app.state().ConfigRec.taxName1 = "VAT"; }, &boxes);
-        QCOMPARE(boxes, 0);
-        QVERIFY(blocks() <= before + 16);
-        QByteArray expected = firstRunConfig(homeOf(dir));
-        put(expected, 1208, "VAT", 5);
-        QCOMPARE(written.left(expected.size()), expected);
-        QCOMPARE(written.size(), size ? size : expected.size());
-        if (size) QCOMPARE(written.right(4), QByteArray("tail"));
+        // Whether a temporary file can be made; the file's size, 0 as first written.
+        for (const auto& [noTemporary, size] :
+             {std::pair{true, qint64(0)}, {false, qint64(64) << 20}}) {
+            QTemporaryDir dir;
+            runOnce(dir);
+            const QString path = configOf(dir);
+            if (size) QVERIFY(QFile(path).resize(size));
+            if (size) patchFile(path, size - 4, "tail");
+            setFileFaultHook([noTemporary](FileOp op, const QString& at) {
+                return noTemporary && op == FileOp::Replace
+                           ? FileError::other(at, "Permission denied")
+                           : FileError::none();
+            });
+            const auto blocks = [&path] {
+                struct stat st {};
+                return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_blocks : -1;
+            };
+            const qint64 before = blocks();
+            qsizetype boxes = -1;
+            const QByteArray written = closeAfter(
+                dir, [](Application& app) { app.state().ConfigRec.taxName1 = "VAT"; }, &boxes);
+            QCOMPARE(boxes, 0);
+            QVERIFY(blocks() <= before + 16);
+            QByteArray expected = firstRunConfig(homeOf(dir));
+            put(expected, 1208, "VAT", 5);
+            QCOMPARE(written.left(expected.size()), expected);
+            QCOMPARE(written.size(), size ? size : expected.size());
+            if (size) QCOMPARE(written.right(4), QByteArray("tail"));
+            setFileFaultHook({});
+        }
     }
 };
 
