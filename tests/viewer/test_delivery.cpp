@@ -91,35 +91,31 @@ private Q_SLOTS:
     // A mail program still running has opened its window: the program does
     // not wait for the user to finish the mail, nor kill it. One that fails
     // is never success.
-    void aMailProgramThatFailsIsNeverSuccess_data() {
-        QTest::addColumn<QString>("script");  // "": no xdg-email on PATH
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("meaning");
-        QTest::newRow("still open") << "#!/bin/sh\nexec /bin/sleep 5\n" << 0 << "";
-        QTest::newRow("unknown code") << StubMail::exiting(9) << 9 << "The mail program xdg-email failed.";
-        QTest::newRow("not installed") << "" << 3 << "xdg-email was not found";
-        QTest::newRow("cannot run") << "#!/no/such/shell\n" << 3 << "could not be started";
-    }
     void aMailProgramThatFailsIsNeverSuccess() {
-        QFETCH(QString, script);
-        QFETCH(int, code);
-        QFETCH(QString, meaning);
-        StubMail stub(script);
-        QtDesktop desktop;
-        desktop.mailWait = std::chrono::milliseconds(300);
-        const MailResult r = desktop.sendMail("s", "b", {});
-        QCOMPARE(r.code, code);
-        QVERIFY2(r.meaning.contains(meaning), qPrintable(r.meaning));
-        int running = 0;
-        for (QProcess* p : QCoreApplication::instance()->findChildren<QProcess*>()) {
-            if (p->state() != QProcess::Running) continue;
-            ++running;
-            p->kill();
-            p->waitForFinished();
+        // The stand-in ("": no xdg-email on PATH), the code and meaning told.
+        const std::tuple<QString, int, QString> cases[] = {
+            {"#!/bin/sh\nexec /bin/sleep 5\n", 0, ""},  // still open
+            {StubMail::exiting(9), 9, "The mail program xdg-email failed."},
+            {"", 3, "xdg-email was not found"},
+            {"#!/no/such/shell\n", 3, "could not be started"}};
+        for (const auto& [script, code, meaning] : cases) {
+            StubMail stub(script);
+            QtDesktop desktop;
+            desktop.mailWait = std::chrono::milliseconds(300);
+            const MailResult r = desktop.sendMail("s", "b", {});
+            QCOMPARE(r.code, code);
+            QVERIFY2(r.meaning.contains(meaning), qPrintable(r.meaning));
+            int running = 0;
+            for (QProcess* p : QCoreApplication::instance()->findChildren<QProcess*>()) {
+                if (p->state() != QProcess::Running) continue;
+                ++running;
+                p->kill();
+                p->waitForFinished();
+            }
+            QCOMPARE(running, int(!code));
+            if (script.isEmpty())  // nothing on PATH: no xdg-open either
+                QCOMPARE(desktop.openInBrowser("https://example.com/"), BrowserResult::NoBrowser);
         }
-        QCOMPARE(running, int(!code));
-        if (script.isEmpty())  // nothing on PATH: no xdg-open either
-            QCOMPARE(desktop.openInBrowser("https://example.com/"), BrowserResult::NoBrowser);
     }
 };
 
