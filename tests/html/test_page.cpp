@@ -21,12 +21,14 @@ ConfigRecord settings() {
     return ConfigRecord::defaults(QStringLiteral("/home/"));
 }
 
-QByteArray pageOf(const SalesDocument& doc, const ConfigRecord& cfg = settings()) {
-    return writePage(doc, cfg, usFormats());
+QByteArray pageOf(const SalesDocument& doc, const ConfigRecord& cfg = settings(),
+                  const Formats& formats = usFormats()) {
+    return writePage(doc, cfg, formats);
 }
 
-QStringList linesOf(const SalesDocument& doc, const ConfigRecord& cfg = settings()) {
-    return cp1252::decode(pageOf(doc, cfg)).split(QStringLiteral("\r\n"));
+QStringList linesOf(const SalesDocument& doc, const ConfigRecord& cfg = settings(),
+                    const Formats& formats = usFormats()) {
+    return cp1252::decode(pageOf(doc, cfg, formats)).split(QStringLiteral("\r\n"));
 }
 
 QStringList cells(const QString& tabbed) {
@@ -87,21 +89,17 @@ class TestPage : public QObject {
 private Q_SLOTS:
     // Written by hand: a complete invoice with company lines, and a Proposal
     // with no lines.
-    void goldenPages_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("complete invoice") << "complete.htm";
-        QTest::newRow("empty proposal") << "proposal-empty.htm";
-    }
     void goldenPages() {
-        QFETCH(QString, name);
-        SalesDocument doc;
-        doc.orderDate = "12/6/2026";
-        ConfigRecord cfg = settings();
-        if (name == "complete.htm") fillCompleteInvoice(doc, cfg);
-        const QByteArray actual = pageOf(doc, cfg);
-        const QByteArray expected = readFile(QStringLiteral(TESTDATA_DIR "/pages/") + name);
-        QCOMPARE(actual.split('\n'), expected.split('\n'));  // readable first
-        QCOMPARE(actual, expected);
+        for (const QString name : {"complete.htm", "proposal-empty.htm"}) {
+            SalesDocument doc;
+            doc.orderDate = "12/6/2026";
+            ConfigRecord cfg = settings();
+            if (name == "complete.htm") fillCompleteInvoice(doc, cfg);
+            const QByteArray actual = pageOf(doc, cfg);
+            const QByteArray expected = readFile(QStringLiteral(TESTDATA_DIR "/pages/") + name);
+            QCOMPARE(actual.split('\n'), expected.split('\n'));  // readable first
+            QCOMPARE(actual, expected);
+        }
     }
 
     // Any mix of the characters that matter comes back as typed, and never
@@ -119,81 +117,43 @@ private Q_SLOTS:
         }
     }
 
-    // Markers typed into a field, a cell or an address cannot add lines to
-    // the data section or end its comments early; the page still shows them.
-    void typedTextCannotDamageTheStoredDocument() {
-        SalesDocument doc;
-        doc.comments = "x-->y\r\n<!-- PON 9 PON -->";
-        doc.shipToLines = "Main St\r\n<!-- ??? I ??? -->\r\n<!-- ITM 9\tx";
-        doc.items = {
-            {"1", "c", "m", "ea", "two\r\nlines\twith tab --> end--", "1.00", "1.00", "special"}};
-        const QByteArray page = pageOf(doc);
-        const QByteArray data = page.left(page.indexOf("<!-- END -->\r\n") + 14);
-        for (const QByteArray& end : {QByteArray("-->"), QByteArray("--!>")}) {
-            for (qsizetype at = data.indexOf(end); at >= 0; at = data.indexOf(end, at + 1))
-                QCOMPARE(data.mid(at + end.size(), 2), QByteArray("\r\n"));
-        }
-        QCOMPARE(data.count("\r\n"), 2 + 21 + 1 + 1);
-        QVERIFY(page.contains("\r\n <!-- ??? I ??? -->\r\n <!-- ITM 9\tx<p>"));
-        // Read back, the values are as typed but for the tabs and line ends.
-        const PageRead read = readPage(page, SalesDocument(), usFormats());
-        QVERIFY(read.ok() && read.complete);
-        QCOMPARE(read.document.comments, "x-->y  <!-- PON 9 PON -->");
-        QCOMPARE(read.document.items[0][4], "two  lines with tab --> end--");
-    }
-
-    // Every stored field and cell comes back; totals and address lines are
-    // not read (they are worked out and looked up again), nor are blank or
-    // zero multipliers.
+    // Every stored field and cell comes back as typed, but for tabs and line
+    // ends; totals and address lines are not read (they are worked out and
+    // looked up again), nor are blank or zero multipliers. Markers typed
+    // anywhere cannot add lines to the data section or end its comments early.
     void roundTripOfEveryField() {
         SalesDocument doc;
         ConfigRecord cfg = settings();
         fillCompleteInvoice(doc, cfg);
         doc.items << QStringList(8, QString())
-                  << cells("1\t--!>\t\thr\t<!-- x -->\t1.00\t1.00\t&gt;");
-        doc.comments = "Thank you --> & <b>";
+                  << cells("1\t--!>\t\thr\ttwo\r\nlines --> end--\t1.00\t1.00\t&gt;");
+        doc.comments = "x-->y & <b>\r\n<!-- PON 9 PON -->";
+        doc.shipToLines = "Main St\r\n<!-- ??? I ??? -->\r\n<!-- ITM 9\tx";
         doc.payments = "9.99";
+        const QByteArray page = pageOf(doc, cfg);
+        const QByteArray data = page.left(page.indexOf("<!-- END -->\r\n") + 14);
+        for (const QByteArray& end : {QByteArray("-->"), QByteArray("--!>")}) {
+            for (qsizetype at = data.indexOf(end); at >= 0; at = data.indexOf(end, at + 1))
+                QCOMPARE(data.mid(at + end.size(), 2), QByteArray("\r\n"));
+        }
+        QCOMPARE(data.count("\r\n"), 2 + 21 + 4 + 1);
         SalesDocument blank;
         blank.soldToLines = blank.shipToLines = "kept";
         blank.taxFactor = ".05";
-        const PageRead read = readPage(pageOf(doc, cfg), blank, usFormats());
+        const PageRead read = readPage(page, blank, usFormats());
         QVERIFY(read.ok() && read.complete);
         SalesDocument expected = doc;
         expected.jobNumber = "PO-77";
         expected.soldToLines = expected.shipToLines = "kept";
         expected.subTotal = expected.netTotal = expected.orderTotal = "0.00";
         expected.payments = "0.00";
+        expected.comments = "x-->y & <b>  <!-- PON 9 PON -->";
         expected.items[0][0] = "2";
-        const auto fields = [](const SalesDocument& d) {
-            QStringList out{QString::number(int(d.kind)),
-                            d.number,
-                            d.jobNumber,
-                            d.orderDate,
-                            d.soldTo,
-                            d.soldToLines,
-                            d.shipTo,
-                            d.shipToLines,
-                            d.by,
-                            d.shipDate,
-                            d.shipVia,
-                            d.fob,
-                            d.terms,
-                            d.comments,
-                            d.discountFactor,
-                            d.taxFactor,
-                            d.otherTaxFactor,
-                            d.subTotal,
-                            d.discount,
-                            d.netTotal,
-                            d.salesTax,
-                            d.otherTax,
-                            d.shipping,
-                            d.orderTotal,
-                            d.payments};
-            for (const QStringList& item : d.items) out << item.join(u'|');
-            return out;
-        };
-        QCOMPARE(fields(read.document), fields(expected));
+        expected.items[3][4] = "two  lines --> end--";
+        QCOMPARE(read.document.comments, expected.comments);
+        QCOMPARE(read.document.items, expected.items);
+        // The rest through the page it writes again; the golden page pins the writer.
+        QCOMPARE(linesOf(read.document, cfg), linesOf(expected, cfg));
     }
 
     // Pages that hold no document are refused, with the reason.
@@ -201,9 +161,6 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("problem");
         const QByteArray head = "<html>\r\n<!-- ??? i ??? -->\r\n";
-        QTest::newRow("binary") << QByteArray::fromHex("00ff1b5b3f0d0a3c213e80") +
-                                       QByteArray(4096, '\xfe')
-                                << int(PageRead::Problem::NoKind);
         QTest::newRow("unknown kind") << QByteArray("<!-- ??? x ??? -->\r\n<!-- PON 1 PON -->")
                                       << int(PageRead::Problem::NoKind);
         QTest::newRow("no number") << head << int(PageRead::Problem::NoNumber);
@@ -253,40 +210,29 @@ private Q_SLOTS:
 
     // The payments block appears when the document shows payments, by
     // value: "0,00" under a comma locale is none.
-    void paymentsBlock_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("payments");
-        QTest::addColumn<bool>("listed");
-        QTest::newRow("none") << "en_US"
-                              << " 0.00 " << false;
-        QTest::newRow("paid") << "en_US"
-                              << "25.00" << true;
-        QTest::newRow("none, comma decimals") << "de_DE"
-                                              << "0,00" << false;
-        QTest::newRow("paid, comma decimals") << "de_DE"
-                                              << "25,00" << true;
-    }
     void paymentsBlock() {
-        QFETCH(QString, locale);
-        QFETCH(QString, payments);
-        QFETCH(bool, listed);
-        const Formats formats{QLocale(locale)};
-        SalesDocument doc;
-        doc.payments = payments;
-        doc.orderTotal = formats.standard(Currency::fromRaw(1000000));
-        doc.balanceDue = formats.standard(Currency::fromRaw(750000));
-        doc.paymentRows = {{"12/1/2026", formats.standard(Currency::fromRaw(250000))}};
-        const QStringList lines =
-            cp1252::decode(writePage(doc, settings(), formats)).split(QStringLiteral("\r\n"));
-        QCOMPARE(fillerCount(lines), listed ? 18 : 20);
-        const qsizetype total =
-            lines.indexOf(QStringLiteral("<td><font size=\"-1\">Order Total</td>"));
-        const QString after = lines.at(total + 3);
-        QCOMPARE(after.startsWith("<tr><td></td><td></td><td></td><td><font size=\"-1\">Payments:"),
-                 listed);
-        if (listed) {
-            QVERIFY(after.contains("12/1/2026</td><td align=\"right\"><font size=\"-1\">-"));
-            QVERIFY(after.contains("Balance Due:"));
+        for (const auto& [locale, payments, listed] : {std::tuple{"en_US", " 0.00 ", false},
+                                                       {"en_US", "25.00", true},
+                                                       {"de_DE", "0,00", false},
+                                                       {"de_DE", "25,00", true}}) {
+            const Formats formats{QLocale(locale)};
+            SalesDocument doc;
+            doc.payments = payments;
+            doc.orderTotal = formats.standard(Currency::fromRaw(1000000));
+            doc.balanceDue = formats.standard(Currency::fromRaw(750000));
+            doc.paymentRows = {{"12/1/2026", formats.standard(Currency::fromRaw(250000))}};
+            const QStringList lines = linesOf(doc, settings(), formats);
+            QCOMPARE(fillerCount(lines), listed ? 18 : 20);
+            const qsizetype total =
+                lines.indexOf(QStringLiteral("<td><font size=\"-1\">Order Total</td>"));
+            const QString after = lines.at(total + 3);
+            QCOMPARE(
+                after.startsWith("<tr><td></td><td></td><td></td><td><font size=\"-1\">Payments:"),
+                listed);
+            if (listed) {
+                QVERIFY(after.contains("12/1/2026</td><td align=\"right\"><font size=\"-1\">-"));
+                QVERIFY(after.contains("Balance Due:"));
+            }
         }
     }
 };
