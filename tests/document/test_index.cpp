@@ -88,108 +88,87 @@ private Q_SLOTS:
         QVERIFY(x.t.prompter.asked.isEmpty());
     }
 
-    void nextNumberCountsOnFromTheHighest_data() {
-        QTest::addColumn<QStringList>("stored");  // kind code, then the number field
-        QTest::addColumn<QString>("next");
-        QTest::newRow("missing index") << QStringList{} << "000001";
-        QTest::newRow("deleted highest")
-            << QStringList{"p000003", "D000009", "i000004"} << "000010";
-        QTest::newRow("letters count as 0") << QStringList{"pABCDEF", "P42"} << "000043";
-    }
     void nextNumberCountsOnFromTheHighest() {
-        QFETCH(QStringList, stored);
-        QFETCH(QString, next);
-        IndexFixture x;
-        QByteArray bytes;
-        for (const QString& s : stored)
-            bytes += indexRecord(s.at(0).toLatin1(), s.mid(1).toLatin1(), "2003\\");
-        if (!stored.isEmpty()) writeFile(x.indexPath(), bytes);
-        QCOMPARE(x.numberNew(), next);
-        QCOMPARE(readFile(x.indexPath()), bytes + IndexFixture::filled(next.toLatin1(), "2026\\"));
+        // Stored records (kind code, then the number field), the number handed out.
+        for (const auto& [stored, next] :
+             {std::pair{QStringList{}, "000001"},
+              {QStringList{"p000003", "D000009", "i000004"}, "000010"},  // deleted highest
+              {QStringList{"pABCDEF", "P42"}, "000043"}}) {              // letters count as 0
+            IndexFixture x;
+            QByteArray bytes;
+            for (const QString& s : stored)
+                bytes += indexRecord(s.at(0).toLatin1(), s.mid(1).toLatin1(), "2003\\");
+            if (!stored.isEmpty()) writeFile(x.indexPath(), bytes);
+            QCOMPARE(x.numberNew(), next);
+            QCOMPARE(readFile(x.indexPath()), bytes + IndexFixture::filled(next, "2026\\"));
+        }
     }
 
-    // The record rewritten is the one of the document's number and folder;
-    // a number in another folder, or none, appends in the year folder.
-    void updateFindsTheNumberInItsFolderOrAppends_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QByteArray>("opened");  // the folder it was opened from
-        QTest::addColumn<int>("written");        // record number
-        QTest::addColumn<QByteArray>("folder");
-        QTest::newRow("earlier year keeps its folder")
-            << "000005" << QByteArray("2003\\") << 1 << QByteArray("2003\\");
-        QTest::newRow("same number, other folder")
-            << "000005" << QByteArray("2025\\") << 3 << QByteArray("2026\\");
-        QTest::newRow("blank folder kept") << "000006" << QByteArray("") << 2 << QByteArray("");
-        QTest::newRow("unknown number appends")
-            << "000777" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
-        QTest::newRow("seven digits cut to six")
-            << "1234567" << QByteArray("2003\\") << 3 << QByteArray("2026\\");
-    }
+    // The record rewritten is the one of the document's number and folder
+    // (opened from an earlier year, or the blank folder of old data); a
+    // number in another folder, unknown or cut to six appends in the year folder.
     void updateFindsTheNumberInItsFolderOrAppends() {
-        QFETCH(QString, number);
-        QFETCH(QByteArray, opened);
-        QFETCH(int, written);
-        QFETCH(QByteArray, folder);
-        IndexFixture x;
-        QByteArray expected = indexRecord('i', "000005", "2003\\") + indexRecord('P', "000006", "");
-        writeFile(x.indexPath(), expected);
-        x.doc.number = number;
-        x.doc.subFolder = QString::fromLatin1(opened);
-        const IndexWrite result = x.index.update(x.record(), "2026\\");
-        QCOMPARE(result.status,
-                 written < 3 ? IndexWrite::Status::Updated : IndexWrite::Status::Appended);
-        QCOMPARE(result.subFolder, QString::fromLatin1(folder));
-        expected.replace((written - 1) * 351, 351,
-                         IndexFixture::filled(number.left(6).toLatin1(), folder));
-        QCOMPARE(readFile(x.indexPath()), expected);
+        for (const auto& [number, opened, written, folder] :
+             {std::tuple{"000005", "2003\\", 1, "2003\\"},
+              {"000005", "2025\\", 3, "2026\\"},
+              {"000006", "", 2, ""},
+              {"000777", "2003\\", 3, "2026\\"},
+              {"1234567", "2003\\", 3, "2026\\"}}) {
+            IndexFixture x;
+            QByteArray expected =
+                indexRecord('i', "000005", "2003\\") + indexRecord('P', "000006", "");
+            writeFile(x.indexPath(), expected);
+            x.doc.number = number;
+            x.doc.subFolder = opened;
+            const IndexWrite result = x.index.update(x.record(), "2026\\");
+            QCOMPARE(result.status,
+                     written < 3 ? IndexWrite::Status::Updated : IndexWrite::Status::Appended);
+            QCOMPARE(result.subFolder, folder);
+            expected.replace((written - 1) * 351, 351,
+                             IndexFixture::filled(QByteArray(number).left(6), folder));
+            QCOMPARE(readFile(x.indexPath()), expected);
+        }
     }
 
     // No number is handed out and the user is told why; a numbered document's
     // record is not written either.
-    void refusalsHandOutNoNumber_data() {
-        QTest::addColumn<QString>("cause");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("full index") << "full"
-                                    << "32,767";
-        QTest::newRow("past 999999") << "999999"
-                                     << "999999";
-        QTest::newRow("read fails") << "read"
-                                    << "Disk error.";
-        QTest::newRow("write fails") << "write"
-                                     << "Disk error.";
-        QTest::newRow("held until Cancel") << "held"
-                                           << "In use.";
-    }
     void refusalsHandOutNoNumber() {
-        QFETCH(QString, cause);
-        QFETCH(QString, told);
-        IndexFixture x;
-        QByteArray before = indexRecord('D', cause == "999999" ? "999999" : "032767", "2026\\");
-        for (int n = 1; cause == "full" && n < 32767; ++n)
-            before += indexRecord('p', QByteArray::number(n).rightJustified(6, '0'), "2026\\");
-        writeFile(x.indexPath(), before);
-        const FileOp op = cause == "read"    ? FileOp::Read
-                          : cause == "write" ? FileOp::Write
-                          : cause == "held"  ? FileOp::Open
-                                             : FileOp::Remove;  // never done: no fault
-        setFileFaultHook([=](FileOp o, const QString& p) {
-            if (o != op || !p.endsWith("ovo_data2.dat")) return FileError::none();
-            return cause == "held" ? FileError::held(p, "In use.")
-                                   : FileError::other(p, "Disk error.");
-        });
-        x.t.prompter.answers = {MsgButton::Cancel};
-        QCOMPARE(x.numberNew(), std::nullopt);
-        QVERIFY2(x.told().contains(told), qPrintable(x.told()));
-        if (cause == "held") QCOMPARE(x.t.sleeps.size(), 9);  // bounded waits, then the question
-        if (cause != "999999") {
-            x.doc.number = "099999";
+        // What goes wrong, what the user is told.
+        for (const auto& [cause, told] : {std::pair{"full", "32,767"},
+                                          {"999999", "999999"},
+                                          {"read", "Disk error."},
+                                          {"write", "Disk error."},
+                                          {"held", "In use."}}) {  // held until Cancel
+            const QLatin1String why(cause);
+            IndexFixture x;
+            QByteArray before = indexRecord('D', why == "999999" ? "999999" : "032767", "2026\\");
+            for (int n = 1; why == "full" && n < 32767; ++n)
+                before += indexRecord('p', QByteArray::number(n).rightJustified(6, '0'), "2026\\");
+            writeFile(x.indexPath(), before);
+            const FileOp op = why == "read"    ? FileOp::Read
+                              : why == "write" ? FileOp::Write
+                              : why == "held"  ? FileOp::Open
+                                               : FileOp::Remove;  // never done: no fault
+            setFileFaultHook([=](FileOp o, const QString& p) {
+                if (o != op || !p.endsWith("ovo_data2.dat")) return FileError::none();
+                return why == "held" ? FileError::held(p, "In use.")
+                                     : FileError::other(p, "Disk error.");
+            });
             x.t.prompter.answers = {MsgButton::Cancel};
-            const IndexWrite result = x.index.update(x.record(), "2026\\");
-            QCOMPARE(result.status, IndexWrite::Status::Failed);
-            x.index.tellNotListed("099999", result);
-            QVERIFY(x.told().contains("Number 099999"));
+            QCOMPARE(x.numberNew(), std::nullopt);
+            QVERIFY2(x.told().contains(told), qPrintable(x.told()));
+            if (why == "held") QCOMPARE(x.t.sleeps.size(), 9);  // bounded waits, then the question
+            if (why != "999999") {
+                x.doc.number = "099999";
+                x.t.prompter.answers = {MsgButton::Cancel};
+                const IndexWrite result = x.index.update(x.record(), "2026\\");
+                QCOMPARE(result.status, IndexWrite::Status::Failed);
+                x.index.tellNotListed("099999", result);
+                QVERIFY(x.told().contains("Number 099999"));
+            }
+            QCOMPARE(readFile(x.indexPath()), before);
+            setFileFaultHook({});
         }
-        QCOMPARE(readFile(x.indexPath()), before);
     }
 
     // A record cut short at the end is no record: it does not count for the

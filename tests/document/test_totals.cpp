@@ -2,11 +2,8 @@
 // and order total, each step working from the text an earlier step showed.
 #include <QtTest>
 
-#include "app/Application.h"
 #include "document/Totals.h"
-#include "forms/FormModel.h"
-#include "forms/GridModel.h"
-#include "support/Fakes.h"
+#include "records/ProgramFixture.h"
 
 namespace {
 
@@ -83,40 +80,32 @@ private Q_SLOTS:
     }
 
     // Locales that write their own digits or a minus of several characters,
-    // or a decimal comma: the totals read back the texts they wrote.
-    void totalsReadBackTheirOwnTexts_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("in");
-        QTest::addColumn<QStringList>("out");
-        using L = QStringList;
-        for (const char* name : {"mr_IN", "ar_EG"}) {
-            QTest::addRow("%s", name)
-                << name << L{"", "0.00", "", "3", "", "0.00", "10"}
-                << L{"", "0.00", "", "3.00", "", "0.00", "10.00", "0.00", "0.00", "13.00"};
-        }
-        QTest::newRow("he_IL") << "he_IL" << L{"", "50", ".1", "0.00", "", "0.00", "10"}
-                               << L{"",     "50",    ".1",   "-5.00",  "",
-                                    "0.00", "10.00", "0.00", "-50.00", "-45.00"};
-        QTest::newRow("ar_MA") << "ar_MA" << L{"", "50", ",1", "0,00", "", "0,00", "10"}
-                               << L{"",     "50",    ",1",   "-5,00",  "",
-                                    "0,00", "10,00", "0,00", "-50,00", "-45,00"};
-    }
+    // or a decimal comma: the totals read back the texts they wrote, and a
+    // second Total Up starts from what the first one showed.
     void totalsReadBackTheirOwnTexts() {
-        QFETCH(QString, locale);
-        QFETCH(QStringList, in);
-        QFETCH(QStringList, out);
-        const Formats f{QLocale(locale)};
-        const QStringList first = totals({}, in, f);
-        QCOMPARE(first, out);
-        // A second Total Up starts from what the first one showed.
-        QCOMPARE(totals({}, first.mid(0, 7), f), out);
+        using L = QStringList;
+        const L plain = {"", "0.00", "", "3", "", "0.00", "10"};
+        const L plainOut = {"", "0.00", "", "3.00", "", "0.00", "10.00", "0.00", "0.00", "13.00"};
+        const L minus = {"", "50", ".1", "0.00", "", "0.00", "10"};
+        const L minusOut = {"",     "50",    ".1",   "-5.00",  "",
+                            "0.00", "10.00", "0.00", "-50.00", "-45.00"};
+        const L comma = {"", "50", ",1", "0,00", "", "0,00", "10"};
+        const L commaOut = {"",     "50",    ",1",   "-5,00",  "",
+                            "0,00", "10,00", "0,00", "-50,00", "-45,00"};
+        for (const auto& [locale, in, out] : {std::tuple{"mr_IN", plain, plainOut},
+                                              {"ar_EG", plain, plainOut},
+                                              {"he_IL", minus, minusOut},
+                                              {"ar_MA", comma, commaOut}}) {
+            const Formats f{QLocale(locale)};
+            const QStringList first = totals({}, in, f);
+            QCOMPARE(first, out);
+            QCOMPARE(totals({}, first.mid(0, 7), f), out);
+        }
     }
 
     void totalUpTooLargeWarnsAndChangesNothing() {
-        QTemporaryDir dir;
-        TestApp t(dir.path());
-        t.app->start();
-        FormModel& f = t.app->mainForm();
+        ProgramFixture x;
+        FormModel& f = x.form();
         for (int i = 0; i < 2; ++i)
             f.grid("OrderGrid")->addItem("1\tcat\tmfg\tea\tdesc\t1\t900,000,000,000,000\t17");
         f.setText("DiscountFactorEd", " .1 ");
@@ -127,9 +116,9 @@ private Q_SLOTS:
             return out;
         };
         const QStringList before = fields();
-        QVERIFY(!t.app->totals().TotalUp());
-        QCOMPARE(t.prompter.asked.size(), 1);
-        QCOMPARE(t.prompter.asked.first().icon, MsgIcon::Warning);
+        QVERIFY(!x.t.app->totals().TotalUp());
+        QCOMPARE(x.asked().size(), 1);
+        QCOMPARE(x.asked().first().icon, MsgIcon::Warning);
         QCOMPARE(fields(), before);
     }
 
