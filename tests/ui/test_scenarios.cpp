@@ -67,8 +67,8 @@ private Q_SLOTS:
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("no (control|widget) named"))); }
 
     // The main window with the line editor: a stock item double-clicked (or
-    // Enter) becomes a line, the editor changes it or on Escape leaves it,
-    // closing asks. Heading sorts and the date range are test_browse's.
+    // Enter) becomes a line, the editor changes it or on Escape leaves it.
+    // Heading sorts and the date range are test_browse's.
     void mainWindowAndLineEditor() {
         MainFixture x;
         QVERIFY(x.start());
@@ -92,15 +92,21 @@ private Q_SLOTS:
             doubleClick(order, 1, 4);
             QCOMPARE(column(order, 0).value(1), QStringLiteral("41"));
         }
-        click(x.get(ctl::NewPO));  // a numbered document, which may change
+        // Closing asks about a changed numbered document; a kind box ticked
+        // off is written only once the program really closes.
+        click(x.get(ctl::ViewExisting));
+        click(x.get(ctl::RecCheck));
+        click(x.get(ctl::NewPO));
         QTest::keyClicks(x.get<QComboBox>(ctl::JobNumberEd)->lineEdit(), QStringLiteral("R7"));
         x.t.prompter.answers = {MsgButton::Cancel, MsgButton::No};
         QVERIFY(!x.w.close() && x.w.isVisible());
+        QCOMPARE(readFile(configOf(x.dir)).mid(154, 4), "YYYY");
         QVERIFY(x.w.close());
+        QCOMPARE(readFile(configOf(x.dir)).mid(154, 4), "YYYN");
     }
 
     // The viewer: the page with all its width, printed and exported with its
-    // logo, a failed export told, mail, the ways out.
+    // logo, a failed export told, the ways out. Mail is test_delivery's.
     void viewer_data() {
         QTest::addColumn<QString>("way");  // out of the viewer
         for (const char* way : {ctl::Leave, ctl::mu_exit, "Escape"}) QTest::newRow(way) << way;
@@ -140,8 +146,6 @@ private Q_SLOTS:
             QVERIFY(x.prompter.asked[0].text.contains(QDir::toNativeSeparators(dialogs.pdfName)));
             dialogs.pdfName = x.path(QStringLiteral("chosen.pdf"));
             choose(ctl::mu_ExportPDF);
-            click(d->findChild<QPushButton*>(ctl::EmailButton));
-            QVERIFY(d->isVisible());
             way == "Escape" ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape)
             : way == ctl::mu_exit ? choose(ctl::mu_exit)
                                   : click(d->findChild<QPushButton*>(ctl::Leave));
@@ -154,7 +158,6 @@ private Q_SLOTS:
         QVERIFY2(d.isNull() || !d->isVisible(), "the viewer did not close");
         QCOMPARE(dialogs.printAsked, 2);
         QCOMPARE(QFileInfo(dialogs.suggested).fileName(), QStringLiteral("000123.pdf"));
-        QCOMPARE(x.desktop.mails.size(), 1);
         if (!pdf::toolsThere()) QSKIP("poppler-utils are needed to read the printed pages");
         for (const QString& file : {dialogs.printTo, dialogs.printTo + ".pdf", dialogs.pdfName}) {
             QCOMPARE(pdf::text(file, 1), QStringLiteral("EDGE Café invoice 1"));  // all the width on paper
