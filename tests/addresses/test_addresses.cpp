@@ -156,38 +156,36 @@ private Q_SLOTS:
         }
     }
 
-    // By the Delete button and by the edit box's menu.
+    // The edit box's menu asks as the Delete button does.
     void sameNamesListedTwiceAndDeletedTogether() {
-        for (bool button : {true, false}) {
-            const QByteArray a = addyRecord('1', 'V', 1, "Alpha", "a");
-            const QByteArray dup1 = addyRecord('1', 'V', 2, "Dup", "first");
-            const QByteArray b = addyRecord('1', 'T', 0, "Beta", "b\r\nline");
-            const QByteArray dup2 = addyRecord('1', 'T', 4, "Dup", "second");
-            const QByteArray c = addyRecord('X', 'Q', 5, "Dupe", "c") + "cut short";
-            AddressFixture x(a + dup1 + b + dup2 + c);
-            QCOMPARE(x.form().items("ShipToCombo"),
-                     (QStringList{"Alpha", "Dup", "Beta", "Dup", "Dupe"}));
-            x.choose("ShipToCombo", "Dup");
-            QCOMPARE(x.text("ShipToField"), "first");
-            for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
-                x.t.prompter.asked.clear();
-                x.t.prompter.answers = {answer};
-                if (button)
-                    x.click("DeleteDest");
-                else
-                    x.form().fire("ShipToCombo", FormModel::Event::EditDelete);
-                QCOMPARE(x.t.prompter.asked.size(), 1);
-                const AskedMessage& q = x.t.prompter.asked[0];
-                QCOMPARE(q.buttons, MsgButtons(MsgButton::Yes | MsgButton::No));
-                QCOMPARE(q.defaultButton, MsgButton::No);
-                QVERIFY(q.text.contains("\"Dup\"") && q.text.contains("All 2 entries"));
-                if (answer == MsgButton::No) QCOMPARE(x.bytes(), a + dup1 + b + dup2 + c);
-            }
-            QCOMPARE(x.bytes(), a + b + c);
-            QCOMPARE(QDir(dataOf(x.dir)).entryList({"*.tbtmp*"}, QDir::Files), QStringList());
-            QCOMPARE(x.form().items("ToCombo"), (QStringList{"Alpha", "Beta", "Dupe"}));
-            QCOMPARE(x.text("ShipToCombo") + x.text("ShipToField"), QString());
+        const QByteArray a = addyRecord('1', 'V', 1, "Alpha", "a");
+        const QByteArray dup1 = addyRecord('1', 'V', 2, "Dup", "first");
+        const QByteArray b = addyRecord('1', 'T', 0, "Beta", "b\r\nline");
+        const QByteArray dup2 = addyRecord('1', 'T', 4, "Dup", "second");
+        const QByteArray c = addyRecord('X', 'Q', 5, "Dupe", "c") + "cut short";
+        AddressFixture x(a + dup1 + b + dup2 + c);
+        QCOMPARE(x.form().items("ShipToCombo"),
+                 (QStringList{"Alpha", "Dup", "Beta", "Dup", "Dupe"}));
+        x.choose("ShipToCombo", "Dup");
+        QCOMPARE(x.text("ShipToField"), "first");
+        for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
+            x.t.prompter.asked.clear();
+            x.t.prompter.answers = {answer};
+            if (answer == MsgButton::No)
+                x.form().fire("ShipToCombo", FormModel::Event::EditDelete);
+            else
+                x.click("DeleteDest");
+            QCOMPARE(x.t.prompter.asked.size(), 1);
+            const AskedMessage& q = x.t.prompter.asked[0];
+            QCOMPARE(q.buttons, MsgButtons(MsgButton::Yes | MsgButton::No));
+            QCOMPARE(q.defaultButton, MsgButton::No);
+            QVERIFY(q.text.contains("\"Dup\"") && q.text.contains("All 2 entries"));
+            if (answer == MsgButton::No) QCOMPARE(x.bytes(), a + dup1 + b + dup2 + c);
         }
+        QCOMPARE(x.bytes(), a + b + c);
+        QCOMPARE(QDir(dataOf(x.dir)).entryList({"*.tbtmp*"}, QDir::Files), QStringList());
+        QCOMPARE(x.form().items("ToCombo"), (QStringList{"Alpha", "Beta", "Dupe"}));
+        QCOMPARE(x.text("ShipToCombo") + x.text("ShipToField"), QString());
     }
 
     // One walk through both blocks: after each step the Delete, Save and

@@ -6,11 +6,13 @@
 namespace {
 
 // Three stock items: 1 Hammer 12.50, 2 Nails 0.05, 3 Paint 1,234.50.
-void stockUp(CatalogueFixture& x) {
-    x.addItem("Tools", "Acme", "ea", "Hammer", "12.50");
-    x.addItem("Tools", "Acme", "box", "Nails", ".05");
-    x.addItem("Paint", "", "can", "Paint", "1234.5");
-}
+struct Stocked : CatalogueFixture {
+    Stocked() {
+        addItem("Tools", "Acme", "ea", "Hammer", "12.50");
+        addItem("Tools", "Acme", "box", "Nails", ".05");
+        addItem("Paint", "", "can", "Paint", "1234.5");
+    }
+};
 
 // The editor's fields as the script types them (null: left alone), then a button.
 std::function<void(FormModel&)> typeInEditor(const QString& description, const QString& quantity,
@@ -31,8 +33,7 @@ private Q_SLOTS:
     // Re-picking an item raises its line where it stands; the only line is
     // replaced without the grid ever being empty.
     void repeatedPicksRaiseOneLineInPlace() {
-        CatalogueFixture x;
-        stockUp(x);
+        Stocked x;
         x.pickStock(3);
         int emptied = 0;
         QObject::connect(&x.order(), &QAbstractItemModel::rowsRemoved,
@@ -48,8 +49,7 @@ private Q_SLOTS:
     }
 
     void quantityStopsAtTheLimit() {
-        CatalogueFixture x;
-        stockUp(x);
+        Stocked x;
         x.order().addItem("32767\tTools\tAcme\tea\tHammer\t12.50\t409,587.50\t1");
         x.pickStock(1);
         QCOMPARE(x.order().cell(1, 0), QStringLiteral("32767"));
@@ -58,10 +58,26 @@ private Q_SLOTS:
     }
 
     void editorSavesTheLineAsSpecial() {
-        CatalogueFixture x;
-        stockUp(x);
+        Stocked x;
         x.pickStock(1);
+        x.t.app->session().markUnchanged();
+        const QStringList before = x.order().rowCells(1);
         x.order().setCurrentRow(1);
+        // A quantity that is no number is refused and the editor stays open;
+        // Cancel then changes nothing, in the line and one-time editors alike.
+        x.windows.script = [&](FormModel& w) {
+            const qsizetype asked = x.asked().size();
+            typeInEditor({}, "1.2.3", {}, "Save")(w);
+            QCOMPARE(x.asked().size(), asked + 1);
+            w.click("Cancel");
+        };
+        x.form().doubleClick("OrderGrid");
+        x.form().click("OrderPop_OneTime");
+        QCOMPARE(x.windows.shown.size(), 2);
+        QCOMPARE(x.order().rows(), 2);
+        QCOMPARE(x.order().rowCells(1), before);
+        QCOMPARE(x.t.app->session().state(), DocumentSession::State::Unnumbered);
+
         QStringList opened;
         x.windows.script = [&](FormModel& w) {
             for (const char* f : {"Text1", "QEd", "UCEd", "DescriptionUnitCombo"})
@@ -75,7 +91,6 @@ private Q_SLOTS:
                  (QStringList{"3", "Tools", "Acme", "ea", "Big  hammer with\u00e9", "1,234.50",
                               "3,703.50", "special"}));
         QCOMPARE(x.form().text("OrderTotalEd"), QStringLiteral("3,703.50"));
-
         // The edited line no longer matches its stock item.
         x.pickStock(1);
         QCOMPARE(x.order().rows(), 3);
@@ -84,8 +99,7 @@ private Q_SLOTS:
     // One of two lines typed 0 or deleted; the only line resets the document.
     void quantityZeroRemovesTheLine() {
         for (const auto& [lines, button] : {std::pair{2, "Save"}, {2, "Del"}, {1, "Save"}}) {
-            CatalogueFixture x;
-            stockUp(x);
+            Stocked x;
             for (int tag = 1; tag <= lines; ++tag) x.pickStock(tag);
             x.form().setText("ShipViaEd", "Truck");
             x.order().setCurrentRow(1);
@@ -108,28 +122,6 @@ private Q_SLOTS:
                      (QStringList{c[1], "", "", "ea", "Labour", "25.00", c[2], "special"}));
             QCOMPARE(x.form().text("SubTotalEd"), c[2]);
         }
-    }
-
-    void cancelAndBadNumbersChangeNothing() {
-        CatalogueFixture x;
-        stockUp(x);
-        x.pickStock(2);
-        x.t.app->session().markUnchanged();
-        const QStringList before = x.order().rowCells(1);
-        x.order().setCurrentRow(1);
-        // A quantity that is no number is refused and the editor stays open.
-        x.windows.script = [&](FormModel& w) {
-            const qsizetype asked = x.asked().size();
-            typeInEditor({}, "1.2.3", {}, "Save")(w);
-            QCOMPARE(x.asked().size(), asked + 1);
-            w.click("Cancel");
-        };
-        x.form().doubleClick("OrderGrid");
-        x.form().click("OrderPop_OneTime");
-        QCOMPARE(x.windows.shown.size(), 2);
-        QCOMPARE(x.order().rows(), 2);
-        QCOMPARE(x.order().rowCells(1), before);
-        QCOMPARE(x.t.app->session().state(), DocumentSession::State::Unnumbered);
     }
 };
 
