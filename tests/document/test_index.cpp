@@ -108,6 +108,7 @@ private Q_SLOTS:
     // (opened from an earlier year, or the blank folder of old data); a
     // number in another folder, unknown or cut to six appends in the year folder.
     void updateFindsTheNumberInItsFolderOrAppends() {
+        // Number, folder it was opened from, record written (3: appended), its folder.
         for (const auto& [number, opened, written, folder] :
              {std::tuple{"000005", "2003\\", 1, "2003\\"},
               {"000005", "2025\\", 3, "2026\\"},
