@@ -294,10 +294,30 @@ bool AddressBook::save(Block block, Write how) {
                          .arg(i.title));
         return false;
     }
+    // Asked before anything is written, as for a document.
+    QStringList unstorable;
+    for (const auto& [what, text] : {std::pair{QStringLiteral("name"), typed},
+                                     std::pair{QStringLiteral("address"), f.text(i.field)}}) {
+        const QString chars = cp1252::notHeld(text);
+        if (!chars.isEmpty()) unstorable << QStringLiteral("%1 %2: %3").arg(i.title, what, chars);
+    }
+    if (!unstorable.isEmpty() &&
+        m_ctx.prompter->message(
+            MsgIcon::Warning, MsgButton::Yes | MsgButton::No, MsgButton::No, kTitle,
+            QStringLiteral("These fields hold characters the address book cannot store:\n\n%1"
+                           "\n\nChoose Yes to save the address with \"?\" in their place, or "
+                           "No to go back and change them. Nothing has been saved yet.")
+                .arg(unstorable.join(u'\n'))) != MsgButton::Yes) {
+        return false;
+    }
     AddressEntry entry;
     entry.kind = QLatin1String(i.kind);
     entry.name = storedText(typed, addyrec::NameWidth);
     entry.address = trimBlanks(f.text(i.field));
+    if (!cp1252::notHeld(entry.address).isEmpty()) {
+        entry.address = cp1252::decode(cp1252::encode(entry.address));
+        f.setText(i.field, entry.address);
+    }
     const bool addressCut = cp1252::encode(entry.address).size() > addyrec::AddressWidth;
 
     enum class Outcome { Written, Full, NoTag } outcome = Outcome::Written;
@@ -352,11 +372,11 @@ bool AddressBook::save(Block block, Write how) {
         return false;
     }
     QStringList notes;
-    if (entry.name != typed) {
+    // The "?" were agreed to above; only a cut is news.
+    if (entry.name != cp1252::decode(cp1252::encode(typed))) {
         notes << QStringLiteral(
                      "The name has been saved as \"%1\": a name holds at most %2 "
-                     "characters, and characters the address book cannot store "
-                     "become \"?\".")
+                     "characters.")
                      .arg(entry.name)
                      .arg(addyrec::NameWidth);
     }

@@ -117,6 +117,7 @@ void Application::start() {
 
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
+    m_shell.removeLeftoverTempFiles();
 
     m_session.startFields();
     const QDate today = m_ctx.clock->today();

@@ -56,4 +56,19 @@ bool holds(QChar c) {
     return c == u'?' || encodeOne(c.unicode()) != '?';
 }
 
+QString notHeld(const QString& text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QString one(text.at(i));
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            one += text.at(++i);
+        } else if (holds(text.at(i))) {
+            continue;
+        }
+        if (!out.contains(one)) out += one;
+    }
+    return out;
+}
+
 }  // namespace cp1252

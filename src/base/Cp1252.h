@@ -17,4 +17,8 @@ QByteArray encode(const QString& text);
 // Whether `c` is one of the characters Windows-1252 holds.
 bool holds(QChar c);
 
+// The characters of `text` that Windows-1252 cannot hold, each once, in
+// their order; empty when encode() keeps the text as it is.
+QString notHeld(const QString& text);
+
 }  // namespace cp1252

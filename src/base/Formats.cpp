@@ -422,3 +422,54 @@ CurrencyParse Formats::toMoneyAmount(const QString& text) const {
     p.value = Currency::fromRaw(-p.value.raw());
     return p;
 }
+
+TypedNumber Formats::checkTyped(const QString& text) const {
+    QString t = plain(text).trimmed();
+    if (t.isEmpty()) return TypedNumber::Empty;
+    bool negative = t.size() >= 2 && t.startsWith(u'(') && t.endsWith(u')');
+    if (negative) t = t.mid(1, t.size() - 2).trimmed();
+    const auto takeSign = [&] {
+        if (!t.startsWith(u'-') && !t.startsWith(u'+')) return true;
+        if (negative && t.startsWith(u'-')) return false;
+        negative = negative || t.startsWith(u'-');
+        t = t.mid(1).trimmed();
+        return true;
+    };
+    if (!takeSign()) return TypedNumber::NotANumber;
+    for (const QString& symbol : m_symbolsRead) {
+        if (t.startsWith(symbol)) {
+            t = t.mid(symbol.size()).trimmed();
+            break;
+        }
+        if (t.endsWith(symbol)) {
+            t.chop(symbol.size());
+            t = t.trimmed();
+            break;
+        }
+    }
+    if (!takeSign()) return TypedNumber::NotANumber;
+
+    // Whole part: groups of 2 or 3 digits after the first (India groups by
+    // two), the last one of 3; then one decimal separator and digits.
+    int groups = 0, group = 0;
+    bool inFraction = false, any = false;
+    for (QChar c : t) {
+        if (c >= u'0' && c <= u'9') {
+            ++group;
+            any = true;
+        } else if (isDecimal(c) && !inFraction) {
+            if (groups > 0 && group != 3) return TypedNumber::NotANumber;
+            inFraction = true;
+            group = 0;
+        } else if (isGroup(c) && !inFraction) {
+            if (group == 0 || group > 3 || (groups > 0 && group < 2))
+                return TypedNumber::NotANumber;
+            ++groups;
+            group = 0;
+        } else {
+            return TypedNumber::NotANumber;
+        }
+    }
+    if (!any || (!inFraction && groups > 0 && group != 3)) return TypedNumber::NotANumber;
+    return negative ? TypedNumber::Negative : TypedNumber::Ok;
+}

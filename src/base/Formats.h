@@ -10,6 +10,9 @@
 
 enum class NumberStatus { Ok, NotANumber, OutOfRange };
 
+// How a number typed by the user reads (see Formats::checkTyped).
+enum class TypedNumber { Ok, Empty, NotANumber, Negative };
+
 struct CurrencyParse {
     NumberStatus status = NumberStatus::NotANumber;
     Currency value;
@@ -72,6 +75,15 @@ public:
     // either side of the symbol, and parentheses for a negative amount
     // ("$5.00", "-$5.00", "(5.00)" is -5).
     CurrencyParse toMoneyAmount(const QString& text) const;
+
+    // Whether `text` is a plain number as a user of this locale writes one:
+    // blanks around, the currency symbol or code before or after, digits with
+    // group separators only between whole groups (the last of three digits),
+    // one decimal separator, ".065" and "5." too. Letters, exponents and
+    // misplaced separators are NotANumber; a valid number with a minus sign
+    // or in parentheses is Negative. The readers above are laxer: they read
+    // stored texts, which this checks before they are stored.
+    TypedNumber checkTyped(const QString& text) const;
 
 private:
     // Splits a number text into sign, whole digits and fraction digits.

@@ -10,6 +10,7 @@
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "catalogue/StockItem.h"
+#include "document/Totals.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
 #include "records/Messages.h"
@@ -116,6 +117,28 @@ bool Catalogue::accessOk() {
     return false;
 }
 
+std::optional<Currency> Catalogue::typedCost(const QString& nothingDone) {
+    const QString typed = m_ctx.form->text(kCost);
+    const Formats& formats = *m_ctx.formats;
+    // A cost with a minus sign would print as negative and total as positive.
+    // The panel's own hint, left as it was, is no cost typed: 0.
+    const bool hint = trimBlanks(typed).compare(QLatin1String("cost"), Qt::CaseInsensitive) == 0;
+    const TypedNumber result = hint ? TypedNumber::Empty : formats.checkTyped(typed);
+    QString problem = typedNumberText(QStringLiteral("unit cost"), typed, result, formats);
+    const CurrencyParse cost =
+        hint ? CurrencyParse{NumberStatus::Ok, {}} : formats.toMoneyAmount(trimBlanks(typed));
+    if (problem.isEmpty() && result != TypedNumber::Empty && !cost.ok()) {
+        problem = QStringLiteral("The unit cost \"%1\" is too large for Tallybrook to store.")
+                      .arg(trimBlanks(typed));
+    }
+    if (!problem.isEmpty()) {
+        tell(QStringLiteral("Stock Item"), problem + u' ' + nothingDone);
+        m_ctx.form->setFocus(kCost);
+        return std::nullopt;
+    }
+    return cost.ok() ? cost.value : Currency();
+}
+
 void Catalogue::tell(const QString& title, const QString& text) {
     if (!m_quiet)
         m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, title, text);
@@ -188,17 +211,10 @@ std::optional<double> Catalogue::GetNextTag() {
 void Catalogue::SaveNewStockItem() {
     if (!accessOk()) return;
     FormModel& f = *m_ctx.form;
-    const CurrencyParse cost = m_ctx.formats->toCurrency(CleanNumber(f.text(kCost)));
-    if (!cost.ok()) {
-        tell(QStringLiteral("Stock Item"),
-             QStringLiteral("The unit cost \"%1\" is not an amount Tallybrook can store. Please "
-                            "type the unit cost as a number, for example 12.50. The item has not "
-                            "been saved.")
-                 .arg(trimBlanks(f.text(kCost))));
-        return;
-    }
+    const std::optional<Currency> cost = typedCost(QStringLiteral("The item has not been saved."));
+    if (!cost) return;
     StockItem item;
-    fromPanel(f, cost.value, &item);
+    fromPanel(f, *cost, &item);
 
     enum class Outcome { Saved, Full, NoTag } outcome = Outcome::Saved;
     bool tailMoved = false;
@@ -249,17 +265,11 @@ void Catalogue::SaveChangedStockItem() {
              QStringLiteral("Please pick the stock item to change in the list first."));
         return;
     }
-    // The cost is read as shown ("1,234.50"), without dropping signs.
-    const CurrencyParse cost = m_ctx.formats->toCurrency(trimBlanks(f.text(kCost)));
-    if (!cost.ok()) {
-        tell(QStringLiteral("Stock Item"),
-             QStringLiteral("The unit cost \"%1\" is not a number. Please type it as a number, "
-                            "for example 12.50. The item has not been changed.")
-                 .arg(trimBlanks(f.text(kCost))));
-        return;
-    }
+    const std::optional<Currency> cost = typedCost(QStringLiteral("The item has not been changed."));
+    if (!cost) return;
     bool found = false;
-    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+    // A file that could not be read has been reported; it says nothing of the item.
+    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         RecordFile file(path(), stockrec::kLength);
         if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
         QByteArray bytes;
@@ -268,14 +278,14 @@ void Catalogue::SaveChangedStockItem() {
         for (int n = 0; n < items.size(); ++n) {
             if (items[n].tag != *tag) continue;
             StockItem item = items[n];
-            fromPanel(f, cost.value, &item);
+            fromPanel(f, *cost, &item);
             item.tag = *tag;
             found = true;
             return file.write(n + 1, Record(item.encode()));
         }
         return {};
     });
-    if (!found) {
+    if (read && !found) {
         tell(QStringLiteral("Stock Item"),
              QStringLiteral("Stock item %1 is not in the stock file. Nothing has been changed.")
                  .arg(tagText(*tag)));
@@ -301,7 +311,8 @@ void Catalogue::DeleteStockItem() {
         return;
     }
     bool found = false;
-    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+    // A file that could not be read has been reported; it says nothing of the item.
+    const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         RecordFile file(path(), stockrec::kLength);
         if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
         QByteArray bytes;
@@ -323,7 +334,7 @@ void Catalogue::DeleteStockItem() {
         found = true;
         return file.write(static_cast<int>(n + 1), Record(item.encode()));
     });
-    if (!found) {
+    if (read && !found) {
         tell(QStringLiteral("Stock Item"),
              QStringLiteral("Stock item %1 is not in the stock file. Nothing has been deleted.")
                  .arg(tagText(*tag)));

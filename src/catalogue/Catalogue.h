@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "base/Currency.h"
+
 struct AppContext;
 
 // The stock catalogue: the file "ovo_stock.dat", the stock list of the main
@@ -37,6 +39,9 @@ public:
 private:
     bool accessOk();
     void tell(const QString& title, const QString& text);
+    // The unit cost as typed, or nothing after telling the user why it is
+    // refused (`nothingDone` ends the message).
+    std::optional<Currency> typedCost(const QString& nothingDone);
     AppContext& m_ctx;
     // The file number of the item picked in the list, which the changes and
     // deletes of the edit panel apply to; the hidden tag label shows it.

@@ -46,7 +46,8 @@ public:
 
     void Form_Load() {
         m_form.setText(ctl::Text1, m_entry.EditDescription);
-        m_form.setText(ctl::QEd, m_entry.EditQuantity);
+        // The grid keeps a blank before the quantity; the editor shows the number.
+        m_form.setText(ctl::QEd, trimBlanks(m_entry.EditQuantity));
         m_form.setText(ctl::UCEd, m_entry.EditUnitCost);
         m_form.setText(ctl::DescriptionUnitCombo, m_entry.EditUnit);
     }
@@ -55,15 +56,32 @@ public:
 
 private:
     void Save() {
+        // Checked as typed: stripping what is no digit would read "-5" as 5
+        // and "1e3" as 13.
+        for (const auto& [name, field] : {std::pair{"quantity", ctl::QEd},
+                                          std::pair{"unit cost", ctl::UCEd}}) {
+            const QString typed = m_form.text(field);
+            const TypedNumber result = m_formats.checkTyped(typed);
+            // A quantity that reads as nothing would count as 0 and remove the line.
+            const QString problem =
+                result == TypedNumber::Empty
+                    ? QStringLiteral("Please type the %1 as a number.").arg(QLatin1String(name))
+                    : typedNumberText(QLatin1String(name), typed, result, m_formats);
+            if (problem.isEmpty()) continue;
+            m_prompter.message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok,
+                               QStringLiteral("Edit Line Item"),
+                               problem + QStringLiteral(" The line has not been changed."));
+            m_form.setFocus(field);
+            return;
+        }
         const QString quantity = CleanNumber(trimBlanks(m_form.text(ctl::QEd)));
         const QString cost = CleanNumber(trimBlanks(m_form.text(ctl::UCEd)));
         const CurrencyParse costValue = m_formats.toCurrency(cost);
-        // A quantity that reads as nothing would count as 0 and remove the line.
         if (!m_formats.toNumber(quantity) || !costValue.ok()) {
             m_prompter.message(
                 MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, QStringLiteral("Edit Line Item"),
-                QStringLiteral("Please type the quantity and the unit cost as numbers, for "
-                               "example 2 and 12.50."));
+                QStringLiteral("The quantity or the unit cost is too large for Tallybrook to "
+                               "hold. The line has not been changed."));
             return;
         }
         const QString description = trimBlanks(m_form.text(ctl::Text1));

@@ -1,5 +1,6 @@
 #include "document/IndexFile.h"
 
+#include <sys/stat.h>
 #include <QFileInfo>
 #include <cmath>
 #include <functional>
@@ -146,6 +147,7 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
     rec.stored.clear();
 
     enum class Refusal { None, Full, Exhausted } refusal = Refusal::None;
+    QStringList skipped;
     QByteArray bytes;
     bool tailSaved = false;
     const FileError failure = withIndex(m_ctx, [&]() -> FileError {
@@ -160,7 +162,14 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
             refusal = Refusal::Full;
             return {};
         }
-        const int next = NextPONumber(bytes, count, *m_ctx.formats);
+        int next = NextPONumber(bytes, count, *m_ctx.formats);
+        // An index that lost records would hand out numbers whose pages
+        // exist: a new page never replaces one, so such numbers are passed.
+        skipped.clear();
+        while (next != 0 && pageExists(numberText(next), rec.subFolder)) {
+            skipped.append(numberText(next));
+            next = next < kHighestNumber ? next + 1 : 0;
+        }
         if (next == 0) {
             refusal = Refusal::Exhausted;
             return {};
@@ -184,7 +193,28 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
         return std::nullopt;
     }
     remember(bytes + rec.encode());
+    if (!skipped.isEmpty()) {
+        const QString first = skipped.first();
+        const QString range =
+            skipped.size() == 1 ? first : QStringLiteral("%1 to %2").arg(first, skipped.last());
+        prompter.message(
+            MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, kNumberTitle,
+            QStringLiteral("The document index seems to have lost records: pages for Tallybrook "
+                           "Number %1 already exist in %2 but are not in the index.\n\nThis "
+                           "document is numbered %3, so that no page is overwritten. The lost "
+                           "documents will not show in the document list; ask whoever looks "
+                           "after your data to restore the index file %4 from a backup.")
+                .arg(range, nativePath(m_ctx.state.DataPath + rec.subFolder), rec.number,
+                     nativePath(path())));
+    }
     return rec.number;
+}
+
+bool IndexFile::pageExists(const QString& number, const QString& subFolder) const {
+    const std::optional<QString> page = pagePath(m_ctx.state.DataPath, subFolder, number);
+    struct stat st {};
+    // Anything in the page's place counts: a link or a folder is no free name either.
+    return page && ::lstat(fileSystemName(*page).constData(), &st) == 0;
 }
 
 IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {

@@ -79,6 +79,7 @@ public:
     void endCommand() { m_known.reset(); }
 
 private:
+    bool pageExists(const QString& number, const QString& subFolder) const;
     void remember(QByteArray bytes);
 
     AppContext& m_ctx;

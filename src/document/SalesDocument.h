@@ -86,6 +86,13 @@ struct SalesDocument {
     QStringList lineAmounts() const;
 };
 
+// The fields of `doc` holding characters the page and the files cannot
+// store (they would be saved as "?"), one line each: the field's name and
+// the characters. Empty when everything can be stored.
+QStringList unstorableFields(const SalesDocument& doc);
+// `doc` as it is stored: each such character replaced by "?".
+SalesDocument asStored(SalesDocument doc);
+
 // The one rule for a number that names a page and an index record: one to
 // six ASCII letters or digits.
 bool isDocumentNumber(const QString& number);

@@ -102,6 +102,56 @@ std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, Totals
     return t;
 }
 
+QString typedNumberText(const QString& name, const QString& text, TypedNumber result,
+                        const Formats& formats) {
+    const QString example = formats.standard(Currency::fromRaw(12345000));
+    switch (result) {
+        case TypedNumber::Ok:
+        case TypedNumber::Empty:
+            return {};
+        case TypedNumber::Negative:
+            return QStringLiteral("The %1 \"%2\" has a minus sign, and it cannot be negative. "
+                                  "Please type it without one.")
+                .arg(name, trimBlanks(text));
+        case TypedNumber::NotANumber:
+            break;
+    }
+    return QStringLiteral("The %1 \"%2\" is not a number. Please type it with digits and "
+                          "separators only, as in %3.")
+        .arg(name, trimBlanks(text), example);
+}
+
+std::optional<QString> typedNumberProblem(const QStringList& lineAmounts,
+                                          const TotalsFields& t, const QStringList& taxNames,
+                                          const Formats& formats) {
+    const auto check = [&](const QString& name, const QString& text) -> std::optional<QString> {
+        const QString problem =
+            typedNumberText(name, text, formats.checkTyped(text), formats);
+        if (problem.isEmpty()) return std::nullopt;
+        return problem;
+    };
+    for (int i = 0; i < lineAmounts.size(); ++i) {
+        if (auto p = check(QStringLiteral("amount of line %1").arg(i + 1), lineAmounts[i])) return p;
+    }
+    const auto tax = [&](int n, const char* what) {
+        const QString name = trimBlanks(taxNames.value(n));
+        return (name.isEmpty() ? QStringLiteral("tax") : name) + QLatin1String(what);
+    };
+    const std::pair<QString, const QString*> fields[] = {
+        {QStringLiteral("discount factor"), &t.discountFactor},
+        {QStringLiteral("discount"), &t.discount},
+        {tax(0, " factor"), &t.taxFactor},
+        {tax(0, " amount"), &t.salesTax},
+        {tax(1, " factor"), &t.otherTaxFactor},
+        {tax(1, " amount"), &t.otherTax},
+        {QStringLiteral("shipping"), &t.shipping},
+    };
+    for (const auto& [name, text] : fields) {
+        if (auto p = check(name, *text)) return p;
+    }
+    return std::nullopt;
+}
+
 bool Totals::TotalUp() {
     FormModel& f = *m_ctx.form;
     const GridModel* grid = f.grid(ctl::OrderGrid);
@@ -118,6 +168,15 @@ bool Totals::TotalUp() {
     in.otherTax = f.text(ctl::OtherTaxEd);
     in.shipping = f.text(ctl::ShippingEd);
 
+    const QStringList taxNames{m_ctx.state.ConfigRec.taxName1, m_ctx.state.ConfigRec.taxName2};
+    if (const auto problem = typedNumberProblem(amounts, in, taxNames, *m_ctx.formats)) {
+        m_ctx.prompter->message(MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok,
+                                QStringLiteral("Total Up"),
+                                *problem + QStringLiteral("\n\nThe totals have not been "
+                                                          "changed, and the document cannot be "
+                                                          "saved until it is corrected."));
+        return false;
+    }
     const std::optional<TotalsFields> out = computeTotals(amounts, in, *m_ctx.formats);
     if (!out) {
         m_ctx.prompter->message(

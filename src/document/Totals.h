@@ -4,8 +4,9 @@
 #include <QStringList>
 #include <optional>
 
+#include "base/Formats.h"
+
 struct AppContext;
-class Formats;
 
 // The money fields of a document as the totals read and write them.
 struct TotalsFields {
@@ -28,6 +29,18 @@ struct TotalsFields {
 // are then left alone.
 std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, TotalsFields fields,
                                           const Formats& formats);
+
+// The first typed number among the line amounts and the fields that is no
+// plain number, or has a minus sign (none of them may), as a message that
+// names the field; nothing when all are numbers. `taxNames` are the names
+// the two taxes are shown with.
+std::optional<QString> typedNumberProblem(const QStringList& lineAmounts,
+                                          const TotalsFields& fields, const QStringList& taxNames,
+                                          const Formats& formats);
+// The message for one typed number `text` of the field `name` that checks
+// as `result`; empty when it is a number.
+QString typedNumberText(const QString& name, const QString& text, TypedNumber result,
+                        const Formats& formats);
 
 class Totals {
 public:

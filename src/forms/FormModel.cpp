@@ -1,6 +1,7 @@
 #include "forms/FormModel.h"
 
 #include "forms/GridModel.h"
+#include "records/Messages.h"
 
 #include <QtDebug>
 
@@ -126,6 +127,7 @@ void FormModel::onClick(const QString& name, std::function<void()> handler) {
 void FormModel::click(const QString& name) {
     const Control* c = find(name);
     if (!c || !c->enabled) return;
+    const OneReportPerFile oneCommand;
     if (auto h = m_clickHandlers.value(name)) h();
 }
 
@@ -138,6 +140,7 @@ void FormModel::runChangeHandlers(const QString& name) {
     if (it == m_changeHandlers.constEnd()) return;
     // A copy: a handler may add handlers.
     const std::vector<std::function<void()>> handlers = *it;
+    const OneReportPerFile oneCommand;
     for (const auto& h : handlers) h();
 }
 
@@ -148,6 +151,7 @@ void FormModel::on(const QString& name, Event event, std::function<void()> handl
 void FormModel::fire(const QString& name, Event event) {
     const Control* c = find(name);
     if (!c || !c->enabled) return;
+    const OneReportPerFile oneCommand;
     if (auto h = m_eventHandlers.value({name, static_cast<int>(event)})) h();
 }
 

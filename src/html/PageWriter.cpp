@@ -1,5 +1,6 @@
 #include "html/PageWriter.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/Cp1252.h"
@@ -35,6 +36,28 @@ void keepMarkersOut(QString& page, qsizetype from) {
 
 using Field = const QString SalesDocument::*;
 
+// Typed text is shown, never run: "<script>" prints as it was typed.
+QString escaped(const QString& text) {
+    if (!std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'<' || c == u'>' || c == u'&' || c == u'"' || c == u'\'';
+        })) {
+        return text;
+    }
+    QString out;
+    out.reserve(text.size() + 16);
+    for (QChar c : text) {
+        switch (c.unicode()) {
+            case '<': out += QLatin1String("&lt;"); break;
+            case '>': out += QLatin1String("&gt;"); break;
+            case '&': out += QLatin1String("&amp;"); break;
+            case '"': out += QLatin1String("&quot;"); break;
+            case '\'': out += QLatin1String("&#39;"); break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 // Table rows on one line, and how many rows they count for when the item
 // table is filled up.
 struct PaymentsBlock {
@@ -51,6 +74,8 @@ public:
 
 private:
     QString field(Field f) const { return trimBlanks(m_doc.*f); }
+    // A field as the printed part shows it.
+    QString shown(Field f) const { return escaped(field(f)); }
     void line(const QString& text) {
         m_out += text;
         m_out += kLineEnd;
@@ -67,7 +92,7 @@ private:
     QString currency(const QString& text) const {
         const QString t = trimBlanks(text);
         const CurrencyParse p = m_formats.toMoneyAmount(t);
-        return p.ok() ? m_formats.currency(p.value) : t;
+        return escaped(p.ok() ? m_formats.currency(p.value) : t);
     }
     bool nonZero(Field f) const {
         const CurrencyParse p = m_formats.toMoneyAmount(field(f));
@@ -96,9 +121,9 @@ QString Page::build() {
     line(QStringLiteral("<head>"));
     line(QStringLiteral("</head>"));
     line(QStringLiteral("<body>"));
-    line(QLatin1String("<BASEFONT FACE=\"") + trimBlanks(m_cfg.fontName) +
+    line(QLatin1String("<BASEFONT FACE=\"") + escaped(trimBlanks(m_cfg.fontName)) +
          QLatin1String("\" SIZE=\"1\">"));
-    line(QLatin1String("<table border=0 cellspacing=0 width=\"") + trimBlanks(m_cfg.pageWidth) +
+    line(QLatin1String("<table border=0 cellspacing=0 width=\"") + escaped(trimBlanks(m_cfg.pageWidth)) +
          QLatin1String("\"><tr><td>"));
     line(QStringLiteral("<table width=\"100%\"><tr>"));
     line(QStringLiteral("<td align=\"left\" valign=\"top\">"));
@@ -107,12 +132,12 @@ QString Page::build() {
     line(QStringLiteral("<td align=\"right\" valign=\"top\">"));
     line(QLatin1String("<font size=\"6\"><b>") + QLatin1String(kindInfo(m_doc.kind).pageTitle) +
          QLatin1String("</b></font><br>"));
-    line(QLatin1String("<b>No: ") + m_doc.number + QLatin1String("</b><br>"));
+    line(QLatin1String("<b>No: ") + escaped(m_doc.number) + QLatin1String("</b><br>"));
     line(QStringLiteral(
         "<font size=\"-2\">Please note number above on all correspondence!</font><br>"));
-    const QString job = field(&SalesDocument::jobNumber);
+    const QString job = shown(&SalesDocument::jobNumber);
     if (!job.isEmpty()) line(QLatin1String("<font size=\"-1\">Ref. No.: ") + job + "<br>");
-    line(QLatin1String("<font size=\"-1\">Issue Date: ") + field(&SalesDocument::orderDate));
+    line(QLatin1String("<font size=\"-1\">Issue Date: ") + shown(&SalesDocument::orderDate));
     line(QStringLiteral("</td>"));
     line(QStringLiteral("</tr></table>"));
     line(QStringLiteral("<table width=\"100%\"><tr>"));
@@ -127,14 +152,14 @@ QString Page::build() {
                                    {"Via: ", &SalesDocument::shipVia},
                                    {"FOB: ", &SalesDocument::fob},
                                    {"Terms: ", &SalesDocument::terms}}) {
-        line(QLatin1String("<td><font size=\"-1\">") + QLatin1String(label) + field(f) + kEndCell);
+        line(QLatin1String("<td><font size=\"-1\">") + QLatin1String(label) + shown(f) + kEndCell);
     }
     line(QStringLiteral("</tr></table>"));
     line(QStringLiteral("<p>"));
 
     itemTable();
     line(QStringLiteral("</table>"));
-    const QString comment = field(&SalesDocument::comments);
+    const QString comment = shown(&SalesDocument::comments);
     if (!comment.isEmpty()) {
         line(QLatin1String("<center><font size=\"-1\">") + comment + QLatin1String("</center><p>"));
     }
@@ -178,11 +203,12 @@ void Page::dataSection() {
 
 void Page::letterhead() {
     if (m_cfg.companyId == QLatin1String("Y")) {
-        line(QLatin1String("<img src=\"") + trimBlanks(m_cfg.topGraphic) + QLatin1String("\">"));
+        line(QLatin1String("<img src=\"") + escaped(trimBlanks(m_cfg.topGraphic)) +
+             QLatin1String("\">"));
         return;
     }
     for (std::size_t i = 0; i < m_cfg.companyLines.size(); ++i) {
-        const QString text = trimBlanks(m_cfg.companyLines[i]);
+        const QString text = escaped(trimBlanks(m_cfg.companyLines[i]));
         if (text.isEmpty()) continue;
         line(i == 0 ? QLatin1String("<b>") + text + QLatin1String("</b><br>")
                     : text + QLatin1String("<br>"));
@@ -193,8 +219,8 @@ void Page::addressBlock(const char* heading, Field name, Field lines) {
     line(QStringLiteral("<td width=\"50%\" valign=\"top\"><font size=\"-1\">"));
     line(QLatin1String("<b>") + QLatin1String(heading) + QLatin1String("</b><p>"));
     QString html;
-    MakeHTML_NoteBlock(field(lines), html);
-    line(field(name) + QLatin1String("<br>") + html);
+    MakeHTML_NoteBlock(shown(lines), html);
+    line(shown(name) + QLatin1String("<br>") + html);
     line(QStringLiteral("</td>"));
 }
 
@@ -203,7 +229,7 @@ PaymentsBlock Page::paymentsBlock() const {
     block.html = kEmptyCells + kSmall + QLatin1String("Payments:") + kEndCell +
                  QLatin1String("<td></td>") + kRowEnd;
     for (const PaymentRow& row : m_doc.paymentRows) {
-        block.html += kEmptyCells + kSmall + trimBlanks(row.date) + kEndCell + kSmallRight + u'-' +
+        block.html += kEmptyCells + kSmall + escaped(trimBlanks(row.date)) + kEndCell + kSmallRight + u'-' +
                       currency(row.amount) + kEndCell + kRowEnd;
         ++block.rows;
     }
@@ -229,12 +255,13 @@ void Page::itemTable() {
     for (const QStringList& cells : m_doc.items) {
         const QString maker = trimBlanks(cells.value(ItemMaker));
         const QString description = trimBlanks(cells.value(ItemDescription));
+        const auto cell = [&cells](int column) { return escaped(trimBlanks(cells.value(column))); };
         // A length of 0 or less means no wrapping is expected.
         if (perLine > 0) used += (maker.size() + description.size()) / perLine;
         line(QStringLiteral("<tr>"));
-        line(kSmallCell + trimBlanks(cells.value(ItemQuantity)) + kEndCell);
-        line(kSmallCell + trimBlanks(cells.value(ItemUnit)) + kEndCell);
-        line(kSmallCell + maker + u' ' + description + kEndCell);
+        line(kSmallCell + cell(ItemQuantity) + kEndCell);
+        line(kSmallCell + cell(ItemUnit) + kEndCell);
+        line(kSmallCell + escaped(maker) + u' ' + escaped(description) + kEndCell);
         line(kSmallRightCell + currency(cells.value(ItemUnitPrice)) + kEndCell);
         line(kSmallRightCell + currency(cells.value(ItemAmount)) + kEndCell);
         line(QStringLiteral("</tr>"));
@@ -282,12 +309,12 @@ void Page::totals() {
         totalsRow(QStringLiteral("Total (Net)"), amount(&SalesDocument::netTotal));
     }
     if (nonZero(&SalesDocument::salesTax)) {
-        totalsRow(trimBlanks(m_cfg.taxName1) + QLatin1String(" (") +
+        totalsRow(escaped(trimBlanks(m_cfg.taxName1)) + QLatin1String(" (") +
                       percent(&SalesDocument::taxFactor) + QLatin1String("%)"),
                   amount(&SalesDocument::salesTax));
     }
     if (nonZero(&SalesDocument::otherTax)) {
-        totalsRow(trimBlanks(m_cfg.taxName2) + QLatin1String(" (") +
+        totalsRow(escaped(trimBlanks(m_cfg.taxName2)) + QLatin1String(" (") +
                       percent(&SalesDocument::otherTaxFactor) + QLatin1String("%)"),
                   amount(&SalesDocument::otherTax));
     }

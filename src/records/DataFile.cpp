@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -173,8 +174,10 @@ FileError DataFile::open(Mode mode) {
             struct stat before {};
             writes = ::stat(name.constData(), &before) != 0 && errno == ENOENT;
         }
-        // Without waiting for a writer: a named pipe would block.
-        const int flags = (writes ? (O_RDWR | O_CREAT) : O_RDONLY) | O_NONBLOCK | O_CLOEXEC;
+        // Without waiting for a writer: a named pipe would block. A link is
+        // never written through: its target may be any file of this user.
+        const int flags = (writes ? (O_RDWR | O_CREAT | O_NOFOLLOW) : O_RDONLY) |
+                          (m_refuseLinks ? O_NOFOLLOW : 0) | O_NONBLOCK | O_CLOEXEC;
         const int fd = ::open(name.constData(), flags, 0666);
         if (fd < 0) {
             return FileError::fromErrno(m_path, errno, writes ? FileAccess::ReadWrite : wanted);
@@ -292,8 +295,9 @@ FileError replaceFile(const QString& path, const QByteArray& bytes) {
         return f;
     }
     if (FileError e = badName(path); !e.ok()) return e;
+    // A link's target lends it no permissions: the rename replaces the link.
     struct stat old {};
-    const bool exists = ::stat(fileSystemName(path).constData(), &old) == 0;
+    const bool exists = ::lstat(fileSystemName(path).constData(), &old) == 0;
     return writeAndRename(path, bytes, exists && S_ISREG(old.st_mode) ? permissionBits(old) : -1);
 }
 
@@ -305,9 +309,34 @@ FileError readWholeFile(const QString& path, QByteArray* out) {
 
 FileError copyFileOver(const QString& from, const QString& to) {
     if (FileError f = injectedFault(FileOp::Copy, to); !f.ok()) return f;
+    // Only a file itself: a link could hand over any file this user may read.
+    DataFile source(from);
+    source.refuseLinks();
     QByteArray bytes;
-    if (FileError f = readWholeFile(from, &bytes); !f.ok()) return f;
+    if (FileError e = source.open(DataFile::Mode::Read); !e.ok()) return e;
+    if (FileError e = source.readAll(&bytes); !e.ok()) return e;
+    source.close();
     return replaceFile(to, bytes);
+}
+
+bool isFileItself(const QString& path) {
+    struct stat st {};
+    return !path.contains(QChar(u'\0')) &&
+           ::lstat(fileSystemName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan) {
+    const QDir dir(nativePath(folder));
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-olderThan.count());
+    int removed = 0;
+    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& info : entries) {
+        if (!isTempFileName(info.fileName()) || info.isSymLink()) continue;
+        // A younger one may be another copy's replace in progress.
+        if (info.lastModified().toUTC() > before) continue;
+        if (::unlink(QFile::encodeName(info.absoluteFilePath()).constData()) == 0) ++removed;
+    }
+    return removed;
 }
 
 FileError removeFile(const QString& path) {

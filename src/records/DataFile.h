@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 
 #include "records/FileError.h"
 
@@ -35,6 +36,8 @@ public:
 
     FileError open(Mode mode);
     void close();
+    // Reads, too, refuse a link (writes always do).
+    void refuseLinks() { m_refuseLinks = true; }
     bool isOpen() const { return m_fd >= 0; }
     const QString& path() const { return m_path; }
     qint64 size() const;
@@ -55,6 +58,7 @@ public:
 private:
     QString m_path;
     int m_fd = -1;
+    bool m_refuseLinks = false;
 };
 
 // Writes a whole file through a temporary file beside it: every write
@@ -63,10 +67,16 @@ private:
 FileError replaceFile(const QString& path, const QByteArray& bytes);
 // Reads a whole file (a missing file is an error of kind Other).
 FileError readWholeFile(const QString& path, QByteArray* out);
-// Copies a file over an older copy, through a temporary file.
+// Copies a file over an older copy, through a temporary file. The source
+// must be a file itself, not a link.
 FileError copyFileOver(const QString& from, const QString& to);
 // Removes a file; one that is already gone is no error.
 FileError removeFile(const QString& path);
+// Whether `path` is a regular file itself (a link to one is not).
+bool isFileItself(const QString& path);
+// Removes the temporary files of interrupted replaces in `folder` that are
+// older than `olderThan`; returns how many.
+int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan);
 // Fails (kind Other) when something other than a regular file is in the
 // place of `path`; a missing file is fine.
 FileError checkRegularOrMissing(const QString& path);

@@ -78,6 +78,34 @@ FileError FileError::fromErrno(const QString& path, int err, FileAccess wanted) 
         case ETXTBSY:
             e = held(path, reason);
             break;
+        case ELOOP:
+            e = other(path, QStringLiteral(
+                                "It is a link to another file. Tallybrook never writes through "
+                                "a link, so that no file outside the data folder is changed. "
+                                "Replace the link with the file itself, or remove it."));
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            e = other(path, reason + QStringLiteral(
+                                         ". The disk (or your share of it) is full: make room "
+                                         "on it, then try again."));
+            break;
+        case EROFS:
+            e = other(path, reason + QStringLiteral(
+                                         ". The disk takes no changes: ask whoever looks after "
+                                         "it to make it writable, then try again."));
+            break;
+        case EIO:
+        case ENOTCONN:
+        case ESTALE:
+        case EHOSTDOWN:
+        case EHOSTUNREACH:
+        case ETIMEDOUT:
+            e = other(path, reason + QStringLiteral(
+                                         ". The disk or network folder did not answer: check "
+                                         "that it is reachable, then try again."));
+            break;
         default:
             e = other(path, reason);
             break;

@@ -4,6 +4,32 @@
 
 #include "records/FileError.h"
 
+#include <QSet>
+
+namespace {
+int g_scopes = 0;
+QSet<QString>& reportedFiles() {
+    static QSet<QString> files;
+    return files;
+}
+}  // namespace
+
+OneReportPerFile::OneReportPerFile() {
+    ++g_scopes;
+}
+
+OneReportPerFile::~OneReportPerFile() {
+    if (--g_scopes == 0) reportedFiles().clear();
+}
+
+bool OneReportPerFile::reported(const QString& path) {
+    return g_scopes > 0 && reportedFiles().contains(nativePath(path));
+}
+
+void OneReportPerFile::markReported(const QString& path) {
+    if (g_scopes > 0) reportedFiles().insert(nativePath(path));
+}
+
 MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error) {
     return prompter.message(
         MsgIcon::Warning, MsgButton::Retry | MsgButton::Cancel, MsgButton::Retry,
@@ -15,6 +41,8 @@ MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error) {
 }
 
 void showFileError(Prompter& prompter, const FileError& error) {
+    if (OneReportPerFile::reported(error.path)) return;
+    OneReportPerFile::markReported(error.path);
     prompter.message(MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, QStringLiteral("File Error"),
                      QStringLiteral("Tallybrook could not use the file %1.\n\n%2\n\n"
                                     "The operation was abandoned.")

@@ -11,6 +11,20 @@ namespace msg {
 inline const QString kProductName = QStringLiteral("Tallybrook");
 }
 
+// One failure, one box: while a scope lives (one command of the user), a
+// file whose failure has been reported fails again in silence, so that
+// the steps after a failed one (a list refill, a second read) add no boxes
+// about the same file. Scopes nest; the outermost one forgets.
+class OneReportPerFile {
+public:
+    OneReportPerFile();
+    ~OneReportPerFile();
+    OneReportPerFile(const OneReportPerFile&) = delete;
+    OneReportPerFile& operator=(const OneReportPerFile&) = delete;
+    static bool reported(const QString& path);
+    static void markReported(const QString& path);
+};
+
 // A file that stays held by another copy after the waits.
 MsgButton askRetryHeldFile(Prompter& prompter, const FileError& error);
 // Any other failure to use a file.

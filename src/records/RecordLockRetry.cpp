@@ -19,12 +19,17 @@ bool RecordLockRetry(Prompter& prompter, const RetryPolicy& policy,
         for (int tried = 1; tried <= qMax(1, policy.attempts); ++tried) {
             error = attempt();
             if (error.ok()) return true;
+            // Reported once in this command already: no wait, no second box.
+            if (OneReportPerFile::reported(error.path)) return false;
             if (!error.heldByOther()) {
                 showFileError(prompter, error);
                 return false;
             }
             if (tried < policy.attempts) sleep();
         }
-        if (askRetryHeldFile(prompter, error) != MsgButton::Retry) return false;
+        if (askRetryHeldFile(prompter, error) != MsgButton::Retry) {
+            OneReportPerFile::markReported(error.path);
+            return false;
+        }
     }
 }

@@ -195,6 +195,22 @@ bool DocumentSession::numberNew() {
     return true;
 }
 
+bool DocumentSession::confirmStorable() {
+    const SalesDocument doc = m_mapper.read();
+    const QStringList fields = unstorableFields(doc);
+    if (fields.isEmpty()) return true;
+    const MsgButton answer = m_ctx.prompter->message(
+        MsgIcon::Warning, MsgButton::Yes | MsgButton::No, MsgButton::No, kTitleSave,
+        QStringLiteral("These fields hold characters that Tallybrook's files cannot store:\n\n"
+                       "%1\n\nChoose Yes to save the document with \"?\" in their place, or No "
+                       "to go back and change them. Nothing has been saved yet.")
+            .arg(fields.join(u'\n')));
+    if (answer != MsgButton::Yes) return false;
+    // The window shows what is saved, not what the page will never hold.
+    m_mapper.write(asStored(doc));
+    return true;
+}
+
 void DocumentSession::saveAddressBlocks() {
     m_mapper.saveEditedAddresses(m_mapper.read());
 }
@@ -213,7 +229,7 @@ bool DocumentSession::SaveChanges() {
                     .arg(number));
             return false;
         }
-        if (!m_totals.TotalUp()) return false;
+        if (!m_totals.TotalUp() || !confirmStorable()) return false;
         QString problem;
         const std::optional<IndexRecord> record = m_index.recordOf(current(), &problem);
         IndexWrite written{IndexWrite::Status::Failed, problem, {}};
@@ -228,7 +244,7 @@ bool DocumentSession::SaveChanges() {
     } else {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;
         // Every check comes before anything is written.
-        if (!m_totals.TotalUp() || !numberNew()) return false;
+        if (!m_totals.TotalUp() || !confirmStorable() || !numberNew()) return false;
         saveAddressBlocks();
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
         saved = writeSavedPage();
@@ -245,7 +261,7 @@ bool DocumentSession::Save_PO() {
              QStringLiteral("Create new Tallybrook based on details currently displayed?"))) {
         return false;
     }
-    if (!m_totals.TotalUp() || !numberNew()) return false;
+    if (!m_totals.TotalUp() || !confirmStorable() || !numberNew()) return false;
     // The copy has no payments: its page must not show the original's.
     if (m_ctx.hooks.PopPAGrid) m_ctx.hooks.PopPAGrid();
     const bool saved = writeSavedPage();
@@ -362,6 +378,17 @@ bool DocumentSession::open(const QString& number, const QString& folder) {
     const QString file = nativePath(*path);
     if (!page.ok()) {
         refuseOpen(page.problemText(file));
+        return false;
+    }
+    // Saving writes to the page and record of the number shown: a page copied
+    // or renamed by hand would overwrite another document.
+    if (trimBlanks(page.document.number) != trimBlanks(number)) {
+        refuseOpen(QStringLiteral("The document page %1 holds Tallybrook Number %2, not %3 as "
+                                  "its row in the document list says: it may have been copied "
+                                  "or renamed by hand. Nothing has been opened.\n\nGive the "
+                                  "page back its own name (%2.htm), or ask whoever looks after "
+                                  "your data.")
+                       .arg(file, trimBlanks(page.document.number), trimBlanks(number)));
         return false;
     }
 

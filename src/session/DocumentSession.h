@@ -96,6 +96,9 @@ private:
     // saved one; on failure the document stays changed, so nothing typed is
     // lost.
     bool writeSavedPage();
+    // Asks before a save when a field holds characters the files cannot
+    // store; on Yes the window shows them as "?", as saved.
+    bool confirmStorable();
     void saveAddressBlocks();
     void refuseOpen(const QString& text);
 

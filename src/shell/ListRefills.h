@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "records/Messages.h"
+
 // The lists of the main window that show a data file. A list refills where
 // the program asks for it, but at most once per command unless its file's
 // owner has marked it stale since: opening a document asks for the stock
@@ -34,6 +36,7 @@ public:
 
     private:
         ListRefills& m_lists;
+        const OneReportPerFile m_oneReport;
     };
 
 private:

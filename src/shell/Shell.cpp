@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
@@ -200,7 +201,21 @@ void Shell::CheckForThisYearsFolder() {
     s.ConfigRec.topGraphic = trimBlanks(s.ConfigRec.topGraphic);
     const QString logo = s.ConfigRec.topGraphic;
     if (!logo.isEmpty() && QFileInfo(nativePath(s.DataPath + logo)).isFile()) {
-        copyFileOver(s.DataPath + logo, s.DataPath + s.YearFolder + logo);
+        const FileError copied = copyFileOver(s.DataPath + logo, s.DataPath + s.YearFolder + logo);
+        if (!copied.ok()) showFileError(*m_ctx.prompter, copied);
+    }
+}
+
+void Shell::removeLeftoverTempFiles() {
+    const AppState& s = m_ctx.state;
+    constexpr std::chrono::hours kAge{1};
+    if (!s.HomeFolder.isEmpty()) removeStaleTempFiles(s.HomeFolder, kAge);
+    if (!s.DataAccessOK) return;
+    removeStaleTempFiles(s.DataPath, kAge);
+    const QDir data(nativePath(s.DataPath));
+    static const QRegularExpression year(QStringLiteral("^[0-9]{4}$"));
+    for (const QString& folder : data.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (year.match(folder).hasMatch()) removeStaleTempFiles(s.DataPath + folder + u'\\', kAge);
     }
 }
 

@@ -31,6 +31,9 @@ public:
     // is there could not be read at start-up and is left alone.
     bool SaveConfig();
     void CheckForThisYearsFolder();
+    // Temporary files an interrupted replace left in the data folder, its
+    // year folders or the program's folder, once they are an hour old.
+    void removeLeftoverTempFiles();
     void NoServerAccess();
 
     // Writes our help page when it is missing.

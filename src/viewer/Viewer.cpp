@@ -133,7 +133,8 @@ void Viewer::EmailButton() {
     const QString logoName = trimBlanks(s.ConfigRec.topGraphic);
     if (trimBlanks(s.ConfigRec.companyId) == QLatin1String("Y") && !logoName.isEmpty()) {
         const QString logo = absoluteNative(trimBlanks(s.ConfigRec.dataPath) + logoName);
-        if (QFileInfo(logo).isFile()) attachments.append(logo);
+        // Never a link: it could attach any file this user may read.
+        if (isFileItself(logo)) attachments.append(logo);
     }
 
     const MailResult result = m_ctx.desktop->sendMail(subject, body, attachments);

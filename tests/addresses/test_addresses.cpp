@@ -208,7 +208,11 @@ private Q_SLOTS:
                  QCOMPARE(x.text("ToField"), QString(500, u'x'));
              },
              ".0...", "first 500"},
-            {[&] { sold("\u0141\u00f3d\u017a", "a", "ChangedVendor"); }, ".0...", "\"?\u00f3d?\""},
+            {[&] {
+                 sold("\u0141\u00f3d\u017a", "a\u260e", "ChangedVendor");
+                 QCOMPARE(x.text("ToCombo") + x.text("ToField"), "?\u00f3d?a?");
+             },
+             ".0...", "Sold To name: \u0141\u017a\nSold To address: \u260e"},
             {[&] { x.choose("ToCombo", "Acme"); }, "10100", ""},
             {[&] { x.form().setText("ToCombo", "Acme Two"); }, "11100", ""},
             {[&] { x.click("ChangedVendor"); }, "00100", ""},
@@ -254,7 +258,7 @@ private Q_SLOTS:
             QVERIFY((m.title + ": " + m.text).contains("No Server Access!"));
         QCOMPARE(x.bytes(), addyRecord('1', 'V', 1, "Acme", kAcme) +
                                 addyRecord('1', 'V', 2, "Long", QByteArray(500, 'x')) +
-                                addyRecord('1', 'V', 3, "?\363d?", "a"));
+                                addyRecord('1', 'V', 3, "?\363d?", "a?"));
     }
 
     // A full book still takes a change to an entry it holds.

@@ -9,7 +9,7 @@ class TestStock : public QObject {
 private Q_SLOTS:
     void newAndChangedItemBytes() {
         CatalogueFixture x;
-        // A sign is dropped by the new-item command; long texts are cut.
+        // A currency sign is read as the amount it shows; long texts are cut.
         x.addItem("Hardware", "Acme", "ea", QString(130, u'd'), "$12.50");
         x.addItem(QStringLiteral("Caf\u00e9"), "", "box", "Beans", "1,234.5");
         QByteArray expected =
@@ -35,11 +35,20 @@ private Q_SLOTS:
         expected.replace(383 + 367, 16, QByteArray(16, 's'));
         QCOMPARE(readFile(x.stockPath()), expected);
 
-        // A currency sign is no number to the change command: said, nothing written.
-        x.form().setText("StockUnitCostEd", "$12.50");
-        x.form().click("SaveChangedStockItem");
+        // A minus would print as negative and total as positive; the other
+        // forms were read as other numbers. Both commands refuse, naming the
+        // field, and write nothing.
+        const qsizetype asked = x.asked().size();
+        for (const char* cost : {"-5.00", "(5.00)", "5 apples", "1e3", "12,50", "1.234,56"}) {
+            for (const char* command : {"SaveNewStockItem", "SaveChangedStockItem"}) {
+                x.form().setText("StockUnitCostEd", cost);
+                x.form().click(command);
+                QVERIFY2(x.asked().last().text.contains(QStringLiteral("unit cost \"%1\"").arg(cost)),
+                         qPrintable(x.asked().last().text));
+            }
+        }
+        QCOMPARE(x.asked().size(), asked + 12);
         QCOMPARE(readFile(x.stockPath()), expected);
-        QCOMPARE(x.asked().size(), 3);
     }
 
     void tagsAreNeverReusedAndDeletedItemsKeepTheirRecords() {

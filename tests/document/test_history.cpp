@@ -2,6 +2,7 @@
 // saves, what the lists show, deleting an entry and failures on the way.
 #include <QtTest>
 
+#include "base/Cp1252.h"
 #include "document/History.h"
 #include "records/ProgramFixture.h"
 
@@ -38,7 +39,9 @@ private Q_SLOTS:
         Fixture x(before.isNull() ? QString() : "ter_field.dat", before);
         x.form().setText("ByEd", " Ann ");
         x.form().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
-        x.t.prompter.answers = {MsgButton::Yes};
+        // The new number, and "?" in place of what the files cannot hold.
+        const bool unstorable = !cp1252::notHeld(typed.join(QString())).isEmpty();
+        x.t.prompter.answers = {MsgButton::Yes, MsgButton::Yes};
         for (const QString& terms : typed) {
             x.form().setText("TermsEd", terms);
             QVERIFY(x.t.app->session().SaveChanges());
@@ -46,7 +49,7 @@ private Q_SLOTS:
         QCOMPARE(x.bytes("ter_field.dat"), after);
         QCOMPARE(x.form().items("TermsEd"), entries);
         QCOMPARE(x.bytes("by_field.dat") + x.form().text("ByEd"), "Ann\r\nAnn");
-        QCOMPARE(x.t.prompter.asked.size(), 1);  // the new number
+        QCOMPARE(x.t.prompter.asked.size(), unstorable ? 2 : 1);
     }
 
     // Delete in FOBEd's edit box: every equal line goes, and emptying the
