@@ -449,8 +449,9 @@ TypedNumber Formats::checkTyped(const QString& text) const {
     }
     if (!takeSign()) return TypedNumber::NotANumber;
 
-    // Whole part: groups of 2 or 3 digits after the first (India groups by
-    // two), the last one of 3; then one decimal separator and digits.
+    // Whole part: a first group of up to 4 digits (some locales write
+    // "1234 567"), groups of 2 or 3 after it (India groups by two), the last
+    // one of 3; then one decimal separator and digits.
     int groups = 0, group = 0;
     bool inFraction = false, any = false;
     for (QChar c : t) {
@@ -462,7 +463,7 @@ TypedNumber Formats::checkTyped(const QString& text) const {
             inFraction = true;
             group = 0;
         } else if (isGroup(c) && !inFraction) {
-            if (group == 0 || group > 3 || (groups > 0 && group < 2))
+            if (group == 0 || group > (groups == 0 ? 4 : 3) || (groups > 0 && group < 2))
                 return TypedNumber::NotANumber;
             ++groups;
             group = 0;

@@ -78,6 +78,28 @@ private Q_SLOTS:
                  read);
     }
 
+    // A number as typed: the user's own forms pass; other forms are refused,
+    // not read as some other number.
+    void checksTypedNumbers() {
+        using T = TypedNumber;
+        const T ok = T::Ok, no = T::NotANumber, minus = T::Negative;
+        for (const auto& [locale, text, expected] :
+             {std::tuple{"en_US", "1,234.50", ok}, {"en_US", "$5.00", ok}, {"en_US", ".065", ok},
+              {"en_US", " 5. ", ok}, {"en_US", "1234567", ok}, {"en_US", " ", T::Empty},
+              {"en_US", "-100", minus}, {"en_US", "(5.00)", minus}, {"en_US", "$-5", minus},
+              {"en_US", "5 apples", no}, {"en_US", "12,50", no}, {"en_US", "1.234,56", no},
+              {"en_US", "1e308", no}, {"en_US", "1,2345", no}, {"en_US", ",123", no},
+              {"en_US", "1,,234", no}, {"en_US", "--5", no}, {"en_US", "-(5)", no},
+              {"en_US", ".", no}, {"en_US", "1.2.3", no}, {"en_US", "1,234,", no},
+              {"de_DE", "1.234,56", ok}, {"de_DE", "12,50", ok}, {"de_DE", "5 \u20ac", ok},
+              {"de_DE", "1,234.50", no}, {"en_IN", "12,34,567.00", ok}, {"en_IN", "1,2,34", no},
+              {"fr_FR", "1 234,50", ok}, {"fr_FR", "1 23,50", no}}) {
+            const QString typed = QString::fromUtf8(text);
+            QVERIFY2(Formats(QLocale(QLatin1String(locale))).checkTyped(typed) == expected,
+                     qPrintable(QLatin1String(locale) + u' ' + typed));
+        }
+    }
+
     void standardText_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<qint64>("raw");
@@ -128,11 +150,16 @@ private Q_SLOTS:
             QVERIFY2(cleaned.ok() && cleaned.value.raw() == qAbs(shown.raw()), qPrintable(standard));
             const CurrencyParse printed = f.toMoneyAmount(throughCp1252(currency));
             QVERIFY2(printed.ok() && printed.value == shown, qPrintable(currency));
+            // What the program writes passes the check of typed numbers.
+            const TypedNumber sign = raw < 0 ? TypedNumber::Negative : TypedNumber::Ok;
+            QVERIFY2(f.checkTyped(standard) == sign && f.checkTyped(currency) == sign,
+                     qPrintable(standard + u' ' + currency));
         }
         // The locale's own texts, as a user may type them.
         const Currency typed = Currency::fromRaw(-12345678900);
         const CurrencyParse own = f.toCurrency(locale.toString(-1234567.89, 'f', 2));
         QVERIFY(own.ok() && own.value == typed);
+        QVERIFY(f.checkTyped(locale.toString(1234567.89, 'f', 2)) == TypedNumber::Ok);
         const QString ownCurrency = locale.toCurrencyString(-1234567.89, locale.currencySymbol(), 2);
         const CurrencyParse ownPrinted = f.toMoneyAmount(ownCurrency);
         QVERIFY2(ownPrinted.ok() && ownPrinted.value == typed, qPrintable(ownCurrency));

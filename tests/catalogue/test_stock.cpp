@@ -1,6 +1,7 @@
 // The stock file and list: record bytes, tags, the edit panel's commands,
 // the combo lists and the heading sorts.
 #include <QtTest>
+#include <cerrno>
 
 #include "CatalogueFixture.h"
 
@@ -49,6 +50,29 @@ private Q_SLOTS:
         }
         QCOMPARE(x.asked().size(), asked + 12);
         QCOMPARE(readFile(x.stockPath()), expected);
+    }
+
+    // A stock file that cannot be used is one box per command, and says
+    // nothing about the item it could not look for.
+    void failedFileIsOneBox() {
+        CatalogueFixture x;
+        x.addItem("Tools", "Acme", "ea", "Hammer", "10");
+        x.clickStock(1);
+        setFileFaultHook([](FileOp op, const QString& path) {
+            return op == FileOp::Open && path.endsWith("ovo_stock.dat")
+                       ? FileError::systemError(EIO)
+                       : FileError::none();
+        });
+        for (const char* command : {"SaveChangedStockItem", "DeleteStockItem"}) {
+            x.asked().clear();
+            x.t.prompter.answers = {MsgButton::Yes};
+            x.form().click(command);
+            QStringList titles;
+            for (const AskedMessage& m : x.asked()) titles << m.title;
+            QCOMPARE(titles.filter("File Error").size(), 1);
+            QVERIFY(!titles.contains("Stock Item"));
+        }
+        setFileFaultHook({});
     }
 
     void tagsAreNeverReusedAndDeletedItemsKeepTheirRecords() {

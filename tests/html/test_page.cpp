@@ -156,6 +156,29 @@ private Q_SLOTS:
         QCOMPARE(linesOf(read.document, cfg), linesOf(expected, cfg));
     }
 
+    // Typed markup is printed as typed, never run, and read back exactly.
+    void typedMarkupIsShownNotRun() {
+        SalesDocument doc;
+        doc.number = "000001";
+        doc.by = "<script>alert(1)</script>";
+        doc.soldTo = "--><img src=x onerror=alert(1)>";
+        doc.soldToLines = "Tom & \"Jerry's\"\r\n<b>";
+        doc.items = {cells("1\t\t<i>\tea\t<u>x</u>\t1.00\t1.00\tspecial")};
+        const QByteArray page = pageOf(doc);
+        const QByteArray printed = page.mid(page.indexOf("<!-- END -->"));
+        for (const char* raw : {"<script", "<img src=x", "<b>\r", "<i>", "<u>", "Tom & \""})
+            QVERIFY2(!printed.contains(raw), raw);
+        for (const char* shown : {"&lt;script&gt;alert(1)&lt;/script&gt;", "--&gt;&lt;img src=x",
+                                  "Tom &amp; &quot;Jerry&#39;s&quot;<br>", "&lt;u&gt;x&lt;/u&gt;"})
+            QVERIFY2(printed.contains(shown), shown);
+        SalesDocument blank;
+        blank.soldToLines = "kept";
+        const PageRead read = readPage(page, blank, usFormats());
+        QVERIFY(read.ok());
+        QCOMPARE(read.document.by + read.document.soldTo, doc.by + doc.soldTo);
+        QCOMPARE(read.document.items, doc.items);
+    }
+
     // Pages that hold no document are refused, with the reason.
     void refusedPages_data() {
         QTest::addColumn<QByteArray>("bytes");

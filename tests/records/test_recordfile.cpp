@@ -11,6 +11,7 @@
 #include "forms/FormModel.h"
 #include "records/DataFile.h"
 #include "records/FileError.h"
+#include "records/Messages.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
 #include "support/Fakes.h"
@@ -152,6 +153,79 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path("absent.dat")));
         QVERIFY(QFileInfo(path("folder.dat")).isDir());
         QVERIFY(!QFileInfo::exists(path("stray")));
+    }
+
+    // A link planted in the data folder is never written through: a write
+    // is refused naming the link, a replace puts a file in the link's place,
+    // a copy takes no link as its source. The target stays as it was.
+    void linksAreNotFollowed() {
+        writeFile(path("private"), "secret");
+        QVERIFY(QFile::link(path("private"), path("link.dat")));
+        QVERIFY(QFile::link(path("gone"), path("dangling.dat")));
+        const QString refused = QStringLiteral("never writes through a link");
+        for (const QString& link : {path("link.dat"), path("dangling.dat")}) {
+            for (const auto mode : {DataFile::Mode::Write, DataFile::Mode::ReadOrCreate}) {
+                DataFile file(link);
+                const FileError e = file.open(mode);
+                if (link.endsWith("link.dat") && mode == DataFile::Mode::ReadOrCreate) {
+                    QVERIFY(e.ok());  // an existing file behind a link may be read
+                    continue;
+                }
+                QVERIFY2(e.path == link && e.reason.contains(refused), qPrintable(e.reason));
+            }
+        }
+        QVERIFY(!copyFileOver(path("link.dat"), path("copy.png")).reason.isEmpty());
+        QVERIFY(!QFile::exists(path("copy.png")) && !QFile::exists(path("gone")));
+        QVERIFY(!isFileItself(path("link.dat")));
+        QVERIFY(replaceFile(path("link.dat"), "new").ok());
+        QVERIFY(isFileItself(path("link.dat")));
+        QCOMPARE(readFile(path("link.dat")) + readFile(path("private")), "newsecret");
+    }
+
+    // Temporary files of interrupted replaces go once they are an hour old;
+    // anything else, a younger one (another copy at work) or a link stays.
+    void staleTemporaryFilesRemoved() {
+        QTemporaryDir dir;
+        const auto path = [&dir](const char* name) { return dir.filePath(QLatin1String(name)); };
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-2 * 3600);
+        for (const char* name : {"000001.htm.tbtmpabc123", "ovo_data2.dat.tbtmpzzzzzz",
+                                 "young.htm.tbtmpabc123", "000002.htm.tbtmp12", "000003.htm"}) {
+            writeFile(path(name), "x");
+            QFile f(path(name));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            if (!QByteArray(name).startsWith("young"))
+                QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(QFile::link(path("000003.htm"), path("link.htm.tbtmpabc123")));
+        QCOMPARE(removeStaleTempFiles(dir.path(), std::chrono::hours(1)), 2);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System, QDir::Name),
+                 (QStringList{"000002.htm.tbtmp12", "000003.htm", "link.htm.tbtmpabc123",
+                              "young.htm.tbtmpabc123"}));
+    }
+
+    // One failure, one box: in one command a file already reported fails
+    // again in silence, without the wait for a held file.
+    void oneBoxPerFailedFile() {
+        FakePrompter prompter;
+        prompter.answers = {MsgButton::Ok, MsgButton::Cancel};
+        RetryPolicy policy;
+        int waits = 0;
+        policy.sleep = [&waits](std::chrono::milliseconds) { ++waits; };
+        const auto fail = [&](const char* name, FileError::Kind kind) {
+            return RecordLockRetry(prompter, policy, [&] {
+                return FileError{kind, path(QLatin1String(name)), "failed", 0};
+            });
+        };
+        {
+            const OneReportPerFile command;
+            for (int i = 0; i < 3; ++i) QVERIFY(!fail("a.dat", FileError::Kind::Other));
+            QVERIFY(!fail("b.dat", FileError::Kind::HeldByOther));  // asked, then Cancel
+            QVERIFY(!fail("b.dat", FileError::Kind::HeldByOther));
+        }
+        QCOMPARE(prompter.countTitled("File Error") + prompter.countTitled("File in Use"), 2);
+        QCOMPARE(waits, policy.attempts - 1);
+        QVERIFY(!fail("a.dat", FileError::Kind::Other));  // a new command
+        QCOMPARE(prompter.asked.size(), 3);
     }
 
     // Two copies at work on one file at once, really waiting for each other:

@@ -480,6 +480,59 @@ private Q_SLOTS:
 
     // Opening a row: the save prompt first; a page that cannot be opened
     // leaves the document on screen as it was.
+    // An index that lost records never costs a page: the numbers whose
+    // pages exist are passed and the user is told.
+    void newNumberPassesExistingPages() {
+        Fixture x;
+        QDir().mkpath(x.data() + "2026/");
+        for (const char* n : {"000001", "000002"}) writeFile(x.page(n), "kept");
+        x.addLine();
+        QVERIFY(x.saveNew());
+        QCOMPARE(x.f().text("PONoEd"), "000003");
+        QCOMPARE(readFile(x.page("000001")) + readFile(x.page("000002")), "keptkept");
+        QVERIFY(readFile(x.page("000003")).startsWith("<html>"));
+        QCOMPARE(x.index().mid(1, 6), "000003");
+        QCOMPARE(x.index().size(), 351);
+        QCOMPARE(x.titles(), (QStringList{"Save?", "Document Number"}));
+        QVERIFY(x.t.prompter.asked.last().text.contains("000001 to 000002"));
+    }
+
+    // Typed values are checked before anything is saved: numbers as typed,
+    // characters the files cannot hold asked about. Refused: no number is
+    // taken and no page written.
+    void typedValuesCheckedBeforeSaving() {
+        using R = std::tuple<const char*, const char*, MsgButton, const char*>;
+        for (const auto& [field, typed, answer, shown] :
+             {R{"DiscountEd", "-100", MsgButton::None, "discount \"-100\" has a minus"},
+              R{"ShippingEd", "5 apples", MsgButton::None, "shipping \"5 apples\" is not"},
+              R{"ShippingEd", "12,50", MsgButton::None, "is not a number"},
+              R{"DiscountEd", "1.234,56", MsgButton::None, "is not a number"},
+              R{"TaxFactorEd", "1e308", MsgButton::None, "factor \"1e308\" is not"},
+              R{"ToCombo", "\u0417\u0430\u043a-1", MsgButton::No, "Sold To name: \u0417\u0430\u043a"},
+              R{"ToCombo", "\u0417\u0430\u043a-1", MsgButton::Yes, "???-1"},
+              R{"ShippingEd", "$5.00", MsgButton::None, "5.00"},
+              R{"TaxFactorEd", ".065", MsgButton::None, ".065"},
+              R{"ShippingEd", "1,234.50", MsgButton::None, "1,234.50"}}) {
+            Fixture x;
+            x.addLine();
+            x.f().setText(QLatin1String(field), QString::fromUtf8(typed));
+            x.t.prompter.answers = {MsgButton::Yes, answer};
+            const bool saved = x.session().SaveChanges();
+            const QString told = x.t.prompter.asked.last().text;
+            const QString name = QString::fromUtf8(field) + ' ' + QString::fromUtf8(typed);
+            QCOMPARE(saved, QFile::exists(x.page("000001")));
+            QCOMPARE(saved, x.index().size() == 351);
+            if (!saved) {
+                QVERIFY2(told.contains(QString::fromUtf8(shown)), qPrintable(name + ": " + told));
+                QCOMPARE(x.f().text(QLatin1String(field)), QString::fromUtf8(typed));
+                continue;
+            }
+            QVERIFY2(QString::fromLatin1(readFile(x.page("000001"))).contains(QLatin1String(shown)),
+                     qPrintable(name));
+            if (answer == MsgButton::Yes) QCOMPARE(x.f().text("ToCombo"), "???-1");
+        }
+    }
+
     void openFromTheList_data() {
         QTest::addColumn<QString>("page");  // what the row's page is
         QTest::addColumn<int>("answer");    // to the save prompt; None: no changes
@@ -495,6 +548,7 @@ private Q_SLOTS:
         QTest::newRow("read error") << "EIO" << none << "File Error" << false;
         QTest::newRow("cut short") << "cut" << none << "Open Document" << true;
         QTest::newRow("no data access") << "offline" << none << "No Server Access!" << false;
+        QTest::newRow("another number's page") << "renamed" << none << "Open Document" << false;
     }
     void openFromTheList() {
         QFETCH(QString, page);
@@ -513,6 +567,11 @@ private Q_SLOTS:
         if (page == "missing") QFile::remove(file);
         if (page == "binary") writeFile(file, QByteArray(5000, '\xfe'));
         if (page == "cut") writeFile(file, readFile(file).left(readFile(file).indexOf("<!-- END")));
+        if (page == "renamed") {
+            SalesDocument other = stored;
+            other.number = "000009";
+            writeFile(file, writePage(other, x.s().ConfigRec, usFormats()));
+        }
         // A numbered document with changes (or none) on screen.
         x.addLine();
         QVERIFY(x.saveNew());
