@@ -2,7 +2,6 @@
 // Clear, the view, opening a page from the list, the save prompt, the
 // change rule and the number unlock.
 #include <QDir>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
@@ -17,9 +16,6 @@
 #include "shell/AppContext.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
-
-using State = DocumentSession::State;
-Q_DECLARE_METATYPE(State)
 
 namespace {
 
@@ -43,7 +39,6 @@ struct Fixture {
         return data() + folder + number + ".htm";
     }
     QByteArray index() { return readFile(data() + "ovo_data2.dat"); }
-    qint64 indexSize() { return QFileInfo(data() + "ovo_data2.dat").size(); }
     void addLine() {
         f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
         session().markEdited();
@@ -78,36 +73,24 @@ class TestSession : public QObject {
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
-    void buttonsFollowTheState_data() {
-        QTest::addColumn<State>("state");
-        QTest::addColumn<QString>("buttons");  // save, save as new, dirty
-        QTest::newRow("unnumbered") << State::Unnumbered << "000";
-        QTest::newRow("unnumbered, edited") << State::UnnumberedChanged << "101";
-        QTest::newRow("saved") << State::Saved << "010";
-        QTest::newRow("changed") << State::Changed << "111";
-    }
-    void buttonsFollowTheState() {
-        QFETCH(State, state);
-        QFETCH(QString, buttons);
-        const DocumentSession::Buttons b = DocumentSession::buttonsFor(state);
-        QCOMPARE(QString("%1%2%3").arg(b.saveChanges).arg(b.saveAsNew).arg(b.dirty), buttons);
-    }
-
+    // The buttons and Dirty through the four states; each event of the
+    // change rule marks a numbered document changed.
     void stateThroughEdits() {
         Fixture x;
         x.f().setText("JobNumberEd", "J-1");
         QCOMPARE(x.state(), "(PEND) dirty=0 save=0 copy=0");
         QCOMPARE(x.s().HistoryText, "J-1");
         x.addLine();
-        QCOMPARE(x.session().state(), State::UnnumberedChanged);
+        QCOMPARE(x.state(), "(PEND) dirty=1 save=1 copy=0");
         QVERIFY(x.saveNew());
         QCOMPARE(x.state(), "000001 dirty=0 save=0 copy=1");
         QVERIFY(readFile(x.page("000001")).startsWith("<html>\r\n<!-- ??? p ??? -->"));
-        // Each event of the change rule marks the numbered document changed.
-        for (int edit = 0; edit < 3; ++edit) {
-            if (edit == 0) x.f().setChecked("InvoiceOption", true);
-            if (edit == 1) x.f().setText("TermsEd", "Net 30");
-            if (edit == 2) x.f().click("Clear");
+        // A kind option, then a field (Clear: the clear test).
+        for (const bool option : {true, false}) {
+            if (option)
+                x.f().setChecked("InvoiceOption", true);
+            else
+                x.f().setText("TermsEd", "Net 30");
             QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
             x.f().click("SaveChanges");
             QCOMPARE(x.state(), "000001 dirty=0 save=0 copy=1");
@@ -119,11 +102,12 @@ private Q_SLOTS:
         QVERIFY(x.s().Dirty);
     }
 
-    // The questions of the document commands, as the user sees them.
+    // The questions of the document commands as the user sees them; the
+    // answer that stops a command changes nothing.
     void prompts_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("words");  // of the text
         QTest::addColumn<int>("icon");
         QTest::addColumn<int>("buttons");
         QTest::addColumn<int>("defaultButton");
@@ -140,24 +124,19 @@ private Q_SLOTS:
             << int(MsgButton::Yes | MsgButton::No | MsgButton::Cancel) << yes;
         QTest::newRow("copy") << "Save_PO"
                               << "Confirm"
-                              << "Create new Tallybrook based on details currently displayed?"
-                              << question << yesNo << yes;
+                              << "Create new Tallybrook based on" << question << yesNo << yes;
         QTest::newRow("new") << "NewPO"
                              << "Confirm"
                              << "Create blank new Tallybrook ?" << question << yesNo << yes;
-        QTest::newRow("unlock")
-            << "Label11"
-            << "Confirm Setting Initial Document Number"
-            << "Are you SURE you want to unlock the document number field?\n\nThis should only be "
-               "done ONE TIME in order to make Tallybrook conform to your existing numbered "
-               "records. DO NOT do this as a matter of course - data corruption is very likely if "
-               "you do!"
-            << int(MsgIcon::Critical) << yesNo << int(MsgButton::No);
+        QTest::newRow("unlock") << "Label11"
+                                << "Confirm Setting Initial Document Number"
+                                << "SURE you want to unlock" << int(MsgIcon::Critical) << yesNo
+                                << int(MsgButton::No);
     }
     void prompts() {
         QFETCH(QString, command);
         QFETCH(QString, title);
-        QFETCH(QString, text);
+        QFETCH(QString, words);
         QFETCH(int, icon);
         QFETCH(int, buttons);
         QFETCH(int, defaultButton);
@@ -167,56 +146,40 @@ private Q_SLOTS:
             QVERIFY(x.saveNew());
             if (title == "Save?") x.f().setText("TermsEd", "changed");
         }
+        const QString state = x.state();
+        const QByteArray files = x.index() + readFile(x.page("000001"));
         x.t.prompter.asked.clear();
-        x.t.prompter.answers = {MsgButton::No};
+        const bool cancel = buttons & int(MsgButton::Cancel);  // else No stops it
+        x.t.prompter.answers = {cancel ? MsgButton::Cancel : MsgButton::No};
         if (command == "Label11") {
             x.f().doubleClick(command);
         } else {
             x.f().click(command);
         }
-        QVERIFY(!x.t.prompter.asked.isEmpty());
+        QCOMPARE(x.t.prompter.asked.size(), 1);
         const AskedMessage& m = x.t.prompter.asked.first();
         QCOMPARE(m.title, title);
-        QCOMPARE(m.text, text);
+        QVERIFY2(m.text.contains(words), qPrintable(m.text));
         QCOMPARE(int(m.icon), icon);
         QCOMPARE(int(m.buttons), buttons);
         QCOMPARE(int(m.defaultButton), defaultButton);
-    }
-
-    void answersThatStopChangeNothing() {
-        Fixture x;
-        x.addLine();
-        x.t.prompter.answers = {MsgButton::No};
-        QVERIFY(!x.session().SaveChanges());
-        QCOMPARE(x.f().text("PONoEd"), kPend);
-        QCOMPARE(x.indexSize(), 0);
-
-        QVERIFY(x.saveNew());
-        x.f().setText("TermsEd", "Net 30");
-        const QByteArray page = readFile(x.page("000001"));
-        // Cancel at the save prompt: no new document, still changed.
-        x.t.prompter.answers = {MsgButton::Cancel};
-        QVERIFY(!x.session().NewPO());
-        QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
-        QCOMPARE(readFile(x.page("000001")), page);
-        // Closing: Cancel keeps the program running.
-        x.t.prompter.answers = {MsgButton::Cancel};
-        QVERIFY(!x.t.app->close());
+        QCOMPARE(x.state(), state);
+        QCOMPARE(x.index() + readFile(x.page("000001")), files);
+        QVERIFY(x.f().control("PONoEd").locked);
     }
 
     // A refused new save writes nothing: not the index, the page, the
-    // history lists nor the edited address blocks.
+    // history lists nor the edited address blocks. (The index refusals
+    // themselves are the index test's.) Mended, it saves the blocks that hold
+    // something: one emptied again is left alone, though its Save button is on.
     void refusedNewSaveWritesNothing_data() {
         QTest::addColumn<QString>("cause");
         QTest::newRow("ship date no date") << "ASAP";
-        QTest::newRow("index full") << "full";
         QTest::newRow("index cannot be written") << "EIO";
     }
     void refusedNewSaveWritesNothing() {
         QFETCH(QString, cause);
         Fixture x;
-        const QByteArray full(32767 * 351, ' ');
-        if (cause == "full") writeFile(x.data() + "ovo_data2.dat", full);
         if (cause == "EIO") {
             setFileFaultHook([](FileOp op, const QString& path) {
                 return op == FileOp::Write && path.endsWith("ovo_data2.dat")
@@ -224,6 +187,9 @@ private Q_SLOTS:
                            : FileError::none();
             });
         }
+        x.f().setText("ShipToCombo", "x");
+        x.f().setText("ShipToCombo", "");
+        QVERIFY(x.f().isEnabled("ChangedDest"));
         x.f().setText("ToCombo", "Acme");
         x.f().setText("ToField", "1 Main St");
         x.f().setText("TermsEd", "Net 30");
@@ -234,29 +200,15 @@ private Q_SLOTS:
         QVERIFY(x.t.prompter.asked.last().text.contains("not been numbered or saved"));
         QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 0);
         QCOMPARE(readFile(x.data() + "ter_field.dat").size(), 0);
-        QCOMPARE(x.index().size(), cause == "full" ? full.size() : 0);
+        QCOMPARE(x.index().size(), 0);
         QVERIFY(!QFile::exists(x.page("000001")));
-        // Mended, the same document is numbered.
         setFileFaultHook({});
-        if (cause == "full") QFile::remove(x.data() + "ovo_data2.dat");
         x.f().setText("ShipDateEd", "");
+        x.t.prompter.asked.clear();
         QVERIFY(x.saveNew());
         QCOMPARE(x.f().text("PONoEd"), "000001");
-        QVERIFY(readFile(x.data() + "ovo_addy.dat").contains("1 Main St"));
-    }
-
-    // A block with neither name nor lines is neither saved nor complained
-    // about, even when its Save button is on.
-    void emptyAddressBlockIsLeftAlone() {
-        Fixture x;
-        x.f().setText("ShipToCombo", "x");
-        x.f().setText("ShipToCombo", "");
-        QVERIFY(x.f().isEnabled("ChangedDest"));
-        x.f().setText("ToCombo", "Acme");
-        x.addLine();
-        QVERIFY(x.saveNew());
         QCOMPARE(x.titles(), QStringList{"Save?"});
-        QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 570);
+        QCOMPARE(readFile(x.data() + "ovo_addy.dat"), addyRecord('1', 'V', 1, "Acme", "1 Main St"));
     }
 
     void pageThatCannotBeWrittenKeepsTheChanges() {
@@ -272,7 +224,9 @@ private Q_SLOTS:
         QVERIFY(!x.session().SaveChanges());
         QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
         QCOMPARE(x.t.prompter.countTitled("File Error"), 1);
-        // Yes at the closing prompt with a save that fails: the window stays.
+        // Closing: Cancel, or Yes with a save that fails, keeps the window.
+        x.t.prompter.answers = {MsgButton::Cancel};
+        QVERIFY(!x.t.app->close());
         x.t.prompter.answers = {MsgButton::Yes};
         QVERIFY(!x.t.app->close());
     }
@@ -302,7 +256,7 @@ private Q_SLOTS:
         QVERIFY(x.session().NewPO());
         QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
         QCOMPARE(x.f().grid("OrderGrid")->rows(), 1);
-        QCOMPARE(x.indexSize(), 3 * 351);
+        QCOMPARE(x.index().size(), 3 * 351);
     }
 
     // A number typed after the unlock names a page only when it is one to
@@ -329,36 +283,28 @@ private Q_SLOTS:
                  saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
         QCOMPARE(x.session().SaveChanges(), saved);
         QCOMPARE(QFile::exists(x.page(number.trimmed())), saved);
-        QCOMPARE(x.indexSize(), saved ? 351 : 0);
+        QCOMPARE(x.index().size(), saved ? 351 : 0);
     }
 
     // One number may be in the index twice (older copies could share
-    // numbers): a save rewrites the record the document was opened from,
-    // and a record of the data directory itself keeps its blank folder.
-    void saveRewritesTheRecordItWasOpenedFrom_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("2025") << "2025\\";
-        QTest::newRow("data directory") << "";
-    }
+    // numbers): a save rewrites the record the document was opened from, here
+    // one of the data directory itself, which keeps its blank folder.
     void saveRewritesTheRecordItWasOpenedFrom() {
-        QFETCH(QString, folder);
         Fixture x;
         const QByteArray other = indexRecord('p', "000042", "2024\\", "", kDec6);
-        const QByteArray own = indexRecord('p', "000042", folder.toLatin1(), "", kDec6);
-        writeFile(x.data() + "ovo_data2.dat", other + own);
+        writeFile(x.data() + "ovo_data2.dat", other + indexRecord('p', "000042", "", "", kDec6));
         SalesDocument doc;
         doc.number = "000042";
         doc.orderDate = "12/6/2026";
-        x.writePageOf(doc, QString(folder).replace('\\', '/'));
+        x.writePageOf(doc, "");
         x.t.app->browser().PopPOGrid();
-        QVERIFY(x.session().open("000042", folder));
+        QVERIFY(x.session().open("000042", ""));
         x.f().setText("TermsEd", "Net 30");
         QVERIFY(x.session().SaveChanges());
+        QCOMPARE(x.index().size(), 2 * 351);
         QCOMPARE(x.index().left(351), other);
-        const QByteArray rewritten = x.index().mid(351);
-        QCOMPARE(rewritten.size(), 351);
-        QCOMPARE(rewritten.mid(251, 5), folder.toLatin1().leftJustified(5, ' '));
-        QVERIFY(readFile(x.page("000042", QString(folder).replace('\\', '/'))).contains("Net 30"));
+        QCOMPARE(x.index().mid(351 + 251, 5), "     ");
+        QVERIFY(readFile(x.page("000042", "")).contains("Net 30"));
         QVERIFY(!QFile::exists(x.page("000042")));
     }
 
@@ -378,8 +324,7 @@ private Q_SLOTS:
         QCOMPARE(opened.value("ovo_data2.dat"), 1);
         opened.clear();
         QVERIFY(x.session().open("000001", "2026\\"));
-        QCOMPARE(opened.value("ovo_stock.dat"), 1);
-        QVERIFY(opened.value("ovo_addy.dat") <= 2);
+        QCOMPARE(opened.value("ovo_stock.dat"), 1);  // the book: the address test
         opened.clear();
         x.t.prompter.answers = {MsgButton::Yes};
         QVERIFY(x.session().NewPO());
@@ -447,39 +392,31 @@ private Q_SLOTS:
         DocumentMapper mapper(*form);
         SalesDocument doc;
         doc.kind = DocumentKind::Acknowledgement;
-        int n = 0;
-        for (QString SalesDocument::*field :
-             {&SalesDocument::number,      &SalesDocument::jobNumber,
-              &SalesDocument::orderDate,   &SalesDocument::soldTo,
-              &SalesDocument::soldToLines, &SalesDocument::shipTo,
-              &SalesDocument::shipToLines, &SalesDocument::by,
-              &SalesDocument::shipDate,    &SalesDocument::shipVia,
-              &SalesDocument::fob,         &SalesDocument::terms,
-              &SalesDocument::comments,    &SalesDocument::discountFactor,
-              &SalesDocument::taxFactor,   &SalesDocument::otherTaxFactor,
-              &SalesDocument::subTotal,    &SalesDocument::discount,
-              &SalesDocument::netTotal,    &SalesDocument::salesTax,
-              &SalesDocument::otherTax,    &SalesDocument::shipping,
-              &SalesDocument::orderTotal,  &SalesDocument::payments,
-              &SalesDocument::balanceDue}) {
-            doc.*field = QStringLiteral(" value %1\r\n").arg(++n);
-        }
+        const QList<QString SalesDocument::*> fields = {
+            &SalesDocument::number,      &SalesDocument::jobNumber,
+            &SalesDocument::orderDate,   &SalesDocument::soldTo,
+            &SalesDocument::soldToLines, &SalesDocument::shipTo,
+            &SalesDocument::shipToLines, &SalesDocument::by,
+            &SalesDocument::shipDate,    &SalesDocument::shipVia,
+            &SalesDocument::fob,         &SalesDocument::terms,
+            &SalesDocument::comments,    &SalesDocument::discountFactor,
+            &SalesDocument::taxFactor,   &SalesDocument::otherTaxFactor,
+            &SalesDocument::subTotal,    &SalesDocument::discount,
+            &SalesDocument::netTotal,    &SalesDocument::salesTax,
+            &SalesDocument::otherTax,    &SalesDocument::shipping,
+            &SalesDocument::orderTotal,  &SalesDocument::payments,
+            &SalesDocument::balanceDue};
+        for (int n = 0; n < fields.size(); ++n)
+            doc.*fields[n] = QStringLiteral(" value %1\r\n").arg(n);
         doc.items = {QStringList{"1", "c", "m", "ea", "d", "2.00", "2.00", "7"},
                      QStringList(8, QString())};
         mapper.writeAll(doc);
         const SalesDocument back = mapper.read();
         QCOMPARE(int(back.kind), int(doc.kind));
-        for (QString SalesDocument::*field :
-             {&SalesDocument::number, &SalesDocument::comments, &SalesDocument::soldToLines,
-              &SalesDocument::balanceDue})
-            QCOMPARE(back.*field, doc.*field);
+        for (QString SalesDocument::*field : fields) QCOMPARE(back.*field, doc.*field);
         QCOMPARE(back.items, doc.items);
-        QCOMPARE(writePage(back, ConfigRecord(), usFormats()),
-                 writePage(doc, ConfigRecord(), usFormats()));
     }
 
-    // Opening a row: the save prompt first; a page that cannot be opened
-    // leaves the document on screen as it was.
     // An index that lost records never costs a page: the numbers whose
     // pages exist are passed and the user is told.
     void newNumberPassesExistingPages() {
@@ -533,6 +470,8 @@ private Q_SLOTS:
         }
     }
 
+    // Opening a row: the save prompt first; a page that cannot be opened
+    // leaves the document on screen as it was.
     void openFromTheList_data() {
         QTest::addColumn<QString>("page");  // what the row's page is
         QTest::addColumn<int>("answer");    // to the save prompt; None: no changes
@@ -577,7 +516,7 @@ private Q_SLOTS:
         QVERIFY(x.saveNew());
         x.f().setText("TermsEd", "Net 30");
         if (answer == int(MsgButton::None)) QVERIFY(x.session().SaveChanges());
-        const SalesDocument before = x.t.app->mapper().read();
+        const QString before = x.state();
         x.s().DataAccessOK = page != "offline";
         setFileFaultHook([&](FileOp op, const QString& path) {
             return op == FileOp::Read && page == "EIO" && path.endsWith("000003.htm")
@@ -592,17 +531,11 @@ private Q_SLOTS:
         QCOMPARE(titles.join(','), told);
         QCOMPARE(readFile(x.page("000001")).contains("Net 30"),
                  answer == int(MsgButton::Yes) || answer == int(MsgButton::None));
-        const SalesDocument shown = x.t.app->mapper().read();
-        if (!opens) {
-            QCOMPARE(shown.terms + shown.number, before.terms + before.number);
-            QCOMPARE(x.f().caption("RecYear"), "2026\\");
-            return;
-        }
-        QCOMPARE(shown.number + shown.terms + x.f().caption("RecYear"), "000003Net 602024\\");
-        QVERIFY(x.f().isChecked("InvoiceOption"));
-        QCOMPARE(shown.items.size(), page == "cut" ? 1 : 1);
-        QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
-        QCOMPARE(shown.orderTotal, "3.00");
+        const QString shown = x.f().text("TermsEd") + ' ' + x.f().caption("RecYear") + ' ' +
+                              x.f().text("OrderTotalEd");
+        QCOMPARE(shown, opens ? "Net 60 2024\\ 3.00" : "Net 30 2026\\ 10.00");
+        QCOMPARE(x.f().isChecked("InvoiceOption"), opens);
+        QCOMPARE(x.state(), opens ? "000003 dirty=0 save=0 copy=1" : before);
     }
 };
 
