@@ -231,10 +231,17 @@ private Q_SLOTS:
         QVERIFY(!x.t.app->close());
     }
 
+    // The view, a copy and a new document; a save or a new document reads
+    // the index once, a new document the stock file once.
     void viewCopiesAndNewDocuments() {
         Fixture x;
         x.addLine();
         QVERIFY(x.saveNew());
+        QHash<QString, int> opened;
+        setFileFaultHook([&](FileOp op, const QString& path) {
+            if (op == FileOp::Open) ++opened[path.section('\\', -1).section('/', -1)];
+            return FileError::none();
+        });
         x.f().click("MakeOrder");
         QCOMPARE(x.viewed.last(), x.data() + "2026\\000001.htm");
         // The view of a changed document leaves the saved page alone.
@@ -244,7 +251,9 @@ private Q_SLOTS:
         QCOMPARE(x.viewed.last(), x.data() + "ovo.htm");
         QVERIFY(readFile(x.viewed.last()).contains("Net 30"));
         QCOMPARE(readFile(x.page("000001")), saved);
+        opened.clear();
         QVERIFY(x.s().Dirty && x.session().SaveChanges());
+        QCOMPARE(opened.value("ovo_data2.dat"), 1);
         // A copy of a document of an earlier year goes into this year's folder.
         x.session().setFolder("2024\\");
         x.t.prompter.answers = {MsgButton::Yes};
@@ -253,7 +262,9 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(x.page("000002")));
 
         x.t.prompter.answers = {MsgButton::Yes};
+        opened.clear();
         QVERIFY(x.session().NewPO());
+        QCOMPARE(opened.value("ovo_data2.dat") * 10 + opened.value("ovo_stock.dat"), 11);
         QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
         QCOMPARE(x.f().grid("OrderGrid")->rows(), 1);
         QCOMPARE(x.index().size(), 3 * 351);
@@ -308,82 +319,50 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(x.page("000042")));
     }
 
-    // A save reads the index once; opening a document reads the stock file
-    // and the address book at most once each.
-    void filesReadOncePerCommand() {
-        Fixture x;
-        x.addLine();
-        QVERIFY(x.saveNew());
-        QHash<QString, int> opened;
-        setFileFaultHook([&](FileOp op, const QString& path) {
-            if (op == FileOp::Open) ++opened[path.section('\\', -1).section('/', -1)];
-            return FileError::none();
-        });
-        x.f().setText("TermsEd", "Net 30");
-        QVERIFY(x.session().SaveChanges());
-        QCOMPARE(opened.value("ovo_data2.dat"), 1);
-        opened.clear();
-        QVERIFY(x.session().open("000001", "2026\\"));
-        QCOMPARE(opened.value("ovo_stock.dat"), 1);  // the book: the address test
-        opened.clear();
-        x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.session().NewPO());
-        QCOMPARE(opened.value("ovo_data2.dat"), 1);
-        QCOMPARE(opened.value("ovo_stock.dat"), 1);
-    }
-
-    void clear_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<QString>("taxDefault");  // of the configuration
-        QTest::addColumn<QString>("taxShown");
-        QTest::newRow("numbered") << "000123"
-                                  << " .065 " << QString(".065");
-        QTest::newRow("unnumbered") << "(PEND)"
-                                    << "" << QString();
-        QTest::newRow("default not a number") << "(PEND)"
-                                              << "abc" << QString();
-    }
+    // Clear blanks the document but its number, kind and payments; the tax
+    // rates go back to the configured ones that are numbers.
     void clear() {
-        QFETCH(QString, number);
-        QFETCH(QString, taxDefault);
-        QFETCH(QString, taxShown);
-        Fixture x;
-        FormModel& f = x.f();
-        int stockReloads = 0;
-        x.t.app->context().lists.setFiller(ListRefills::Stock, [&] { ++stockReloads; });
-        x.s().ConfigRec.taxFactor1 = x.s().ConfigRec.taxFactor2 = taxDefault;
-        const QStringList blanked = {"CommentsEd",  "FOBEd",       "TermsEd",
-                                     "ByEd",        "ShipViaEd",   "ToField",
-                                     "ToCombo",     "ShipToField", "ShipToCombo",
-                                     "JobNumberEd", "ShipDateEd",  "DiscountFactorEd"};
-        const QStringList zeroed = {"DiscountEd", "SalesTaxEd",   "OtherTaxEd", "ShippingEd",
-                                    "NetTotalEd", "OrderTotalEd", "SubTotalEd"};
-        for (const QString& n : blanked) f.setText(n, "typed");
-        for (const QString& n : zeroed) f.setText(n, "12.00");
-        f.setText("PaymentsEd", "50.00");
-        f.grid("OrderGrid")->addItem("1\tcat\tmfg\tea\tdesc\t100.00\t100.00\t5");
-        f.setText("PONoEd", number);
-        f.setChecked("RecieptOption", true);
-        x.session().markUnchanged();
-        x.t.clock.date = QDate(2027, 2, 3);
+        // Number, the configured tax rates, the rates shown.
+        for (const auto& [number, taxDefault, taxShown] :
+             {std::tuple{"000123", " .065 ", ".065"}, {"(PEND)", "", ""}, {"(PEND)", "abc", ""}}) {
+            Fixture x;
+            FormModel& f = x.f();
+            int stockReloads = 0;
+            x.t.app->context().lists.setFiller(ListRefills::Stock, [&] { ++stockReloads; });
+            x.s().ConfigRec.taxFactor1 = x.s().ConfigRec.taxFactor2 = taxDefault;
+            const QStringList blanked = {"CommentsEd",  "FOBEd",       "TermsEd",
+                                         "ByEd",        "ShipViaEd",   "ToField",
+                                         "ToCombo",     "ShipToField", "ShipToCombo",
+                                         "JobNumberEd", "ShipDateEd",  "DiscountFactorEd"};
+            const QStringList zeroed = {"DiscountEd", "SalesTaxEd",   "OtherTaxEd", "ShippingEd",
+                                        "NetTotalEd", "OrderTotalEd", "SubTotalEd"};
+            for (const QString& n : blanked) f.setText(n, "typed");
+            for (const QString& n : zeroed) f.setText(n, "12.00");
+            f.setText("PaymentsEd", "50.00");
+            f.grid("OrderGrid")->addItem("1\tcat\tmfg\tea\tdesc\t100.00\t100.00\t5");
+            f.setText("PONoEd", number);
+            f.setChecked("RecieptOption", true);
+            x.session().markUnchanged();
+            x.t.clock.date = QDate(2027, 2, 3);
 
-        f.click("Clear");
+            f.click("Clear");
 
-        QVERIFY(x.t.prompter.asked.isEmpty());
-        QCOMPARE(f.text("PONoEd"), number);
-        QVERIFY(f.isChecked("RecieptOption"));
-        // The payments stay; the balance follows the cleared total.
-        QCOMPARE(f.text("PaymentsEd") + ' ' + f.text("BalanceDueEd"), "50.00 -50.00");
-        QCOMPARE(f.text("OrderDateEd"), "2/3/2027");
-        for (const QString& n : blanked) QVERIFY2(f.text(n).isEmpty(), qPrintable(n));
-        for (const QString& n : zeroed) QVERIFY2(f.text(n) == "0.00", qPrintable(n));
-        QCOMPARE(f.text("TaxFactorEd") + '|' + f.text("OtherTaxFactorEd"),
-                 taxShown + '|' + taxShown);
-        QCOMPARE(f.grid("OrderGrid")->rows(), 1);
-        QCOMPARE(stockReloads, 1);
-        // Clearing a numbered document is a change to it.
-        QCOMPARE(x.s().Dirty, number != kPend);
-        QCOMPARE(f.isEnabled("SaveChanges"), number != kPend);
+            QVERIFY(x.t.prompter.asked.isEmpty());
+            QCOMPARE(f.text("PONoEd"), number);
+            QVERIFY(f.isChecked("RecieptOption"));
+            // The payments stay; the balance follows the cleared total.
+            QCOMPARE(f.text("PaymentsEd") + ' ' + f.text("BalanceDueEd"), "50.00 -50.00");
+            QCOMPARE(f.text("OrderDateEd"), "2/3/2027");
+            for (const QString& n : blanked) QVERIFY2(f.text(n).isEmpty(), qPrintable(n));
+            for (const QString& n : zeroed) QVERIFY2(f.text(n) == "0.00", qPrintable(n));
+            QCOMPARE(f.text("TaxFactorEd") + '|' + f.text("OtherTaxFactorEd"),
+                     QString(taxShown) + '|' + taxShown);
+            QCOMPARE(f.grid("OrderGrid")->rows(), 1);
+            QCOMPARE(stockReloads, 1);
+            // Clearing a numbered document is a change to it.
+            QCOMPARE(x.s().Dirty, number != kPend);
+            QCOMPARE(f.isEnabled("SaveChanges"), number != kPend);
+        }
     }
 
     // Every field goes onto the main window's controls and comes back.
@@ -471,7 +450,8 @@ private Q_SLOTS:
     }
 
     // Opening a row: the save prompt first; a page that cannot be opened
-    // leaves the document on screen as it was.
+    // leaves the document on screen as it was; one that opens reads the stock
+    // file once (the address book: the address test).
     void openFromTheList_data() {
         QTest::addColumn<QString>("page");  // what the row's page is
         QTest::addColumn<int>("answer");    // to the save prompt; None: no changes
@@ -498,7 +478,6 @@ private Q_SLOTS:
         SalesDocument stored;
         stored.kind = DocumentKind::Invoice;
         stored.number = "000003";
-        stored.soldTo = "Acme";
         stored.terms = "Net 60";
         stored.items = {QStringList{"2", "", "", "ea", "Bolt", "1.50", "3.00", "special"}};
         x.writePageOf(stored, "2024/");
@@ -518,7 +497,9 @@ private Q_SLOTS:
         if (answer == int(MsgButton::None)) QVERIFY(x.session().SaveChanges());
         const QString before = x.state();
         x.s().DataAccessOK = page != "offline";
+        int stockOpened = 0;
         setFileFaultHook([&](FileOp op, const QString& path) {
+            stockOpened += op == FileOp::Open && path.endsWith("ovo_stock.dat");
             return op == FileOp::Read && page == "EIO" && path.endsWith("000003.htm")
                        ? FileError::systemError(EIO)
                        : FileError::none();
@@ -536,6 +517,7 @@ private Q_SLOTS:
         QCOMPARE(shown, opens ? "Net 60 2024\\ 3.00" : "Net 30 2026\\ 10.00");
         QCOMPARE(x.f().isChecked("InvoiceOption"), opens);
         QCOMPARE(x.state(), opens ? "000003 dirty=0 save=0 copy=1" : before);
+        if (opens) QCOMPARE(stockOpened, 1);
     }
 };
 
