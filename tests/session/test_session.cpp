@@ -104,111 +104,91 @@ private Q_SLOTS:
 
     // The questions of the document commands as the user sees them; the
     // answer that stops a command changes nothing.
-    void prompts_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("words");  // of the text
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("defaultButton");
-        const int yesNo = int(MsgButton::Yes | MsgButton::No);
-        const int question = int(MsgIcon::Question);
-        const int yes = int(MsgButton::Yes);
-        QTest::newRow("save new") << "SaveChanges"
-                                  << "Save?"
-                                  << "Save new Tallybrook Number?" << question << yesNo << yes;
-        QTest::newRow("save prompt")
-            << "NewPO"
-            << "Save?"
-            << "Save changes to Tallybrook Number 000001 ?" << question
-            << int(MsgButton::Yes | MsgButton::No | MsgButton::Cancel) << yes;
-        QTest::newRow("copy") << "Save_PO"
-                              << "Confirm"
-                              << "Create new Tallybrook based on" << question << yesNo << yes;
-        QTest::newRow("new") << "NewPO"
-                             << "Confirm"
-                             << "Create blank new Tallybrook ?" << question << yesNo << yes;
-        QTest::newRow("unlock") << "Label11"
-                                << "Confirm Setting Initial Document Number"
-                                << "SURE you want to unlock" << int(MsgIcon::Critical) << yesNo
-                                << int(MsgButton::No);
-    }
     void prompts() {
-        QFETCH(QString, command);
-        QFETCH(QString, title);
-        QFETCH(QString, words);
-        QFETCH(int, icon);
-        QFETCH(int, buttons);
-        QFETCH(int, defaultButton);
-        Fixture x;
-        x.addLine();
-        if (command != "SaveChanges") {
-            QVERIFY(x.saveNew());
-            if (title == "Save?") x.f().setText("TermsEd", "changed");
+        using enum MsgButton;
+        struct Box {
+            const char* command;
+            const char* title;
+            const char* words;  // of the text
+            MsgIcon icon;
+            MsgButtons buttons;
+            MsgButton byDefault;
+        };
+        const MsgIcon question = MsgIcon::Question;
+        for (const auto& [command, title, words, icon, buttons, byDefault] :
+             {Box{"SaveChanges", "Save?", "Save new Tallybrook Number?", question, Yes | No, Yes},
+              Box{"NewPO", "Save?", "Save changes to Tallybrook Number 000001 ?", question,
+                  Yes | No | Cancel, Yes},
+              Box{"Save_PO", "Confirm", "Create new Tallybrook based on", question, Yes | No, Yes},
+              Box{"NewPO", "Confirm", "Create blank new Tallybrook ?", question, Yes | No, Yes},
+              Box{"Label11", "Confirm Setting Initial Document Number", "SURE you want to unlock",
+                  MsgIcon::Critical, Yes | No, No}}) {
+            Fixture x;
+            x.addLine();
+            if (command != QLatin1String("SaveChanges")) {
+                QVERIFY(x.saveNew());
+                if (title == QLatin1String("Save?")) x.f().setText("TermsEd", "changed");
+            }
+            const QString state = x.state();
+            const QByteArray files = x.index() + readFile(x.page("000001"));
+            x.t.prompter.asked.clear();
+            x.t.prompter.answers = {buttons.testFlag(Cancel) ? Cancel : No};  // the stopping answer
+            if (command == QLatin1String("Label11")) {
+                x.f().doubleClick(command);
+            } else {
+                x.f().click(command);
+            }
+            QCOMPARE(x.t.prompter.asked.size(), 1);
+            const AskedMessage& m = x.t.prompter.asked.first();
+            QCOMPARE(m.title, title);
+            QVERIFY2(m.text.contains(words), qPrintable(m.text));
+            QCOMPARE(m.icon, icon);
+            QCOMPARE(m.buttons, buttons);
+            QCOMPARE(m.defaultButton, byDefault);
+            QCOMPARE(x.state(), state);
+            QCOMPARE(x.index() + readFile(x.page("000001")), files);
+            QVERIFY(x.f().control("PONoEd").locked);
         }
-        const QString state = x.state();
-        const QByteArray files = x.index() + readFile(x.page("000001"));
-        x.t.prompter.asked.clear();
-        const bool cancel = buttons & int(MsgButton::Cancel);  // else No stops it
-        x.t.prompter.answers = {cancel ? MsgButton::Cancel : MsgButton::No};
-        if (command == "Label11") {
-            x.f().doubleClick(command);
-        } else {
-            x.f().click(command);
-        }
-        QCOMPARE(x.t.prompter.asked.size(), 1);
-        const AskedMessage& m = x.t.prompter.asked.first();
-        QCOMPARE(m.title, title);
-        QVERIFY2(m.text.contains(words), qPrintable(m.text));
-        QCOMPARE(int(m.icon), icon);
-        QCOMPARE(int(m.buttons), buttons);
-        QCOMPARE(int(m.defaultButton), defaultButton);
-        QCOMPARE(x.state(), state);
-        QCOMPARE(x.index() + readFile(x.page("000001")), files);
-        QVERIFY(x.f().control("PONoEd").locked);
     }
 
     // A refused new save writes nothing: not the index, the page, the
     // history lists nor the edited address blocks. (The index refusals
     // themselves are the index test's.) Mended, it saves the blocks that hold
     // something: one emptied again is left alone, though its Save button is on.
-    void refusedNewSaveWritesNothing_data() {
-        QTest::addColumn<QString>("cause");
-        QTest::newRow("ship date no date") << "ASAP";
-        QTest::newRow("index cannot be written") << "EIO";
-    }
     void refusedNewSaveWritesNothing() {
-        QFETCH(QString, cause);
-        Fixture x;
-        if (cause == "EIO") {
-            setFileFaultHook([](FileOp op, const QString& path) {
-                return op == FileOp::Write && path.endsWith("ovo_data2.dat")
-                           ? FileError::systemError(EIO)
-                           : FileError::none();
-            });
+        for (const QString cause : {"ship date no date", "index cannot be written"}) {
+            Fixture x;
+            if (cause.startsWith("index")) {
+                setFileFaultHook([](FileOp op, const QString& path) {
+                    return op == FileOp::Write && path.endsWith("ovo_data2.dat")
+                               ? FileError::systemError(EIO)
+                               : FileError::none();
+                });
+            }
+            x.f().setText("ShipToCombo", "x");
+            x.f().setText("ShipToCombo", "");
+            QVERIFY(x.f().isEnabled("ChangedDest"));
+            x.f().setText("ToCombo", "Acme");
+            x.f().setText("ToField", "1 Main St");
+            x.f().setText("TermsEd", "Net 30");
+            if (cause.startsWith("ship")) x.f().setText("ShipDateEd", "ASAP");
+            x.addLine();
+            QVERIFY(!x.saveNew());
+            QCOMPARE(x.f().text("PONoEd"), kPend);
+            QVERIFY(x.t.prompter.asked.last().text.contains("not been numbered or saved"));
+            QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 0);
+            QCOMPARE(readFile(x.data() + "ter_field.dat").size(), 0);
+            QCOMPARE(x.index().size(), 0);
+            QVERIFY(!QFile::exists(x.page("000001")));
+            setFileFaultHook({});
+            x.f().setText("ShipDateEd", "");
+            x.t.prompter.asked.clear();
+            QVERIFY(x.saveNew());
+            QCOMPARE(x.f().text("PONoEd"), "000001");
+            QCOMPARE(x.titles(), QStringList{"Save?"});
+            QCOMPARE(readFile(x.data() + "ovo_addy.dat"),
+                     addyRecord('1', 'V', 1, "Acme", "1 Main St"));
         }
-        x.f().setText("ShipToCombo", "x");
-        x.f().setText("ShipToCombo", "");
-        QVERIFY(x.f().isEnabled("ChangedDest"));
-        x.f().setText("ToCombo", "Acme");
-        x.f().setText("ToField", "1 Main St");
-        x.f().setText("TermsEd", "Net 30");
-        if (cause == "ASAP") x.f().setText("ShipDateEd", "ASAP");
-        x.addLine();
-        QVERIFY(!x.saveNew());
-        QCOMPARE(x.f().text("PONoEd"), kPend);
-        QVERIFY(x.t.prompter.asked.last().text.contains("not been numbered or saved"));
-        QCOMPARE(readFile(x.data() + "ovo_addy.dat").size(), 0);
-        QCOMPARE(readFile(x.data() + "ter_field.dat").size(), 0);
-        QCOMPARE(x.index().size(), 0);
-        QVERIFY(!QFile::exists(x.page("000001")));
-        setFileFaultHook({});
-        x.f().setText("ShipDateEd", "");
-        x.t.prompter.asked.clear();
-        QVERIFY(x.saveNew());
-        QCOMPARE(x.f().text("PONoEd"), "000001");
-        QCOMPARE(x.titles(), QStringList{"Save?"});
-        QCOMPARE(readFile(x.data() + "ovo_addy.dat"), addyRecord('1', 'V', 1, "Acme", "1 Main St"));
     }
 
     void pageThatCannotBeWrittenKeepsTheChanges() {
@@ -272,29 +252,23 @@ private Q_SLOTS:
 
     // A number typed after the unlock names a page only when it is one to
     // six letters or digits, for saving and for viewing alike.
-    void unlockedNumbersMustNameAPage_data() {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<bool>("saved");
-        QTest::newRow("own number") << "A100" << true;
-        QTest::newRow("leaves the folder") << "..\\x" << false;
-        QTest::newRow("seven digits") << "1234567" << false;
-    }
     void unlockedNumbersMustNameAPage() {
-        QFETCH(QString, number);
-        QFETCH(bool, saved);
-        Fixture x;
-        x.t.prompter.answers = {MsgButton::Yes};
-        x.f().doubleClick("Label11");
-        QVERIFY(!x.f().control("PONoEd").locked);
-        x.session().setFolder("2026\\");
-        x.f().setText("PONoEd", number);
-        x.session().markUnchanged();
-        x.f().click("MakeOrder");
-        QCOMPARE(x.viewed.last(),
-                 saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
-        QCOMPARE(x.session().SaveChanges(), saved);
-        QCOMPARE(QFile::exists(x.page(number.trimmed())), saved);
-        QCOMPARE(x.index().size(), saved ? 351 : 0);
+        for (const auto& [number, saved] :
+             {std::pair{"A100", true}, {"..\\x", false}, {"1234567", false}}) {
+            Fixture x;
+            x.t.prompter.answers = {MsgButton::Yes};
+            x.f().doubleClick("Label11");
+            QVERIFY(!x.f().control("PONoEd").locked);
+            x.session().setFolder("2026\\");
+            x.f().setText("PONoEd", number);
+            x.session().markUnchanged();
+            x.f().click("MakeOrder");
+            QCOMPARE(x.viewed.last(),
+                     saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
+            QCOMPARE(x.session().SaveChanges(), saved);
+            QCOMPARE(QFile::exists(x.page(number)), saved);
+            QCOMPARE(x.index().size(), saved ? 351 : 0);
+        }
     }
 
     // One number may be in the index twice (older copies could share
