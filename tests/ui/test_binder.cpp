@@ -241,7 +241,8 @@ private Q_SLOTS:
         } else {
             QtWindowHost host;
             host.setPrompter(t.prompter);
-            QTimer::singleShot(0, [&] {
+            QObject scope;  // a window refused: the timer must not outlive `opened`
+            QTimer::singleShot(0, &scope, [&] {
                 if (QWidget* w = QApplication::activeModalWidget()) opened = w->close();
             });
             host.showModal(m);
