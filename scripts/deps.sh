@@ -5,9 +5,9 @@ set -euo pipefail
 task=${1:-build}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
 case "$task" in
-  test) pkgs+=(libbenchmark-dev poppler-utils) ;;
-  run) pkgs+=(xdg-utils) ;;
-  screenshot) pkgs+=(xvfb xauth imagemagick xdotool) ;;
+  test) pkgs+=(libbenchmark-dev poppler-utils desktop-file-utils) ;;
+  run) pkgs+=(xdg-utils libqt6svg6) ;;  # libqt6svg6: the window icon is an SVG
+  screenshot) pkgs+=(xvfb xauth imagemagick xdotool libqt6svg6) ;;
   a11y) pkgs+=(python3-pyatspi at-spi2-core dbus xvfb xauth) ;;
 esac
 missing=()

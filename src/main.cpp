@@ -1,10 +1,13 @@
+#include <cstdio>
 #include <cstdlib>
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLocale>
 #include <QStandardPaths>
 
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "base/Clock.h"
 #include "base/Formats.h"
 #include "ui/MainWindow.h"
@@ -13,9 +16,22 @@
 #include "ui/QtWindowHost.h"
 
 int main(int argc, char* argv[]) {
+    // Read before QApplication, which needs a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (!commandLine.run) {
+        std::fputs(commandLine.out.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.err.toLocal8Bit().constData(), stderr);
+        return commandLine.exitCode;
+    }
+
     QApplication qapp(argc, argv);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tallybrook.svg")));
     QApplication::setApplicationName(QStringLiteral("Tallybrook"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYBROOK_VERSION));
+    // Ties the windows to data/tallybrook.desktop, for the icon and task bar.
+    QApplication::setDesktopFileName(QStringLiteral("tallybrook"));
 
     const Formats formats(QLocale::system());
     const SystemClock clock;
