@@ -2,14 +2,18 @@
 #include "forms/ControlNames.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
+#include <sys/stat.h>
 
 #include "base/Clock.h"
 #include "base/Desktop.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
 #include "forms/FormModel.h"
+#include "records/DataFile.h"
 #include "records/Messages.h"
 #include "records/RecordFile.h"
 #include "shell/AppContext.h"
@@ -200,10 +204,26 @@ void Shell::CheckForThisYearsFolder() {
     // Pages refer to the logo by its bare name, so each year folder needs a copy.
     s.ConfigRec.topGraphic = trimBlanks(s.ConfigRec.topGraphic);
     const QString logo = s.ConfigRec.topGraphic;
+    writeDefaultLogo();
     if (!logo.isEmpty() && QFileInfo(nativePath(s.DataPath + logo)).isFile()) {
         const FileError copied = copyFileOver(s.DataPath + logo, s.DataPath + s.YearFolder + logo);
         if (!copied.ok()) showFileError(*m_ctx.prompter, copied);
     }
+}
+
+void Shell::writeDefaultLogo() {
+    const AppState& s = m_ctx.state;
+    if (trimBlanks(s.ConfigRec.companyId) != QLatin1String("Y") ||
+        s.ConfigRec.topGraphic != QLatin1String(kDefaultLogoName))
+        return;
+    const QString path = s.DataPath + s.ConfigRec.topGraphic;
+    // Whatever is in its place, even a broken link, is the user's.
+    struct stat st;
+    if (::lstat(fileSystemName(path).constData(), &st) == 0 || errno != ENOENT) return;
+    QFile resource(QStringLiteral(":/ovo_top.gif"));
+    if (!resource.open(QIODevice::ReadOnly)) return;
+    const FileError written = replaceFile(path, resource.readAll());
+    if (!written.ok()) showFileError(*m_ctx.prompter, written);
 }
 
 void Shell::removeLeftoverTempFiles() {

@@ -11,6 +11,8 @@ public:
     static constexpr const char* kConfigFileName = "ovo_14.cfg";
     static constexpr const char* kHelpFileName = "ovo_prog.hlp";
     static constexpr const char* kTestFileName = "testfile.tmp";
+    // The logo a new configuration names; a plain one is written when missing.
+    static constexpr const char* kDefaultLogoName = "ovo_top.gif";
     // The smallest main window, in twips.
     static constexpr double kMinWidth = 11130;
     static constexpr double kMinHeight = 7305;
@@ -47,6 +49,8 @@ public:
 
 private:
     bool testDataDirectory();
+    // A new install would print a broken image where the logo goes.
+    void writeDefaultLogo();
 
     AppContext& m_ctx;
     bool m_leaveConfigAlone = false;

@@ -73,6 +73,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         runOnce(dir);
         const QString data = dataOf(dir);
+        const QByteArray firstYears = readFile(data + QStringLiteral("2026/ovo_top.gif"));
+        patchFile(configOf(dir), 599, "N");  // no plain logo in place of a missing one
+        QVERIFY(QFile::remove(data + QStringLiteral("ovo_top.gif")));
         QVERIFY(QDir().mkpath(data + QStringLiteral("2027")));
         for (const auto& [today, logo] : {std::pair{QDate(2027, 1, 2), ""},
                                           {QDate(2028, 1, 2), "logo"},
@@ -86,7 +89,67 @@ private Q_SLOTS:
             if (!*logo) writeFile(data + QStringLiteral("2027/ovo_top.gif"), "an older logo");
         }
         QCOMPARE(readFile(data + QStringLiteral("2027/ovo_top.gif")), QByteArray("an older logo"));
-        QVERIFY(!QFile::exists(data + QStringLiteral("2026/ovo_top.gif")));
+        QCOMPARE(readFile(data + QStringLiteral("2026/ovo_top.gif")), firstYears);
+    }
+
+    // A new install prints a plain logo, not a broken image: with the logo on
+    // and ovo_top.gif missing, a start writes one before the year folder's
+    // copy is made. Whatever is in its place is never replaced.
+    void defaultLogo() {
+        enum class InPlace { Nothing, File, Link, BrokenLink, Folder };
+        struct Case {
+            const char* name;
+            const char* companyId;
+            const char* logoName;
+            InPlace inPlace;
+            bool written;
+        };
+        const Case cases[] = {
+            {"missing", "Y", "ovo_top.gif", InPlace::Nothing, true},
+            {"the user's own", "Y", "ovo_top.gif", InPlace::File, false},
+            {"a link to a file", "Y", "ovo_top.gif", InPlace::Link, false},
+            {"a broken link", "Y", "ovo_top.gif", InPlace::BrokenLink, false},
+            {"a folder", "Y", "ovo_top.gif", InPlace::Folder, false},
+            {"logo off", "N", "ovo_top.gif", InPlace::Nothing, false},
+            {"another logo", "Y", "mine.gif", InPlace::Nothing, false},
+        };
+        const auto kindOf = [](const QString& path) {
+            const QFileInfo info(path);
+            return info.isSymLink() ? 'l' : info.isDir() ? 'd' : info.isFile() ? 'f' : '-';
+        };
+        for (const Case& c : cases) {
+            QTemporaryDir dir;
+            runOnce(dir);
+            const QString data = dataOf(dir);
+            const QString logo = data + QStringLiteral("ovo_top.gif");
+            const QString yearCopy = data + QStringLiteral("2026/ovo_top.gif");
+            QVERIFY2(readFile(logo).startsWith("GIF8"), c.name);  // the first start's
+            QVERIFY(QFile::remove(logo) && QFile::remove(yearCopy));
+            patchFile(configOf(dir), 399, bytes::text(c.logoName, 200));
+            patchFile(configOf(dir), 599, c.companyId);
+            const QString outside = dir.filePath(QStringLiteral("outside.gif"));
+            switch (c.inPlace) {
+            case InPlace::Nothing: break;
+            case InPlace::File: writeFile(logo, "mine"); break;
+            case InPlace::Link: writeFile(outside, "theirs"); [[fallthrough]];
+            case InPlace::BrokenLink: QVERIFY(QFile::link(outside, logo)); break;
+            case InPlace::Folder: QVERIFY(QDir().mkdir(logo)); break;
+            }
+            const QByteArray before = readFile(logo);
+            const char kindBefore = kindOf(logo);
+            TestApp t(dir.path());
+            t.app->start();
+            // The year folder's copy refuses a linked logo, and says so.
+            QVERIFY2(t.prompter.asked.isEmpty() == (c.inPlace != InPlace::Link), c.name);
+            if (c.written) {
+                QVERIFY(readFile(logo).startsWith("GIF8"));
+                QCOMPARE(readFile(yearCopy), readFile(logo));
+            } else {
+                QCOMPARE(kindOf(logo), kindBefore);
+                QCOMPARE(readFile(logo), before);
+                QCOMPARE(readFile(outside), c.inPlace == InPlace::Link ? "theirs" : "<missing>");
+            }
+        }
     }
 
     // Only "N" unticks a kind; what closing writes is test_scenarios'.
