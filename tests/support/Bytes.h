@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QtEndian>
-#include <cstring>
+#include <bit>
 
 // Field bytes as the data files hold them, for building expected records by
 // hand from the layout tables.
@@ -13,22 +13,15 @@ inline QByteArray text(const QByteArray& s, int width) {
     return s.left(width) + QByteArray(qMax<qsizetype>(0, width - s.size()), ' ');
 }
 
-inline QByteArray int64(qint64 v) {
-    char b[8];
+// Numbers little-endian, doubles as their IEEE bits.
+template <typename T>
+QByteArray little(T v) {
+    char b[sizeof v];
     qToLittleEndian(v, b);
-    return QByteArray(b, 8);
+    return QByteArray(b, sizeof v);
 }
-
-inline QByteArray int16(qint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    return QByteArray(b, 2);
-}
-
-inline QByteArray real(double d) {
-    qint64 bits = 0;
-    std::memcpy(&bits, &d, sizeof bits);
-    return int64(bits);
-}
+inline QByteArray int64(qint64 v) { return little(v); }
+inline QByteArray int16(qint16 v) { return little(v); }
+inline QByteArray real(double d) { return little(std::bit_cast<qint64>(d)); }
 
 }  // namespace bytes

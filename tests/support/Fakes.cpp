@@ -1,9 +1,5 @@
 #include "support/Fakes.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,12 +12,6 @@ MsgButton FakePrompter::message(MsgIcon icon, MsgButtons buttons, MsgButton defa
     asked.append({icon, buttons, defaultButton, title, text});
     if (!answers.isEmpty()) return answers.takeFirst();
     return defaultButton;
-}
-
-int FakePrompter::countTitled(const QString& title) const {
-    int n = 0;
-    for (const AskedMessage& m : asked) n += m.title == title ? 1 : 0;
-    return n;
 }
 
 void ScriptedWindows::showModal(FormModel& window) {
@@ -77,22 +67,4 @@ void runOnce(const QTemporaryDir& dir) {
     t.app->start();
     QVERIFY(t.prompter.asked.isEmpty());
     QVERIFY(t.app->close());
-}
-
-FifoGuard::FifoGuard(const QString& path) : m_path(QFile::encodeName(path)) {
-    m_made = ::mkfifo(m_path.constData(), 0666) == 0;
-    if (!m_made) return;
-    m_thread = std::thread([this] {
-        while (!m_stop) {
-            // Succeeds only while someone has the pipe open for reading.
-            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-            if (fd >= 0) ::close(fd);
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    });
-}
-
-FifoGuard::~FifoGuard() {
-    m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
 }
