@@ -206,7 +206,14 @@ void Shell::CheckForThisYearsFolder() {
     const QString logo = s.ConfigRec.topGraphic;
     writeDefaultLogo();
     if (!logo.isEmpty() && QFileInfo(nativePath(s.DataPath + logo)).isFile()) {
-        const FileError copied = copyFileOver(s.DataPath + logo, s.DataPath + s.YearFolder + logo);
+        const QString from = s.DataPath + logo;
+        const QString to = s.DataPath + s.YearFolder + logo;
+        // A copy that is already the same is not written again at each start.
+        QByteArray source, copy;
+        if (isFileItself(from) && isFileItself(to) && readWholeFile(from, &source).ok() &&
+            readWholeFile(to, &copy).ok() && source == copy)
+            return;
+        const FileError copied = copyFileOver(from, to);
         if (!copied.ok()) showFileError(*m_ctx.prompter, copied);
     }
 }
