@@ -28,7 +28,9 @@ Application::Application(const Seams& seams, QString documentsFolder)
                     return m_session.open(number, folder);
                 }),
       m_viewer(m_ctx),
-      m_addresses(m_ctx) {
+      m_addresses(m_ctx),
+      m_reports(m_ctx),
+      m_export(m_ctx, m_index) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -72,6 +74,8 @@ void Application::bindCommands() {
     m_browser.bind();
     m_viewer.bind();
     m_addresses.bind();
+    m_reports.bind();
+    m_export.bind();
     f.onClick(ctl::SaveChanges, [this] { m_session.SaveChanges(); });
     f.onClick(ctl::Save_PO, [this] { m_session.Save_PO(); });
     f.onClick(ctl::NewPO, [this] { m_session.NewPO(); });
@@ -118,6 +122,7 @@ void Application::start() {
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
     m_shell.removeLeftoverTempFiles();
+    m_reports.removeStale();
 
     m_session.startFields();
     const QDate today = m_ctx.clock->today();
@@ -162,5 +167,6 @@ bool Application::close() {
     if (!m_session.SavePrompt()) return false;
     m_shell.storeKindFlags();
     m_shell.SaveConfig();
+    m_reports.removeOwn();
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include "addresses/AddressBook.h"
 #include "browse/DocumentBrowser.h"
+#include "browse/Export.h"
+#include "browse/Report.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/LineEntry.h"
 #include "document/Document.h"
@@ -52,6 +54,8 @@ public:
     DocumentBrowser& browser() { return m_browser; }
     Viewer& viewer() { return m_viewer; }
     AddressBook& addresses() { return m_addresses; }
+    Reports& reports() { return m_reports; }
+    DataExport& dataExport() { return m_export; }
 
     // The main window's load event.
     void start();
@@ -77,4 +81,6 @@ private:
     DocumentBrowser m_browser;
     Viewer m_viewer;
     AddressBook m_addresses;
+    Reports m_reports;
+    DataExport m_export;
 };

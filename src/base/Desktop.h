@@ -30,4 +30,16 @@ public:
     // and send; `attachments` are full native paths.
     virtual MailResult sendMail(const QString& subject, const QString& body,
                                 const QStringList& attachments) = 0;
+    // Asks for the name of a file to write (the desktop's save dialog, which
+    // asks nothing about replacing a file); empty when cancelled.
+    virtual QString chooseSaveFile(const QString& title, const QString& filter) {
+        Q_UNUSED(title);
+        Q_UNUSED(filter);
+        return {};
+    }
+    // Opens a file with the program the desktop keeps for its type.
+    virtual bool openFile(const QString& path) {
+        Q_UNUSED(path);
+        return false;
+    }
 };

@@ -221,10 +221,7 @@ const Row kRows[] = {
 
 const QStringList& commandsNotYetAvailable() {
     static const QStringList names = {
-        ctl::mu_DataExport,         ctl::mu_ImportQuillary,    ctl::mu_Configuration,
-        ctl::mu_ReportAllProposals, ctl::mu_ReportsAllAcks,    ctl::mu_ReportsAllInvoices,
-        ctl::mu_ReportsAllReciepts, ctl::mu_PropsCurCust,      ctl::mu_AcksCurCust,
-        ctl::mu_InvCurCust,         ctl::mu_RecCurCust,        ctl::mu_Fernhollow,
+        ctl::mu_ImportQuillary,     ctl::mu_Configuration,     ctl::mu_Fernhollow,
         ctl::xx_makestringsfile,    ctl::xx_edit_strings_file, ctl::xx_read_de_strings,
         ctl::xx_read_en_strings,
     };

@@ -36,27 +36,6 @@ void keepMarkersOut(QString& page, qsizetype from) {
 
 using Field = const QString SalesDocument::*;
 
-// Typed text is shown, never run: "<script>" prints as it was typed.
-QString escaped(const QString& text) {
-    if (!std::any_of(text.begin(), text.end(), [](QChar c) {
-            return c == u'<' || c == u'>' || c == u'&' || c == u'"' || c == u'\'';
-        })) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size() + 16);
-    for (QChar c : text) {
-        switch (c.unicode()) {
-            case '<': out += QLatin1String("&lt;"); break;
-            case '>': out += QLatin1String("&gt;"); break;
-            case '&': out += QLatin1String("&amp;"); break;
-            case '"': out += QLatin1String("&quot;"); break;
-            case '\'': out += QLatin1String("&#39;"); break;
-            default: out += c;
-        }
-    }
-    return out;
-}
 
 // Table rows on one line, and how many rows they count for when the item
 // table is filled up.
@@ -75,7 +54,7 @@ public:
 private:
     QString field(Field f) const { return trimBlanks(m_doc.*f); }
     // A field as the printed part shows it.
-    QString shown(Field f) const { return escaped(field(f)); }
+    QString shown(Field f) const { return htmlEscaped(field(f)); }
     void line(const QString& text) {
         m_out += text;
         m_out += kLineEnd;
@@ -92,7 +71,7 @@ private:
     QString currency(const QString& text) const {
         const QString t = trimBlanks(text);
         const CurrencyParse p = m_formats.toMoneyAmount(t);
-        return escaped(p.ok() ? m_formats.currency(p.value) : t);
+        return htmlEscaped(p.ok() ? m_formats.currency(p.value) : t);
     }
     bool nonZero(Field f) const {
         const CurrencyParse p = m_formats.toMoneyAmount(field(f));
@@ -121,9 +100,9 @@ QString Page::build() {
     line(QStringLiteral("<head>"));
     line(QStringLiteral("</head>"));
     line(QStringLiteral("<body>"));
-    line(QLatin1String("<BASEFONT FACE=\"") + escaped(trimBlanks(m_cfg.fontName)) +
+    line(QLatin1String("<BASEFONT FACE=\"") + htmlEscaped(trimBlanks(m_cfg.fontName)) +
          QLatin1String("\" SIZE=\"1\">"));
-    line(QLatin1String("<table border=0 cellspacing=0 width=\"") + escaped(trimBlanks(m_cfg.pageWidth)) +
+    line(QLatin1String("<table border=0 cellspacing=0 width=\"") + htmlEscaped(trimBlanks(m_cfg.pageWidth)) +
          QLatin1String("\"><tr><td>"));
     line(QStringLiteral("<table width=\"100%\"><tr>"));
     line(QStringLiteral("<td align=\"left\" valign=\"top\">"));
@@ -132,7 +111,7 @@ QString Page::build() {
     line(QStringLiteral("<td align=\"right\" valign=\"top\">"));
     line(QLatin1String("<font size=\"6\"><b>") + QLatin1String(kindInfo(m_doc.kind).pageTitle) +
          QLatin1String("</b></font><br>"));
-    line(QLatin1String("<b>No: ") + escaped(m_doc.number) + QLatin1String("</b><br>"));
+    line(QLatin1String("<b>No: ") + htmlEscaped(m_doc.number) + QLatin1String("</b><br>"));
     line(QStringLiteral(
         "<font size=\"-2\">Please note number above on all correspondence!</font><br>"));
     const QString job = shown(&SalesDocument::jobNumber);
@@ -203,12 +182,13 @@ void Page::dataSection() {
 
 void Page::letterhead() {
     if (m_cfg.companyId == QLatin1String("Y")) {
-        line(QLatin1String("<img src=\"") + escaped(trimBlanks(m_cfg.topGraphic)) +
+        line(QLatin1String("<img src=\"") + htmlEscaped(trimBlanks(m_cfg.topGraphic)) +
              QLatin1String("\">"));
         return;
     }
     for (std::size_t i = 0; i < m_cfg.companyLines.size(); ++i) {
-        const QString text = escaped(trimBlanks(m_cfg.companyLines[i]));
+        // The letterhead is the business's own, markup included.
+        const QString text = trimBlanks(m_cfg.companyLines[i]);
         if (text.isEmpty()) continue;
         line(i == 0 ? QLatin1String("<b>") + text + QLatin1String("</b><br>")
                     : text + QLatin1String("<br>"));
@@ -229,7 +209,7 @@ PaymentsBlock Page::paymentsBlock() const {
     block.html = kEmptyCells + kSmall + QLatin1String("Payments:") + kEndCell +
                  QLatin1String("<td></td>") + kRowEnd;
     for (const PaymentRow& row : m_doc.paymentRows) {
-        block.html += kEmptyCells + kSmall + escaped(trimBlanks(row.date)) + kEndCell + kSmallRight + u'-' +
+        block.html += kEmptyCells + kSmall + htmlEscaped(trimBlanks(row.date)) + kEndCell + kSmallRight + u'-' +
                       currency(row.amount) + kEndCell + kRowEnd;
         ++block.rows;
     }
@@ -255,13 +235,13 @@ void Page::itemTable() {
     for (const QStringList& cells : m_doc.items) {
         const QString maker = trimBlanks(cells.value(ItemMaker));
         const QString description = trimBlanks(cells.value(ItemDescription));
-        const auto cell = [&cells](int column) { return escaped(trimBlanks(cells.value(column))); };
+        const auto cell = [&cells](int column) { return htmlEscaped(trimBlanks(cells.value(column))); };
         // A length of 0 or less means no wrapping is expected.
         if (perLine > 0) used += (maker.size() + description.size()) / perLine;
         line(QStringLiteral("<tr>"));
         line(kSmallCell + cell(ItemQuantity) + kEndCell);
         line(kSmallCell + cell(ItemUnit) + kEndCell);
-        line(kSmallCell + escaped(maker) + u' ' + escaped(description) + kEndCell);
+        line(kSmallCell + htmlEscaped(maker) + u' ' + htmlEscaped(description) + kEndCell);
         line(kSmallRightCell + currency(cells.value(ItemUnitPrice)) + kEndCell);
         line(kSmallRightCell + currency(cells.value(ItemAmount)) + kEndCell);
         line(QStringLiteral("</tr>"));
@@ -309,12 +289,12 @@ void Page::totals() {
         totalsRow(QStringLiteral("Total (Net)"), amount(&SalesDocument::netTotal));
     }
     if (nonZero(&SalesDocument::salesTax)) {
-        totalsRow(escaped(trimBlanks(m_cfg.taxName1)) + QLatin1String(" (") +
+        totalsRow(htmlEscaped(trimBlanks(m_cfg.taxName1)) + QLatin1String(" (") +
                       percent(&SalesDocument::taxFactor) + QLatin1String("%)"),
                   amount(&SalesDocument::salesTax));
     }
     if (nonZero(&SalesDocument::otherTax)) {
-        totalsRow(escaped(trimBlanks(m_cfg.taxName2)) + QLatin1String(" (") +
+        totalsRow(htmlEscaped(trimBlanks(m_cfg.taxName2)) + QLatin1String(" (") +
                       percent(&SalesDocument::otherTaxFactor) + QLatin1String("%)"),
                   amount(&SalesDocument::otherTax));
     }
@@ -350,6 +330,27 @@ void MakeHTML_NoteBlock(const QString& input, QString& output) {
         buffer.clear();
         previous = QChar();
     }
+}
+
+QString htmlEscaped(const QString& text) {
+    if (!std::any_of(text.begin(), text.end(), [](QChar c) {
+            return c == u'<' || c == u'>' || c == u'&' || c == u'"' || c == u'\'';
+        })) {
+        return text;
+    }
+    QString out;
+    out.reserve(text.size() + 16);
+    for (QChar c : text) {
+        switch (c.unicode()) {
+            case '<': out += QLatin1String("&lt;"); break;
+            case '>': out += QLatin1String("&gt;"); break;
+            case '&': out += QLatin1String("&amp;"); break;
+            case '"': out += QLatin1String("&quot;"); break;
+            case '\'': out += QLatin1String("&#39;"); break;
+            default: out += c;
+        }
+    }
+    return out;
 }
 
 QString generalNumber(double value) {

@@ -23,3 +23,5 @@ void MakeHTML_NoteBlock(const QString& input, QString& output);
 // no trailing zeros, no exponent and no group separators; ASCII digits and
 // "." whatever the locale.
 QString generalNumber(double value);
+// Typed text for the printed part of a page: shown as typed, never run.
+QString htmlEscaped(const QString& text);

@@ -25,6 +25,9 @@ struct AppState {
     QString HistoryFileName;
     QString HistoryText;
     QString DisplayFile;
+    // The title of the report last made ("All Invoices"): a report is mailed
+    // under it, not under the document's kind and number.
+    QString ReportTitle;
     // The configuration editor was opened from the viewer, so it may rewrite
     // the page shown there.
     bool FromViewer = false;

@@ -5,7 +5,9 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QUrl>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextBrowser>
@@ -120,4 +122,14 @@ MailResult QtDesktop::sendMail(const QString& subject, const QString& body,
     const int code = process->exitCode();
     if (code == 0) return {};
     return {code, mailMeaning(code)};
+}
+
+QString QtDesktop::chooseSaveFile(const QString& title, const QString& filter) {
+    // The caller asks about replacing a file, once.
+    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+bool QtDesktop::openFile(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }

@@ -22,6 +22,8 @@ public:
     // program that is still starting after `mailWait` has taken the mail.
     MailResult sendMail(const QString& subject, const QString& body,
                         const QStringList& attachments) override;
+    QString chooseSaveFile(const QString& title, const QString& filter) override;
+    bool openFile(const QString& path) override;
 
     std::chrono::milliseconds mailWait{20000};
 

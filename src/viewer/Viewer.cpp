@@ -115,7 +115,11 @@ void Viewer::EmailButton() {
     const AppState& s = m_ctx.state;
     QString subject;
     QString body;
-    if (const FormModel* main = m_ctx.form) {
+    const QString shown = QFileInfo(nativePath(s.DisplayFile)).fileName();
+    if (shown.startsWith(QLatin1String("report-")) && !s.ReportTitle.isEmpty()) {
+        subject = QStringLiteral("Report: ") + s.ReportTitle;
+        body = QStringLiteral("html format report attached (file ") + shown + u')';
+    } else if (const FormModel* main = m_ctx.form) {
         // Shown as it is, blanks and all.
         const QString number = main->text(ctl::PONoEd);
         for (const MailKind& k : kMailKinds) {
