@@ -38,17 +38,19 @@ QString decode(const char* data, qsizetype size) {
 }
 
 QByteArray encode(const QString& text) {
-    QByteArray out;
-    out.reserve(text.size());
+    // Written through a pointer: pages and reports run to megabytes.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* to = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             ++i;
-            out.append('?');
+            *to++ = '?';
             continue;
         }
-        out.append(encodeOne(c.unicode()));
+        *to++ = encodeOne(c.unicode());
     }
+    out.truncate(to - out.constData());
     return out;
 }
 

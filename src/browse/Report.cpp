@@ -104,7 +104,10 @@ QByteArray make(const QString& code, const QVector<QStringList>& rows, const Cus
 
     double total = 0, shipping = 0, salesTax = 0, otherTax = 0;
     const auto value = [&formats](const QString& cell) {
-        return formats.toNumber(CleanNumber(cell)).value_or(0.0);
+        const QString cleaned = CleanNumber(cell);
+        // The fixed-point reader is the fast one; past its range, a double.
+        const CurrencyParse money = formats.toCurrency(cleaned);
+        return money.ok() ? money.value.toDouble() : formats.toNumber(cleaned).value_or(0.0);
     };
     for (const QStringList& row : rows) {
         const auto cell = [&row](int column) { return trimBlanks(row.value(column)); };
