@@ -233,6 +233,11 @@ private Q_SLOTS:
                      "\"000004\",\"\",\"\",\"'@home\",\"\",\"\",\"$0.00\",\"$0.00\",\"$0.00\","
                      "\"$0.00\",\"$0.00\",\"$0.00\",\"$0.00\"",
                      ""}));
+        // A sample with a line break inside a value, for a spreadsheet-style
+        // reader to parse (check_export.py).
+        const QByteArray awkward = indexRecord('I', "000007", "2026\\", "+SUM(A1)", 0,
+                                               "Caf\xe9, \"Ltd\"\r\nBack door", "x,y");
+        writeFile(QStringLiteral(EXPORT_SAMPLE), csvexport::make(index.left(4 * 351) + awkward, c, usFormats()).bytes);
     }
 };
 
