@@ -45,6 +45,8 @@ const char* titleOf(QChar kind) {
 
 class Writer {
 public:
+    // About 300 characters a document row, 2,000 for the rest.
+    explicit Writer(qsizetype rows) { m_out.reserve(2000 + rows * 300); }
     void line(const QString& text) {
         m_out += text;
         m_out += QLatin1String("\r\n");
@@ -64,7 +66,7 @@ QByteArray make(const QString& code, const QVector<QStringList>& rows, const Cus
                 const ConfigRecord& cfg, const Formats& formats) {
     const bool oneCustomer = !code.startsWith(u'A');
     const QChar kind = code.size() > 1 ? code.at(1) : QChar();
-    Writer w;
+    Writer w(rows.size());
     w.lines({"<html>", "<head>", "</head>", "<body>"});
     w.line(QLatin1String("<BASEFONT FACE=\"") + trimBlanks(cfg.fontName) +
            QLatin1String("\" SIZE=\"1\">"));
