@@ -251,19 +251,42 @@ QString Formats::standard(Currency value) const {
         cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
     // The locale decides where the groups go (12,34,567 in India); the
     // characters are ours.
-    const QString grouped = plain(m_locale.toString(static_cast<qulonglong>(magnitude / 100)));
+    const QString digits = QString::number(static_cast<qulonglong>(magnitude / 100));
+    const quint32 groups = groupsFor(digits.size());
     QString text;
-    text.reserve(grouped.size() + 4);
+    text.reserve(digits.size() * 2 + 4);
     if (cents < 0) text += u'-';
-    for (QChar c : grouped) {
-        if (c >= u'0' && c <= u'9')
-            text += c;
-        else if (!text.isEmpty() && text.back() >= u'0' && text.back() <= u'9')
-            text += m_group;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (groups >> (digits.size() - i)) & 1u) text += m_group;
+        text += digits.at(i);
     }
     text += m_decimal;
     text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
     return text;
+}
+
+quint32 Formats::groupsFor(int digits) const {
+    if (digits < 1 || digits >= int(m_groupMasks.size())) return 0;
+    qint64& known = m_groupMasks[digits];
+    if (known >= 0) return static_cast<quint32>(known);
+    qulonglong sample = 1;
+    for (int i = 1; i < digits; ++i) sample *= 10;
+    const QString shown = plain(m_locale.toString(sample));
+    quint32 mask = 0;
+    int fromRight = 0;
+    bool separated = false;
+    for (qsizetype i = shown.size() - 1; i >= 0; --i) {
+        const QChar c = shown.at(i);
+        if (c >= u'0' && c <= u'9') {
+            if (separated && fromRight > 0) mask |= 1u << fromRight;
+            separated = false;
+            ++fromRight;
+        } else {
+            separated = true;
+        }
+    }
+    known = mask;
+    return mask;
 }
 
 QString Formats::currency(Currency value) const {

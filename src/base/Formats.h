@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 #include "base/Currency.h"
@@ -103,4 +104,13 @@ private:
     QStringList m_symbolsRead;   // longest first
     QString m_currencyPositive;  // pattern with "#" where the digits go
     QString m_currencyNegative;
+    // Where the locale groups a whole number of n digits (bit k: a separator
+    // before the k-th digit from the right), learnt once per length: asking
+    // the locale for every amount is most of an export's time.
+    quint32 groupsFor(int digits) const;
+    mutable std::array<qint64, 21> m_groupMasks = [] {
+        std::array<qint64, 21> a{};
+        a.fill(-1);
+        return a;
+    }();
 };
