@@ -415,6 +415,20 @@ CurrencyParse Formats::toCurrency(const QString& text) const {
     return {NumberStatus::Ok, Currency::fromRaw(negative ? -raw : raw)};
 }
 
+void Formats::stripSymbol(QString& t) const {
+    for (const QString& symbol : m_symbolsRead) {
+        if (t.startsWith(symbol)) {
+            t = t.mid(symbol.size()).trimmed();
+            return;
+        }
+        if (t.endsWith(symbol)) {
+            t.chop(symbol.size());
+            t = t.trimmed();
+            return;
+        }
+    }
+}
+
 CurrencyParse Formats::toMoneyAmount(const QString& text) const {
     QString t = plain(text).trimmed();
     const bool parenthesised = t.size() >= 2 && t.startsWith(u'(') && t.endsWith(u')');
@@ -424,17 +438,7 @@ CurrencyParse Formats::toMoneyAmount(const QString& text) const {
         sign = t.left(1);
         t = t.mid(1).trimmed();
     }
-    for (const QString& symbol : m_symbolsRead) {
-        if (t.startsWith(symbol)) {
-            t = t.mid(symbol.size()).trimmed();
-            break;
-        }
-        if (t.endsWith(symbol)) {
-            t.chop(symbol.size());
-            t = t.trimmed();
-            break;
-        }
-    }
+    stripSymbol(t);
     // One sign at most: "-$5", "$-5", "(5)" but not "-(5)" or "(-5)".
     if (!sign.isEmpty() && (t.startsWith(u'-') || t.startsWith(u'+')))
         return {NumberStatus::NotANumber, {}};
@@ -459,17 +463,7 @@ TypedNumber Formats::checkTyped(const QString& text) const {
         return true;
     };
     if (!takeSign()) return TypedNumber::NotANumber;
-    for (const QString& symbol : m_symbolsRead) {
-        if (t.startsWith(symbol)) {
-            t = t.mid(symbol.size()).trimmed();
-            break;
-        }
-        if (t.endsWith(symbol)) {
-            t.chop(symbol.size());
-            t = t.trimmed();
-            break;
-        }
-    }
+    stripSymbol(t);
     if (!takeSign()) return TypedNumber::NotANumber;
 
     // Whole part: a first group of up to 4 digits (some locales write

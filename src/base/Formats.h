@@ -87,6 +87,8 @@ public:
     TypedNumber checkTyped(const QString& text) const;
 
 private:
+    // Takes one currency symbol or code off either end of `t`.
+    void stripSymbol(QString& t) const;
     // Splits a number text into sign, whole digits and fraction digits.
     bool split(const QString& text, bool* negative, QString* whole, QString* fraction) const;
     bool isDecimal(QChar c) const { return c == m_decimal || c == m_localeDecimal; }
