@@ -30,7 +30,8 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_viewer(m_ctx),
       m_addresses(m_ctx),
       m_reports(m_ctx),
-      m_export(m_ctx, m_index) {
+      m_export(m_ctx, m_index),
+      m_config(m_ctx, m_shell) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -76,6 +77,16 @@ void Application::bindCommands() {
     m_addresses.bind();
     m_reports.bind();
     m_export.bind();
+    m_config.bind();
+    m_config.setDocumentFolder([this] { return m_session.folder(); });
+    // From a report, the report is made again; from a document, its page.
+    m_config.setRewrite([this] {
+        const QString shown = m_ctx.state.DisplayFile;
+        const bool done = shown == m_reports.path() ? m_reports.remake() : m_session.rewrite(shown);
+        if (done) m_viewer.reload();
+        return done;
+    });
+    m_viewer.setConfigEditor([this] { m_config.show(); });
     f.onClick(ctl::SaveChanges, [this] { m_session.SaveChanges(); });
     f.onClick(ctl::Save_PO, [this] { m_session.Save_PO(); });
     f.onClick(ctl::NewPO, [this] { m_session.NewPO(); });

@@ -16,6 +16,7 @@
 #include "payments/Payments.h"
 #include "session/DocumentMapper.h"
 #include "session/DocumentSession.h"
+#include "shell/ConfigEditor.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
 #include "viewer/Viewer.h"
@@ -56,6 +57,7 @@ public:
     AddressBook& addresses() { return m_addresses; }
     Reports& reports() { return m_reports; }
     DataExport& dataExport() { return m_export; }
+    ConfigEditor& configEditor() { return m_config; }
 
     // The main window's load event.
     void start();
@@ -83,4 +85,5 @@ private:
     AddressBook m_addresses;
     Reports m_reports;
     DataExport m_export;
+    ConfigEditor m_config;
 };

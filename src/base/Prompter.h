@@ -20,6 +20,20 @@ public:
     virtual MsgButton message(MsgIcon icon, MsgButtons buttons, MsgButton defaultButton,
                               const QString& title, const QString& text) = 0;
 
+    // The desktop's font chooser, opened on `current`: the family chosen,
+    // empty when cancelled.
+    virtual QString chooseFont(const QString& current) {
+        Q_UNUSED(current);
+        return {};
+    }
+    // The desktop's folder chooser, opened in `start`: the folder chosen (a
+    // native path), empty when cancelled.
+    virtual QString chooseFolder(const QString& title, const QString& start) {
+        Q_UNUSED(title);
+        Q_UNUSED(start);
+        return {};
+    }
+
     void inform(const QString& title, const QString& text) {
         message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, title, text);
     }

@@ -217,6 +217,7 @@ void Reports::show(const QString& code) {
     // A report that could not be written is not shown: an old one would pass for it.
     if (!made) return;
     m_ctx.state.DisplayFile = path();
+    m_lastCode = code;
     if (m_ctx.hooks.ShowViewer) m_ctx.hooks.ShowViewer();
 }
 

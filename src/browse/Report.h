@@ -49,6 +49,8 @@ public:
     bool MakeReport(const QString& code);
     // Runs one menu command: the report, then the viewer.
     void show(const QString& code);
+    // Writes the report last shown again (with the settings now in use).
+    bool remake() { return !m_lastCode.isEmpty() && MakeReport(m_lastCode); }
     // This copy's report goes when the program closes; reports this host's
     // copies left behind (their process has ended) go at start.
     void removeOwn();
@@ -56,4 +58,5 @@ public:
 
 private:
     AppContext& m_ctx;
+    QString m_lastCode;
 };

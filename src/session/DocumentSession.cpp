@@ -316,6 +316,11 @@ void DocumentSession::MakeOrder() {
     if (m_ctx.hooks.ShowViewer) m_ctx.hooks.ShowViewer();
 }
 
+bool DocumentSession::rewrite(const QString& path) {
+    if (path.isEmpty() || !accessOk()) return false;
+    return writePage(path, current());
+}
+
 void DocumentSession::refuseOpen(const QString& text) {
     m_ctx.prompter->message(
         MsgIcon::Warning, MsgButton::Ok, MsgButton::Ok, kTitleOpen,

@@ -60,6 +60,9 @@ public:
     bool NewPO();
     void Clear();
     void MakeOrder();
+    // Writes the document on screen to the page the viewer shows (`path`)
+    // again, with the settings now in use.
+    bool rewrite(const QString& path);
     // Opens the page of `number` in `folder` (a row of the document list)
     // after the save prompt. False, with the user told why and the document
     // on screen kept, when it could not be opened.

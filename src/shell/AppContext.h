@@ -31,6 +31,10 @@ struct AppState {
     // The configuration editor was opened from the viewer, so it may rewrite
     // the page shown there.
     bool FromViewer = false;
+    // The picture last chosen for the logo: its full path and bare name,
+    // both empty when the choice was cancelled.
+    QString PickedPicPath;
+    QString PickedPicName;
     // "up" / "dn": the next heading sort of the stock and document lists.
     QString GridSortDirection;
     // Set while a developer test runs, so that no other one starts.

@@ -37,6 +37,9 @@ public:
     // year folders or the program's folder, once they are an hour old.
     void removeLeftoverTempFiles();
     void NoServerAccess();
+    // False when the configuration file could not be read at start: it is
+    // left alone at close, so changed settings last only for this run.
+    bool configKept() const { return !m_leaveConfigAlone; }
 
     // Writes our help page when it is missing.
     void ensureHelpFile();

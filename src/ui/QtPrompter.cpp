@@ -1,5 +1,7 @@
 #include "ui/QtPrompter.h"
 
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QMessageBox>
 
 namespace {
@@ -58,4 +60,14 @@ MsgButton QtPrompter::message(MsgIcon icon, MsgButtons buttons, MsgButton defaul
         if (buttons.testFlag(b)) return b;
     }
     return MsgButton::None;
+}
+
+QString QtPrompter::chooseFont(const QString& current) {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, QFont(current), m_parent);
+    return ok ? font.family() : QString();
+}
+
+QString QtPrompter::chooseFolder(const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(m_parent, title, start);
 }

@@ -2,6 +2,7 @@
 
 #include "forms/FormModel.h"
 #include "ui/Binder.h"
+#include "ui/ConfigDialog.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
 #include "ui/ViewerDialog.h"
@@ -22,6 +23,8 @@ void QtWindowHost::run(Model& model) {
 void QtWindowHost::showModal(FormModel& window) {
     if (window.name() == QStringLiteral("OVO_DescriptionForm")) {
         run<DescriptionDialog>(window);
+    } else if (window.name() == QStringLiteral("OVO_ProgConfigForm")) {
+        run<ConfigDialog>(window);
     } else if (window.name() == QStringLiteral("DateRangeForm")) {
         run<DateRangeDialog>(window);
     } else if (auto* viewer = qobject_cast<ViewerForm*>(&window)) {

@@ -33,8 +33,14 @@ public:
     MsgButton message(MsgIcon icon, MsgButtons buttons, MsgButton defaultButton,
                       const QString& title, const QString& text) override;
 
+    QString chooseFont(const QString&) override { return picked.isEmpty() ? QString() : picked.takeFirst(); }
+    QString chooseFolder(const QString&, const QString&) override {
+        return picked.isEmpty() ? QString() : picked.takeFirst();
+    }
+
     QList<AskedMessage> asked;
     QList<MsgButton> answers;  // taken from the front; empty: the default button
+    QStringList picked;        // fonts and folders chosen, from the front; empty: cancelled
 
     int countTitled(const QString& title) const {
         return int(std::count_if(asked.begin(), asked.end(),
