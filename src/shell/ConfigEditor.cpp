@@ -299,7 +299,9 @@ void ConfigEditor::SelectDataDirectory() {
 
 void ConfigEditor::SelectGraphic() {
     AppState& s = m_ctx.state;
-    QString start = nativePath(s.DataPath);
+    // Where the last picture came from, else the data directory.
+    QString start = QFileInfo(s.PickedPicPath).absolutePath();
+    if (s.PickedPicPath.isEmpty() || !QFileInfo(start).isDir()) start = nativePath(s.DataPath);
     PictureForm chooser(QFileInfo(start).isDir() ? start : QDir::homePath());
     m_ctx.windows->showModal(chooser);
     s.PickedPicPath = chooser.pickedPath();
