@@ -24,12 +24,11 @@ QPushButton* button(const char* name, bool small = false) {
     return b;
 }
 
-QLineEdit* field(const char* name, int chars = 0) {
+// A field `chars` wide; numbers line up on the right.
+QLineEdit* field(const char* name, int chars = 0, bool number = false) {
     auto* e = named<QLineEdit>(name);
-    if (chars > 0) {
-        e->setFixedWidth(e->fontMetrics().averageCharWidth() * chars + 16);
-        e->setAlignment(Qt::AlignRight);
-    }
+    if (chars > 0) e->setFixedWidth(e->fontMetrics().averageCharWidth() * chars + 16);
+    if (number) e->setAlignment(Qt::AlignRight);
     return e;
 }
 
@@ -74,7 +73,7 @@ ConfigDialog::ConfigDialog(FormModel& model, QWidget* parent) : QDialog(parent) 
         {ctl::SigLabel, ctl::SigLineSpaceEd, ctl::SigLess, ctl::SigMore, ctl::SigLineSpaceDefault}};
     for (int r = 0; r < 3; ++r) {
         fitGrid->addWidget(named<QLabel>(fitRows[r][0]), r, 0);
-        fitGrid->addWidget(field(fitRows[r][1], 6), r, 1);
+        fitGrid->addWidget(field(fitRows[r][1], 6, true), r, 1);
         fitGrid->addWidget(button(fitRows[r][2], true), r, 2);
         fitGrid->addWidget(button(fitRows[r][3], true), r, 3);
         fitGrid->addWidget(button(fitRows[r][4]), r, 4);
@@ -85,7 +84,9 @@ ConfigDialog::ConfigDialog(FormModel& model, QWidget* parent) : QDialog(parent) 
     auto* other = new QGridLayout;
     other->addWidget(named<QLabel>(ctl::DataLabel), 0, 0);
     auto* data = new QHBoxLayout;
-    data->addWidget(field(ctl::DataDirectoryEd), 1);
+    QLineEdit* dataPath = field(ctl::DataDirectoryEd);
+    dataPath->setMinimumWidth(dataPath->fontMetrics().averageCharWidth() * 48);
+    data->addWidget(dataPath, 1);
     data->addWidget(button(ctl::SelectDataDirectory));
     other->addLayout(data, 0, 1, 1, 3);
     const char* const taxRows[][4] = {
@@ -95,7 +96,7 @@ ConfigDialog::ConfigDialog(FormModel& model, QWidget* parent) : QDialog(parent) 
         other->addWidget(named<QLabel>(taxRows[r][0]), 1 + r, 0);
         other->addWidget(field(taxRows[r][1], 7), 1 + r, 1);
         other->addWidget(named<QLabel>(taxRows[r][2]), 1 + r, 2, Qt::AlignRight);
-        other->addWidget(field(taxRows[r][3], 8), 1 + r, 3, Qt::AlignLeft);
+        other->addWidget(field(taxRows[r][3], 8, true), 1 + r, 3, Qt::AlignLeft);
     }
     other->setColumnStretch(3, 1);
 
@@ -131,8 +132,8 @@ ConfigDialog::ConfigDialog(FormModel& model, QWidget* parent) : QDialog(parent) 
                     {ctl::TaxName2Label, ctl::TaxName2Ed, {}},
                     {ctl::Factor1Label, ctl::DefaultTaxFactor1Ed, {}},
                     {ctl::Factor2Label, ctl::DefaultTaxFactor2Ed, {}}};
-    names.names = {{ctl::DefaultTaxFactor1Ed, QStringLiteral("Default factor of the 1st tax")},
-                   {ctl::DefaultTaxFactor2Ed, QStringLiteral("Default factor of the 2nd tax")},
+    names.names = {{ctl::DefaultTaxFactor1Ed, QStringLiteral("{Factor1Label} of the 1st tax")},
+                   {ctl::DefaultTaxFactor2Ed, QStringLiteral("{Factor2Label} of the 2nd tax")},
                    {ctl::WidthLess, QStringLiteral("Width less")},
                    {ctl::WidthMore, QStringLiteral("Width more")},
                    {ctl::DesLess, QStringLiteral("Description characters less")},
