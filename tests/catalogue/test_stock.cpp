@@ -67,10 +67,8 @@ private Q_SLOTS:
             x.asked().clear();
             x.t.prompter.answers = {MsgButton::Yes};
             x.form().click(command);
-            QStringList titles;
-            for (const AskedMessage& m : x.asked()) titles << m.title;
-            QCOMPARE(titles.filter("File Error").size(), 1);
-            QVERIFY(!titles.contains("Stock Item"));
+            QCOMPARE(x.titles().filter("File Error").size(), 1);
+            QVERIFY(!x.titles().contains("Stock Item"));
         }
         setFileFaultHook({});
     }

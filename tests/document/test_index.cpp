@@ -88,19 +88,28 @@ private Q_SLOTS:
         QVERIFY(x.t.prompter.asked.isEmpty());
     }
 
+    // A record cut short at the end is no record: it does not count for the
+    // next number, is kept beside the index and is never written over.
     void nextNumberCountsOnFromTheHighest() {
-        // Stored records (kind code, then the number field), the number handed out.
-        for (const auto& [stored, next] :
-             {std::pair{QStringList{}, "000001"},
-              {QStringList{"p000003", "D000009", "i000004"}, "000010"},  // deleted highest
-              {QStringList{"pABCDEF", "P42"}, "000043"}}) {              // letters count as 0
+        // Stored records (kind code, then the number field), bytes of the last
+        // one kept (0: whole), the number handed out.
+        for (const auto& [stored, cut, next] :
+             {std::tuple{QStringList{}, 0, "000001"},
+              {QStringList{"p000003", "D000009", "i000004"}, 0, "000010"},  // deleted highest
+              {QStringList{"pABCDEF", "P42"}, 0, "000043"},                 // letters count as 0
+              {QStringList{"p000004", "p000950"}, 200, "000005"}}) {
             IndexFixture x;
-            QByteArray bytes;
+            QByteArray whole;
             for (const QString& s : stored)
-                bytes += indexRecord(s.at(0).toLatin1(), s.mid(1).toLatin1(), "2003\\");
-            if (!stored.isEmpty()) writeFile(x.indexPath(), bytes);
+                whole += indexRecord(s.at(0).toLatin1(), s.mid(1).toLatin1(), "2003\\");
+            const QByteArray tail = whole.right(351).left(cut);
+            whole.chop(cut ? 351 : 0);
+            if (!stored.isEmpty()) writeFile(x.indexPath(), whole + tail);
             QCOMPARE(x.numberNew(), next);
-            QCOMPARE(readFile(x.indexPath()), bytes + IndexFixture::filled(next, "2026\\"));
+            QCOMPARE(readFile(x.indexPath()), whole + IndexFixture::filled(next, "2026\\"));
+            QCOMPARE(readFile(x.indexPath() + ".damaged"), cut ? tail : "<missing>");
+            QCOMPARE(x.told().contains("ovo_data2.dat.damaged"), cut > 0);
+            QCOMPARE(x.t.prompter.asked.size(), cut ? 1 : 0);
         }
     }
 
@@ -170,20 +179,6 @@ private Q_SLOTS:
             QCOMPARE(readFile(x.indexPath()), before);
             setFileFaultHook({});
         }
-    }
-
-    // A record cut short at the end is no record: it does not count for the
-    // next number, is kept beside the index and is never written over.
-    void cutLastRecordIsSetAside() {
-        IndexFixture x;
-        const QByteArray whole = indexRecord('p', "000004", "2026\\");
-        const QByteArray cut = indexRecord('p', "000950", "2026\\").left(200);
-        writeFile(x.indexPath(), whole + cut);
-        QCOMPARE(x.numberNew(), "000005");
-        QCOMPARE(readFile(x.indexPath()), whole + IndexFixture::filled("000005", "2026\\"));
-        QCOMPARE(readFile(x.indexPath() + ".damaged"), cut);
-        QCOMPARE(x.t.prompter.asked.size(), 1);
-        QVERIFY(x.told().contains("ovo_data2.dat.damaged"));
     }
 
     void twoProcessesNeverShareANumber() {

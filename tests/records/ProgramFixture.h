@@ -25,9 +25,14 @@ struct ProgramFixture {
     }
     FormModel& form() { return t.app->mainForm(); }
     GridModel& grid(const QString& name) { return *form().grid(name); }
-    QString data(const QString& file) { return dataOf(dir) + file; }
+    QString data(const QString& file = {}) { return dataOf(dir) + file; }
     QByteArray bytes(const QString& file) { return readFile(data(file)); }
     QList<AskedMessage>& asked() { return t.prompter.asked; }
+    QStringList titles() {
+        QStringList out;
+        for (const AskedMessage& m : asked()) out << m.title;
+        return out;
+    }
     QString text(const QString& name) { return form().text(name); }
     bool on(const QString& name) { return form().isEnabled(name); }
     // As the window picks from a list: the text, then the click.

@@ -1,44 +1,31 @@
 // The document being edited: numbering and saving, copies, new documents,
 // Clear, the view, opening a page from the list, the save prompt, the
 // change rule and the number unlock.
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <cerrno>
 
-#include "app/Application.h"
-#include "forms/FormModel.h"
-#include "forms/GridModel.h"
 #include "forms/MainForm.h"
 #include "html/PageWriter.h"
 #include "records/FileError.h"
+#include "records/ProgramFixture.h"
 #include "session/DocumentMapper.h"
-#include "shell/AppContext.h"
-#include "support/Fakes.h"
-#include "support/Records.h"
 
 namespace {
 
 const QString kPend = QStringLiteral("(PEND)");
 constexpr double kDec6 = 46362;  // 6 December 2026 as a serial day
 
-struct Fixture {
-    QTemporaryDir dir;
-    TestApp t{dir.path()};
+struct Fixture : ProgramFixture {
     QStringList viewed;
 
-    Fixture() {
-        t.app->start();
-        t.app->context().hooks.ShowViewer = [this] { viewed << t.app->state().DisplayFile; };
-    }
-    FormModel& f() { return t.app->mainForm(); }
+    Fixture() { t.app->context().hooks.ShowViewer = [this] { viewed << s().DisplayFile; }; }
+    FormModel& f() { return form(); }
     AppState& s() { return t.app->state(); }
     DocumentSession& session() { return t.app->session(); }
-    QString data() { return dataOf(dir); }
     QString page(const QString& number, const QString& folder = "2026/") {
         return data() + folder + number + ".htm";
     }
-    QByteArray index() { return readFile(data() + "ovo_data2.dat"); }
+    QByteArray index() { return bytes("ovo_data2.dat"); }
     void addLine() {
         f().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\tspecial");
         session().markEdited();
@@ -53,11 +40,6 @@ struct Fixture {
             .arg(f().text("PONoEd"), QString::number(s().Dirty),
                  QString::number(f().isEnabled("SaveChanges")),
                  QString::number(f().isEnabled("Save_PO")));
-    }
-    QStringList titles() {
-        QStringList out;
-        for (const AskedMessage& m : t.prompter.asked) out << m.title;
-        return out;
     }
     // A page written as this copy writes them, for `number` in `folder`.
     void writePageOf(const SalesDocument& doc, const QString& folder) {
@@ -394,8 +376,6 @@ private Q_SLOTS:
         for (const auto& [field, typed, answer, shown] :
              {R{"DiscountEd", "-100", MsgButton::None, "discount \"-100\" has a minus"},
               R{"ShippingEd", "5 apples", MsgButton::None, "shipping \"5 apples\" is not"},
-              R{"ShippingEd", "12,50", MsgButton::None, "is not a number"},
-              R{"DiscountEd", "1.234,56", MsgButton::None, "is not a number"},
               R{"TaxFactorEd", "1e308", MsgButton::None, "factor \"1e308\" is not"},
               R{"ToCombo", "\u0417\u0430\u043a-1", MsgButton::No, "Sold To name: \u0417\u0430\u043a"},
               R{"ToCombo", "\u0417\u0430\u043a-1", MsgButton::Yes, "?\?\?-1"},
