@@ -195,6 +195,14 @@ void Binder::bind(const Control& control, QObject* object) {
             m_model.setText(name, text);
             m_fromView = false;
         });
+        // A combo box without an edit box holds the item chosen as its text.
+        connect(combo, &QComboBox::currentTextChanged, this,
+                [this, name, combo](const QString& text) {
+                    if (m_fromView || combo->isEditable()) return;
+                    m_fromView = true;
+                    m_model.setText(name, text);
+                    m_fromView = false;
+                });
         bindComboEvents(name, combo);
     } else if (qobject_cast<QRadioButton*>(object) || qobject_cast<QCheckBox*>(object)) {
         auto* button = static_cast<QAbstractButton*>(object);
@@ -440,13 +448,24 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
             setProgrammatically(combo->lineEdit(), [&] {
                 combo->clear();
                 combo->addItems(c.items);
-                combo->setEditText(text);
+                if (combo->isEditable()) {
+                    combo->setEditText(text);
+                } else {
+                    combo->setCurrentIndex(
+                        combo->findText(c.text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+                }
             });
             m_fromView = false;
         }
         if (property == P::Text && combo->currentText() != c.text && !m_fromView) {
             m_fromView = true;
-            setProgrammatically(combo->lineEdit(), [&] { combo->setEditText(c.text); });
+            if (combo->isEditable()) {
+                setProgrammatically(combo->lineEdit(), [&] { combo->setEditText(c.text); });
+            } else {
+                // A text not in the list shows no item.
+                combo->setCurrentIndex(
+                    combo->findText(c.text, Qt::MatchExactly | Qt::MatchCaseSensitive));
+            }
             m_fromView = false;
         }
         if (property == P::MaxLength && combo->lineEdit()) {

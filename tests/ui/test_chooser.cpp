@@ -1,0 +1,246 @@
+// The picture chooser: the lists follow the drive and the folder, only a file
+// shown as a picture may be picked, and OK, Cancel and Escape leave what the
+// configuration editor reads.
+#include <unistd.h>
+#include <QtTest>
+#include <QtWidgets>
+
+#include "forms/GridModel.h"
+#include "shell/PictureChooser.h"
+#include "ui/PictureDialog.h"
+
+using namespace ctl::pic;
+
+namespace {
+
+QStringList listed(const FormModel& m, const char* list) {
+    QStringList out;
+    for (int r = 1; r < m.grid(list)->rows(); ++r) out << m.grid(list)->cell(r, 0);
+    return out;
+}
+
+// Makes `name` the list's current row and double-clicks it, as the user would.
+void open(FormModel& m, const QString& name) {
+    m.grid(Dir1)->setCurrentRow(static_cast<int>(listed(m, Dir1).indexOf(name)) + 1);
+    m.doubleClick(Dir1);
+}
+
+// A GIF of one colour, its codes kept narrow by a clear code every two pixels
+// (Qt writes no GIF).
+QByteArray gif(int w, int h) {
+    QByteArray out("GIF89a");
+    const auto le = [&out](int v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
+    le(w), le(h);
+    out.append("\x80\0\0\0\0\0\xff\xff\xff\x2c\0\0\0\0", 15);  // two colours, image at 0,0
+    le(w), le(h);
+    out.append("\0\x02", 2);  // no local colours; codes of 2 + 1 bits
+    QByteArray codes;
+    quint32 bits = 0, count = 0;
+    const auto put = [&](quint32 code) {
+        bits |= code << count, count += 3;
+        for (; count >= 8; bits >>= 8, count -= 8) codes.append(char(bits & 0xff));
+    };
+    for (qint64 i = 0; i < qint64(w) * h; ++i) {
+        if (i % 2 == 0) put(4);
+        put(0);
+    }
+    put(5);
+    if (count) codes.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < codes.size(); at += 255) {
+        const QByteArray block = codes.mid(at, 255);
+        out.append(char(block.size())).append(block);
+    }
+    return out.append("\0;", 2);
+}
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+void picture(const QString& path, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QVERIFY2(image.save(path), qPrintable(path));
+}
+
+}  // namespace
+
+class TestChooser : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString root, logos;
+
+private Q_SLOTS:
+    void initTestCase() {
+        root = m_dir.path();
+        logos = root + "/Logos";
+        for (const char* d : {"Logos", "archive", "zeta", ".git", "Logos/folder.png"})
+            QVERIFY(QDir(root).mkpath(d));
+        picture(logos + "/small.png", {32, 20});
+        picture(logos + "/exact.png", {240, 180});
+        picture(logos + "/wide.JPG", {600, 100});
+        picture(logos + "/b.Bmp", {16, 16});
+        picture(logos + "/.hidden.png", {8, 8});
+        write(logos + "/tiny.gif", gif(3, 2));
+        write(logos + "/Big.GIF", gif(800, 600));
+        write(logos + "/broken.png", "not a picture at all");
+        for (const char* other : {"notes.txt", "png", "photo.png.txt", "x.jpeg"})
+            write(logos + "/" + other, "x");
+    }
+
+    // Drive and folder changes refill the lists: folders sorted regardless
+    // of case with the way up first, picture files only, no hidden ones.
+    void listsFollowDriveAndFolder() {
+        PictureForm m(QDir::toNativeSeparators(root));
+        QCOMPARE(m.items(Drive1).mid(0, 2), (QStringList{"/", QDir::homePath()}));
+        QVERIFY(m.items(Drive1).contains(m.text(Drive1)));  // the volume the folder is on
+        QVERIFY(root.startsWith(m.text(Drive1)));
+        QCOMPARE(m.caption(DirNote), QDir::toNativeSeparators(root));
+        QCOMPARE(listed(m, Dir1), (QStringList{"..", "archive", "Logos", "zeta"}));
+        QCOMPARE(listed(m, File1), QStringList());
+        open(m, "Logos");
+        QCOMPARE(listed(m, Dir1), (QStringList{"..", "folder.png"}));
+        QCOMPARE(listed(m, File1), (QStringList{"b.Bmp", "Big.GIF", "broken.png", "exact.png",
+                                                "small.png", "tiny.gif", "wide.JPG", "x.jpeg"}));
+        open(m, "..");
+        QCOMPARE(m.folder(), root);
+        m.setText(Drive1, "/");
+        m.click(Drive1);  // the drive shown, picked again
+        QCOMPARE(m.folder(), QStringLiteral("/"));
+        QVERIFY(!listed(m, Dir1).contains("..") && listed(m, Dir1).contains("tmp"));
+        m.setText(Drive1, logos);
+        QCOMPARE(listed(m, File1).size(), 8);
+        QCOMPARE(PictureForm(root + "/gone").folder(), QDir::homePath());
+    }
+
+    // A folder that cannot be listed: said so, the way up kept, nothing to pick.
+    void unreadableFolder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("dirs");
+        QTest::newRow("gone") << m_dir.path() + "/gone" << QStringList{".."};
+        QTest::newRow("no permission") << m_dir.path() + "/zeta" << QStringList{".."};
+        QTest::newRow("not a path") << "Yw" << QStringList();
+    }
+    void unreadableFolder() {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, dirs);
+        if (QTest::currentDataTag() == QByteArray("no permission") && geteuid() == 0)
+            QSKIP("root reads every folder");
+        QFile::setPermissions(root + "/zeta", {});
+        PictureForm m(root);
+        m.setText(Drive1, folder);
+        QFile::setPermissions(root + "/zeta",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(m.caption(DirNote).endsWith("cannot be read."));
+        QCOMPARE(listed(m, Dir1), dirs);
+        QCOMPARE(listed(m, File1), QStringList());
+        if (dirs.isEmpty()) return;
+        open(m, "..");
+        QCOMPARE(m.folder(), root);
+    }
+
+    // Clicking a file shows it with its size; only a picture shown may be picked.
+    void preview_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("size");
+        // clang-format off
+        QTest::newRow("small png") << "small.png" << "32 x 20";
+        QTest::newRow("gif") << "tiny.gif" << "3 x 2";
+        QTest::newRow("fits exactly") << "exact.png" << "240 x 180";
+        QTest::newRow("bmp, any case") << "b.Bmp" << "16 x 16";
+        QTest::newRow("large gif") << "Big.GIF" << "800 x 600 (shown smaller here)";
+        QTest::newRow("wide jpeg") << "wide.JPG" << "600 x 100 (shown smaller here)";
+        QTest::newRow("text named png") << "broken.png" << "This file cannot be shown as a picture.";
+        QTest::newRow("empty jpeg") << "x.jpeg" << "This file cannot be shown as a picture.";
+        // clang-format on
+    }
+    void preview() {
+        QFETCH(QString, file);
+        QFETCH(QString, size);
+        PictureForm m(logos);
+        PictureDialog d(m);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto* list = d.findChild<QTableView*>(File1);
+        const QModelIndex at = list->model()->index(int(listed(m, File1).indexOf(file)), 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(at).center());
+        const bool shown = !size.startsWith("This");
+        QCOMPARE(d.findChild<QLabel*>(SizeLabel)->text(), size);
+        QCOMPARE(d.findChild<QPushButton*>(Command1)->isEnabled(), shown);
+        const QPixmap drawn = d.findChild<QLabel*>(Image1)->pixmap();
+        QCOMPARE(!drawn.isNull(), shown);
+        QVERIFY(drawn.width() <= PictureDialog::kPreviewWidth &&
+                drawn.height() <= PictureDialog::kPreviewHeight);
+        // Another folder takes the picture away.
+        open(m, "..");
+        QVERIFY(!d.findChild<QPushButton*>(Command1)->isEnabled());
+        QVERIFY(d.findChild<QLabel*>(Image1)->pixmap().isNull());
+    }
+
+    // OK keeps the file shown; Cancel, Escape and a file gone since forget it.
+    void closing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        // clang-format off
+        QTest::newRow("OK") << "OK" << "small.png";
+        QTest::newRow("double click") << "twice" << "small.png";
+        QTest::newRow("Cancel") << "Cancel" << "";
+        QTest::newRow("Escape") << "Escape" << "";
+        QTest::newRow("file gone") << "gone" << "";
+        // clang-format on
+    }
+    void closing() {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        QFile::remove(root + "/archive/small.png");
+        QVERIFY(QFile::copy(logos + "/small.png", root + "/archive/small.png"));
+        PictureForm m(root + "/archive");
+        PictureDialog d(m);
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto* list = d.findChild<QTableView*>(File1);
+        const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        if (how == "Cancel" || how == "Escape") {  // a pick made earlier is forgotten too
+            m.click(Command1);
+            d.show();
+        }
+        if (how == "gone") QFile::remove(root + "/archive/small.png");
+        if (how == "twice")
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+        else if (how == "Escape")
+            QTest::keyClick(&d, Qt::Key_Escape);
+        else
+            d.findChild<QPushButton*>(how == "Cancel" ? Command2 : Command1)->click();
+        QCOMPARE(m.pickedName(), name);
+        const QString path = QDir::toNativeSeparators(root + "/archive/" + name);
+        QCOMPARE(m.pickedPath(), name.isEmpty() ? QString() : path);
+        QCOMPARE(d.isVisible(), how == "gone");
+        if (how == "gone")
+            QCOMPARE(d.findChild<QLabel*>(SizeLabel)->text(),
+                     "The file small.png is no longer there.");
+        QFile::remove(root + "/archive/small.png");
+    }
+
+    // The drive list is a list to choose from: the view and the model agree.
+    void driveListFollowsBothWays() {
+        PictureForm m(logos);
+        PictureDialog d(m);
+        auto* box = d.findChild<QComboBox*>(Drive1);
+        QVERIFY(!box->isEditable());
+        QCOMPARE(box->currentText(), m.text(Drive1));
+        const QString drive = m.text(Drive1);
+        const QString other = drive == u"/" ? QDir::homePath() : QStringLiteral("/");
+        m.setText(Drive1, other);
+        QCOMPARE(box->currentText(), other);
+        QCOMPARE(m.folder(), other);
+        box->setCurrentIndex(box->findText(drive));
+        QCOMPARE(m.folder(), drive);
+        open(m, listed(m, Dir1).value(1));  // away from the top, the same drive
+        Q_EMIT box->activated(box->currentIndex());
+        QCOMPARE(m.folder(), drive);
+    }
+};
+
+QTEST_MAIN(TestChooser)
+#include "test_chooser.moc"
