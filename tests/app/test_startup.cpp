@@ -8,6 +8,8 @@
 #include "support/Bytes.h"
 #include "support/Fakes.h"
 
+using namespace Qt::StringLiterals;
+
 class TestStartup : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -17,8 +19,8 @@ private Q_SLOTS:
     // translated. Help writes its file again when it is gone.
     void firstStart() {
         QTemporaryDir dir;
-        const QString documents = dir.filePath(QStringLiteral("\u30C9\u30AD\u30E5\u30E1\u30F3"));
-        const QString home = documents + QStringLiteral("/Fernhollow/");
+        const QString documents = dir.filePath(u"\u30C9\u30AD\u30E5\u30E1\u30F3"_s);
+        const QString home = documents + u"/Fernhollow/"_s;
         for (int run = 0; run < 2; ++run) {
             TestApp t(documents);
             FormModel& f = t.app->mainForm();
@@ -28,20 +30,20 @@ private Q_SLOTS:
                     f.setCaption(name, u'~' + f.caption(name));
             });
             t.app->start();
-            QCOMPARE(t.app->state().DataPath, home + QStringLiteral("ovo_data/"));
+            QCOMPARE(t.app->state().DataPath, home + u"ovo_data/"_s);
             QVERIFY(t.prompter.asked.isEmpty());
-            QCOMPARE(f.text(ctl::OrderDateEd), QStringLiteral("12/6/2026"));
-            QVERIFY(QFile::remove(home + QStringLiteral("ovo_prog.hlp")));
+            QCOMPARE(f.text(ctl::OrderDateEd), u"12/6/2026"_s);
+            QVERIFY(QFile::remove(home + u"ovo_prog.hlp"_s));
             f.click(ctl::HelpButton);
-            QCOMPARE(t.desktop.helpShown, QStringList{home + QStringLiteral("ovo_prog.hlp")});
-            QVERIFY(readFile(home + QStringLiteral("ovo_prog.hlp")).contains("<html>\r\n"));
+            QCOMPARE(t.desktop.helpShown, QStringList{home + u"ovo_prog.hlp"_s});
+            QVERIFY(readFile(home + u"ovo_prog.hlp"_s).contains("<html>\r\n"));
             QVERIFY(t.app->close());
-            writeFile(home + QStringLiteral("ovo_data/ovo_top.gif"), "logo");
+            writeFile(home + u"ovo_data/ovo_top.gif"_s, "logo");
         }
-        QCOMPARE(QFileInfo(home + QStringLiteral("ovo_14.cfg")).size(), qint64(1724));
-        QVERIFY(QFileInfo(home + QStringLiteral("ovo_data/2026")).isDir());
-        QCOMPARE(readFile(home + QStringLiteral("ovo_data/2026/ovo_top.gif")), "logo");
-        QVERIFY(!QFile::exists(home + QStringLiteral("ovo_data/testfile.tmp")));
+        QCOMPARE(QFileInfo(home + u"ovo_14.cfg"_s).size(), qint64(1724));
+        QVERIFY(QFileInfo(home + u"ovo_data/2026"_s).isDir());
+        QCOMPARE(readFile(home + u"ovo_data/2026/ovo_top.gif"_s), "logo");
+        QVERIFY(!QFile::exists(home + u"ovo_data/testfile.tmp"_s));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
     }
 
@@ -60,7 +62,7 @@ private Q_SLOTS:
             t.app->start();
             QDir::setCurrent(before);
             QCOMPARE(t.prompter.asked.size(), 1);
-            QCOMPARE(t.prompter.asked[0].title, QStringLiteral("No Server Access!"));
+            QCOMPARE(t.prompter.asked[0].title, u"No Server Access!"_s);
             QVERIFY(!t.app->state().DataAccessOK && !QFileInfo::exists(dir.filePath(stray)));
             QVERIFY(t.app->close());
             QCOMPARE(readFile(configOf(dir)).mid(908, 300), bytes::text(field, 300));
@@ -68,28 +70,33 @@ private Q_SLOTS:
     }
 
     // Each start copies the logo into its year's folder, a missing logo is
-    // no error; earlier years keep theirs.
-    void newYear() {
+    // no error; earlier years keep theirs. Only "N" unticks a kind (what
+    // closing writes is test_scenarios').
+    void laterStarts() {
         QTemporaryDir dir;
         runOnce(dir);
         const QString data = dataOf(dir);
-        const QByteArray firstYears = readFile(data + QStringLiteral("2026/ovo_top.gif"));
+        const QByteArray firstYears = readFile(data + u"2026/ovo_top.gif"_s);
         patchFile(configOf(dir), 599, "N");  // no plain logo in place of a missing one
-        QVERIFY(QFile::remove(data + QStringLiteral("ovo_top.gif")));
-        QVERIFY(QDir().mkpath(data + QStringLiteral("2027")));
+        patchFile(configOf(dir), 154, "nNx ");
+        QVERIFY(QFile::remove(data + u"ovo_top.gif"_s));
+        QVERIFY(QDir().mkpath(data + u"2027"_s));
         for (const auto& [today, logo] : {std::pair{QDate(2027, 1, 2), ""},
                                           {QDate(2028, 1, 2), "logo"},
                                           {QDate(2028, 6, 30), "a new logo"}}) {
-            if (*logo) writeFile(data + QStringLiteral("ovo_top.gif"), logo);
+            if (*logo) writeFile(data + u"ovo_top.gif"_s, logo);
             TestApp t(dir.path(), today);
             t.app->start();
             QVERIFY(t.prompter.asked.isEmpty());
-            QCOMPARE(readFile(data + QStringLiteral("2028/ovo_top.gif")),
-                     *logo ? logo : "<missing>");
-            if (!*logo) writeFile(data + QStringLiteral("2027/ovo_top.gif"), "an older logo");
+            QString ticked;
+            for (const char* box : {ctl::PropCheck, ctl::AckCheck, ctl::InvCheck, ctl::RecCheck})
+                ticked += t.app->mainForm().isChecked(box) ? u'Y' : u'N';
+            QCOMPARE(ticked, u"YNYY"_s);
+            QCOMPARE(readFile(data + u"2028/ovo_top.gif"_s), *logo ? logo : "<missing>");
+            if (!*logo) writeFile(data + u"2027/ovo_top.gif"_s, "an older logo");
         }
-        QCOMPARE(readFile(data + QStringLiteral("2027/ovo_top.gif")), QByteArray("an older logo"));
-        QCOMPARE(readFile(data + QStringLiteral("2026/ovo_top.gif")), firstYears);
+        QCOMPARE(readFile(data + u"2027/ovo_top.gif"_s), QByteArray("an older logo"));
+        QCOMPARE(readFile(data + u"2026/ovo_top.gif"_s), firstYears);
     }
 
     // A new install prints a plain logo, not a broken image: with the logo on
@@ -97,14 +104,8 @@ private Q_SLOTS:
     // copy is made. Whatever is in its place is never replaced.
     void defaultLogo() {
         enum class InPlace { Nothing, File, Link, BrokenLink, Folder };
-        struct Case {
-            const char* name;
-            const char* companyId;
-            const char* logoName;
-            InPlace inPlace;
-            bool written;
-        };
-        const Case cases[] = {
+        // The case, the logo setting and file name, what is in the logo's place, whether written.
+        const std::tuple<const char*, const char*, const char*, InPlace, bool> cases[] = {
             {"missing", "Y", "ovo_top.gif", InPlace::Nothing, true},
             {"the user's own", "Y", "ovo_top.gif", InPlace::File, false},
             {"a link to a file", "Y", "ovo_top.gif", InPlace::Link, false},
@@ -117,18 +118,18 @@ private Q_SLOTS:
             const QFileInfo info(path);
             return info.isSymLink() ? 'l' : info.isDir() ? 'd' : info.isFile() ? 'f' : '-';
         };
-        for (const Case& c : cases) {
+        for (const auto& [name, companyId, logoName, inPlace, written] : cases) {
             QTemporaryDir dir;
             runOnce(dir);
             const QString data = dataOf(dir);
-            const QString logo = data + QStringLiteral("ovo_top.gif");
-            const QString yearCopy = data + QStringLiteral("2026/ovo_top.gif");
-            QVERIFY2(readFile(logo).startsWith("GIF8"), c.name);  // the first start's
+            const QString logo = data + u"ovo_top.gif"_s;
+            const QString yearCopy = data + u"2026/ovo_top.gif"_s;
+            QVERIFY2(readFile(logo).startsWith("GIF8"), name);  // the first start's
             QVERIFY(QFile::remove(logo) && QFile::remove(yearCopy));
-            patchFile(configOf(dir), 399, bytes::text(c.logoName, 200));
-            patchFile(configOf(dir), 599, c.companyId);
-            const QString outside = dir.filePath(QStringLiteral("outside.gif"));
-            switch (c.inPlace) {
+            patchFile(configOf(dir), 399, bytes::text(logoName, 200));
+            patchFile(configOf(dir), 599, companyId);
+            const QString outside = dir.filePath(u"outside.gif"_s);
+            switch (inPlace) {
             case InPlace::Nothing: break;
             case InPlace::File: writeFile(logo, "mine"); break;
             case InPlace::Link: writeFile(outside, "theirs"); [[fallthrough]];
@@ -140,29 +141,16 @@ private Q_SLOTS:
             TestApp t(dir.path());
             t.app->start();
             // The year folder's copy refuses a linked logo, and says so.
-            QVERIFY2(t.prompter.asked.isEmpty() == (c.inPlace != InPlace::Link), c.name);
-            if (c.written) {
+            QVERIFY2(t.prompter.asked.isEmpty() == (inPlace != InPlace::Link), name);
+            if (written) {
                 QVERIFY(readFile(logo).startsWith("GIF8"));
                 QCOMPARE(readFile(yearCopy), readFile(logo));
             } else {
                 QCOMPARE(kindOf(logo), kindBefore);
                 QCOMPARE(readFile(logo), before);
-                QCOMPARE(readFile(outside), c.inPlace == InPlace::Link ? "theirs" : "<missing>");
+                QCOMPARE(readFile(outside), inPlace == InPlace::Link ? "theirs" : "<missing>");
             }
         }
-    }
-
-    // Only "N" unticks a kind; what closing writes is test_scenarios'.
-    void kindFlags() {
-        QTemporaryDir dir;
-        runOnce(dir);
-        patchFile(configOf(dir), 154, "nNx ");
-        TestApp t(dir.path());
-        t.app->start();
-        QString ticked;
-        for (const char* box : {ctl::PropCheck, ctl::AckCheck, ctl::InvCheck, ctl::RecCheck})
-            ticked += t.app->mainForm().isChecked(box) ? u'Y' : u'N';
-        QCOMPARE(ticked, QStringLiteral("YNYY"));
     }
 };
 

@@ -88,15 +88,9 @@ private Q_SLOTS:
     // answer that stops a command changes nothing.
     void prompts() {
         using enum MsgButton;
-        struct Box {
-            const char* command;
-            const char* title;
-            const char* words;  // of the text
-            MsgIcon icon;
-            MsgButtons buttons;
-            MsgButton byDefault;
-        };
+        using Box = std::tuple<const char*, const char*, const char*, MsgIcon, MsgButtons, MsgButton>;
         const MsgIcon question = MsgIcon::Question;
+        // words: of the text
         for (const auto& [command, title, words, icon, buttons, byDefault] :
              {Box{"SaveChanges", "Save?", "Save new Tallybrook Number?", question, Yes | No, Yes},
               Box{"NewPO", "Save?", "Save changes to Tallybrook Number 000001 ?", question,
