@@ -5,7 +5,9 @@
 #include "ui/ConfigDialog.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
+#include "ui/PictureDialog.h"
 #include "ui/ViewerDialog.h"
+#include "shell/PictureChooser.h"
 #include "viewer/ViewerForm.h"
 
 void QtWindowHost::setParentWindow(QWidget* parent) {
@@ -27,6 +29,8 @@ void QtWindowHost::showModal(FormModel& window) {
         run<ConfigDialog>(window);
     } else if (window.name() == QStringLiteral("DateRangeForm")) {
         run<DateRangeDialog>(window);
+    } else if (auto* chooser = qobject_cast<PictureForm*>(&window)) {
+        run<PictureDialog>(*chooser);
     } else if (auto* viewer = qobject_cast<ViewerForm*>(&window)) {
         run<ViewerDialog>(*viewer);
     }

@@ -8,15 +8,21 @@
 #include "forms/DateRangeForm.h"
 #include "forms/DescriptionForm.h"
 #include "forms/GridModel.h"
+#include "shell/ConfigEditor.h"
+#include "shell/PictureChooser.h"
 #include "ui/Accessibility.h"
+#include "ui/ConfigDialog.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
+#include "ui/PictureDialog.h"
 #include "ui/ViewerDialog.h"
 
 namespace {
 
 std::unique_ptr<FormModel> dialogModel(const QString& which) {
     if (which == u"viewer") return std::make_unique<ViewerForm>();
+    if (which == u"editor") return makeConfigForm();
+    if (which == u"chooser") return std::make_unique<PictureForm>(QDir::tempPath());
     return which == u"line editor" ? makeDescriptionForm() : makeDateRangeForm();
 }
 
@@ -33,6 +39,8 @@ struct Opened {
         form = model ? model.get() : &main->form;
         if (auto* viewer = qobject_cast<ViewerForm*>(form)) window = std::make_unique<ViewerDialog>(*viewer);
         else if (which == u"line editor") window = std::make_unique<DescriptionDialog>(*form);
+        else if (which == u"editor") window = std::make_unique<ConfigDialog>(*form);
+        else if (auto* pic = qobject_cast<PictureForm*>(form)) window = std::make_unique<PictureDialog>(*pic);
         else if (model) window = std::make_unique<DateRangeDialog>(*form);
         view = model ? window.get() : &main->w;
         if (window) window->show();
@@ -42,7 +50,7 @@ struct Opened {
 
 void addWindowRows() {
     QTest::addColumn<QString>("window");
-    for (const char* w : {"main", "line editor", "date range", "viewer"}) QTest::newRow(w) << w;
+    for (const char* w : {"main", "line editor", "date range", "viewer", "editor", "chooser"}) QTest::newRow(w) << w;
 }
 
 // The widget classes of each kind of control, and whether it shows a caption.
@@ -177,9 +185,10 @@ private Q_SLOTS:
                 GridModel* grid = m.grid(name);
                 QCOMPARE(table->model(), grid);
                 grid->addItem(QStringLiteral("a\tb"));
-                Q_EMIT table->clicked(grid->index(grid->rowCount() - 1, 1));
+                const int col = std::min(1, grid->columnCount() - 1);  // lists have one
+                Q_EMIT table->clicked(grid->index(grid->rowCount() - 1, col));
                 QCOMPARE(grid->currentRow(), grid->rows() - 1);
-                Q_EMIT table->doubleClicked(grid->index(grid->rowCount() - 1, 1));
+                Q_EMIT table->doubleClicked(grid->index(grid->rowCount() - 1, col));
                 Q_EMIT table->horizontalHeader()->sectionClicked(0);  // the heading row
                 QCOMPARE(grid->currentRow(), 0);
                 QCOMPARE(clicks[name] * 10 + doubles[name], 21);
