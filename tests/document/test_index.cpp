@@ -4,28 +4,22 @@
 #include <unistd.h>
 
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "document/IndexFile.h"
 #include "document/SalesDocument.h"
 #include "records/FileError.h"
-#include "shell/AppContext.h"
-#include "support/Fakes.h"
-#include "support/Records.h"
+#include "records/ProgramFixture.h"
 
 namespace {
 
 constexpr double kJan1 = 36526;  // 1 January 2000 as a serial day
 
-struct IndexFixture {
-    QTemporaryDir dir;
-    TestApp t{dir.path()};
+struct IndexFixture : ProgramFixture {
     IndexFile& index = t.app->index();
     SalesDocument doc;
 
     IndexFixture() {
-        t.app->start();
         doc.jobNumber = " R-7 ";
         doc.orderDate = "1/1/2000";
         doc.soldTo = "Acme";
@@ -36,7 +30,7 @@ struct IndexFixture {
               &SalesDocument::otherTax})
             doc.*f = "1.50";
     }
-    QString indexPath() { return dataOf(dir) + "ovo_data2.dat"; }
+    QString indexPath() { return data("ovo_data2.dat"); }
     QString told() { return t.prompter.asked.isEmpty() ? "" : t.prompter.asked.last().text; }
     IndexRecord record() {
         QString problem;

@@ -89,9 +89,8 @@ private Q_SLOTS:
         const L minus = {"", "50", ".1", "0.00", "", "0.00", "10"};
         const L minusOut = {"",     "50",    ".1",   "-5.00",  "",
                             "0.00", "10.00", "0.00", "-50.00", "-45.00"};
-        const L comma = {"", "50", ",1", "0,00", "", "0,00", "10"};
-        const L commaOut = {"",     "50",    ",1",   "-5,00",  "",
-                            "0,00", "10,00", "0,00", "-50,00", "-45,00"};
+        const auto decimalComma = [](L texts) { return texts.replaceInStrings(".", ","); };
+        const L comma = decimalComma(minus), commaOut = decimalComma(minusOut);
         for (const auto& [locale, in, out] : {std::tuple{"mr_IN", plain, plainOut},
                                               {"ar_EG", plain, plainOut},
                                               {"he_IL", minus, minusOut},
