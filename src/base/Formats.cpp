@@ -246,23 +246,32 @@ QDate Formats::toDate(const QString& text) const {
 }
 
 QString Formats::standard(Currency value) const {
+    QString text;
+    appendStandard(text, value);
+    return text;
+}
+
+void Formats::appendStandard(QString& out, Currency value) const {
     const qint64 cents = value.cents();
-    const quint64 magnitude =
-        cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents);
+    if (cents < 0) out += u'-';
+    appendMagnitude(out, cents < 0 ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents));
+}
+
+void Formats::appendMagnitude(QString& out, quint64 cents) const {
     // The locale decides where the groups go (12,34,567 in India); the
     // characters are ours.
-    const QString digits = QString::number(static_cast<qulonglong>(magnitude / 100));
-    const quint32 groups = groupsFor(digits.size());
-    QString text;
-    text.reserve(digits.size() * 2 + 4);
-    if (cents < 0) text += u'-';
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (groups >> (digits.size() - i)) & 1u) text += m_group;
-        text += digits.at(i);
+    char digits[24];
+    int count = 0;
+    for (quint64 whole = cents / 100; count == 0 || whole > 0; whole /= 10)
+        digits[count++] = static_cast<char>('0' + whole % 10);
+    const quint32 groups = groupsFor(count);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0 && (groups >> (count - i)) & 1u) out += m_group;
+        out += QLatin1Char(digits[count - 1 - i]);
     }
-    text += m_decimal;
-    text += QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-    return text;
+    out += m_decimal;
+    out += QLatin1Char(static_cast<char>('0' + cents % 100 / 10));
+    out += QLatin1Char(static_cast<char>('0' + cents % 10));
 }
 
 quint32 Formats::groupsFor(int digits) const {
@@ -290,12 +299,24 @@ quint32 Formats::groupsFor(int digits) const {
 }
 
 QString Formats::currency(Currency value) const {
-    const bool negative = value.cents() < 0;
-    QString digits = standard(value);
-    if (negative) digits.remove(0, 1);
-    QString text = negative ? m_currencyNegative : m_currencyPositive;
-    text.replace(QChar(kDigitsMark), digits);
+    QString text;
+    appendCurrency(text, value);
     return text;
+}
+
+void Formats::appendCurrency(QString& out, Currency value) const {
+    const bool negative = value.cents() < 0;
+    const QString& pattern = negative ? m_currencyNegative : m_currencyPositive;
+    const qsizetype mark = pattern.indexOf(QChar(kDigitsMark));
+    if (mark < 0) {
+        out += pattern;
+        return;
+    }
+    out += QStringView(pattern).left(mark);
+    // The pattern carries the sign.
+    const qint64 cents = value.cents();
+    appendMagnitude(out, negative ? 0 - static_cast<quint64>(cents) : static_cast<quint64>(cents));
+    out += QStringView(pattern).mid(mark + 1);
 }
 
 bool Formats::isGroup(QChar c) const {

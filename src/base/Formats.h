@@ -59,6 +59,9 @@ public:
     // "currency": the locale's currency pattern, two decimals. A symbol that
     // Windows-1252 cannot hold is replaced by the ISO code ("INR").
     QString currency(Currency value) const;
+    // The same two, appended to `out` (an export writes a quarter million).
+    void appendStandard(QString& out, Currency value) const;
+    void appendCurrency(QString& out, Currency value) const;
 
     // Text to number as the system conversion does it: surrounding blanks,
     // an optional sign, thousands separators in the whole part, one decimal
@@ -109,6 +112,8 @@ private:
     // Where the locale groups a whole number of n digits (bit k: a separator
     // before the k-th digit from the right), learnt once per length: asking
     // the locale for every amount is most of an export's time.
+    // Digits of `cents` / 100 in groups, the decimal separator, two decimals.
+    void appendMagnitude(QString& out, quint64 cents) const;
     quint32 groupsFor(int digits) const;
     mutable std::array<qint64, 21> m_groupMasks = [] {
         std::array<qint64, 21> a{};

@@ -1,6 +1,11 @@
 #include "base/Text.h"
 
 QString trimBlanks(const QString& text) {
+    const QStringView kept = blanksTrimmed(text);
+    return kept.size() == text.size() ? text : kept.toString();
+}
+
+QStringView blanksTrimmed(QStringView text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin) == u' ') ++begin;

@@ -25,10 +25,11 @@ namespace {
 // Appended in place: an export of a full index is a million fields.
 void appendQuoted(QString& out, QStringView value) {
     out += u'"';
-    for (QChar c : value) {
-        if (c == u'"') out += u'"';
-        out += c;
+    for (qsizetype quote; (quote = value.indexOf(u'"')) >= 0; value = value.mid(quote + 1)) {
+        out += value.left(quote + 1);
+        out += u'"';
     }
+    out += value;
     out += QLatin1String("\",");
 }
 
@@ -62,7 +63,12 @@ Result make(const QByteArray& index, const ConfigRecord& cfg, const Formats& for
         const QDate d = serialdate::toDate(serial);
         appendQuoted(out, d.isValid() ? formats.shortDate(d) : QString());
     };
-    const auto money = [&](Currency c) { appendQuoted(out, formats.currency(c)); };
+    QString amount;  // one buffer for every amount written
+    const auto money = [&](Currency c) {
+        amount.resize(0);
+        formats.appendCurrency(amount, c);
+        appendQuoted(out, amount);
+    };
     for (qint64 i = 0; i < count; ++i) {
         IndexRecord rec;
         if (!IndexRecord::decode(index.constData() + i * indexrec::kLength, indexrec::kLength,

@@ -47,9 +47,16 @@ class Writer {
 public:
     // About 300 characters a document row, 2,000 for the rest.
     explicit Writer(qsizetype rows) { m_out.reserve(2000 + rows * 300); }
-    void line(const QString& text) {
+    template <typename Text>
+    void line(const Text& text) {
         m_out += text;
         m_out += QLatin1String("\r\n");
+    }
+    // One cell on its line: the opening markup, the text escaped, "</td>".
+    void cell(const char* open, QStringView text) {
+        m_out += QLatin1String(open);
+        appendHtmlEscaped(m_out, text);
+        m_out += QLatin1String("</td>\r\n");
     }
     void lines(std::initializer_list<const char*> texts) {
         for (const char* t : texts) line(QLatin1String(t));
@@ -105,30 +112,36 @@ QByteArray make(const QString& code, const QVector<QStringList>& rows, const Cus
              "<td align=\"right\"><font size=\"-1\">Total</td>", "</tr>"});
 
     double total = 0, shipping = 0, salesTax = 0, otherTax = 0;
-    const auto value = [&formats](const QString& cell) {
-        const QString cleaned = CleanNumber(cell);
+    QString cleaned;  // one buffer for every amount read
+    const auto value = [&formats, &cleaned](QStringView cell) {
+        // The number cleaner's digits, points and commas; nothing left reads 0.
+        cleaned.resize(0);
+        for (QChar c : cell) {
+            if ((c >= u'0' && c <= u'9') || c == u'.' || c == u',') cleaned.append(c);
+        }
+        if (cleaned.isEmpty()) return 0.0;
         // The fixed-point reader is the fast one; past its range, a double.
         const CurrencyParse money = formats.toCurrency(cleaned);
         return money.ok() ? money.value.toDouble() : formats.toNumber(cleaned).value_or(0.0);
     };
+    const QString kindText(kind);
     for (const QStringList& row : rows) {
-        const auto cell = [&row](int column) { return trimBlanks(row.value(column)); };
+        const auto cell = [&row](int column) {
+            return column < row.size() ? blanksTrimmed(row.at(column)) : QStringView();
+        };
         if (oneCustomer && cell(doclist::SoldTo) != name) continue;
-        if (cell(doclist::Status) != QString(kind)) continue;
-        w.line(QStringLiteral("<tr>"));
-        w.line(QLatin1String("<td valign=\"top\"><font size=\"-1\">") +
-               htmlEscaped(cell(doclist::Number)) + QLatin1String("</td>"));
-        w.line(QLatin1String("<td valign=\"top\"><font size=\"-1\">&nbsp;") +
-               htmlEscaped(cell(doclist::Date)) + QLatin1String("</td>"));
-        w.line(QLatin1String("<td valign=\"top\"><font size=\"-1\">&nbsp;") +
-               htmlEscaped(cell(doclist::SoldTo)) + QLatin1String("</td>"));
-        w.line(QLatin1String("<td  align=\"right\" valign=\"top\"><font size=\"-1\">&nbsp;") +
-               htmlEscaped(cell(doclist::OrderTotal)) + QLatin1String("</td>"));
-        total += value(row.value(doclist::OrderTotal));
-        shipping += value(row.value(doclist::Shipping));
-        salesTax += value(row.value(doclist::SalesTax));
-        otherTax += value(row.value(doclist::OtherTax));
-        w.line(QStringLiteral("</tr>"));
+        if (cell(doclist::Status) != kindText) continue;
+        w.line(QLatin1String("<tr>"));
+        w.cell("<td valign=\"top\"><font size=\"-1\">", cell(doclist::Number));
+        w.cell("<td valign=\"top\"><font size=\"-1\">&nbsp;", cell(doclist::Date));
+        w.cell("<td valign=\"top\"><font size=\"-1\">&nbsp;", cell(doclist::SoldTo));
+        w.cell("<td  align=\"right\" valign=\"top\"><font size=\"-1\">&nbsp;",
+               cell(doclist::OrderTotal));
+        total += value(cell(doclist::OrderTotal));
+        shipping += value(cell(doclist::Shipping));
+        salesTax += value(cell(doclist::SalesTax));
+        otherTax += value(cell(doclist::OtherTax));
+        w.line(QLatin1String("</tr>"));
     }
 
     const auto money = [&formats](double sum) {

@@ -27,8 +27,13 @@ QByteArray blankRecord() {
 
 bool IndexRecord::decode(const char* bytes, qsizetype size, IndexRecord* out) {
     if (size < kLength) return false;
+    // Blanks trimmed from the bytes: one decode of the text itself.
     const auto text = [bytes](int offset, int width) {
-        return trimBlanks(cp1252::decode(bytes + offset, width));
+        const char* from = bytes + offset;
+        const char* to = from + width;
+        while (from < to && *from == ' ') ++from;
+        while (to > from && to[-1] == ' ') --to;
+        return cp1252::decode(from, to - from);
     };
     out->stored = QByteArray(bytes, kLength);
     out->kind = text(Kind, 1);

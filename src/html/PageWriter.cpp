@@ -340,17 +340,27 @@ QString htmlEscaped(const QString& text) {
     }
     QString out;
     out.reserve(text.size() + 16);
-    for (QChar c : text) {
-        switch (c.unicode()) {
-            case '<': out += QLatin1String("&lt;"); break;
-            case '>': out += QLatin1String("&gt;"); break;
-            case '&': out += QLatin1String("&amp;"); break;
-            case '"': out += QLatin1String("&quot;"); break;
-            case '\'': out += QLatin1String("&#39;"); break;
-            default: out += c;
-        }
-    }
+    appendHtmlEscaped(out, text);
     return out;
+}
+
+void appendHtmlEscaped(QString& out, QStringView text) {
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i].unicode()) {
+            case '<': entity = "&lt;"; break;
+            case '>': entity = "&gt;"; break;
+            case '&': entity = "&amp;"; break;
+            case '"': entity = "&quot;"; break;
+            case '\'': entity = "&#39;"; break;
+            default: continue;
+        }
+        out += text.mid(plainFrom, i - plainFrom);
+        out += QLatin1String(entity);
+        plainFrom = i + 1;
+    }
+    out += text.mid(plainFrom);
 }
 
 QString generalNumber(double value) {

@@ -25,3 +25,5 @@ void MakeHTML_NoteBlock(const QString& input, QString& output);
 QString generalNumber(double value);
 // Typed text for the printed part of a page: shown as typed, never run.
 QString htmlEscaped(const QString& text);
+// The same, appended to `out` without a copy of its own.
+void appendHtmlEscaped(QString& out, QStringView text);
