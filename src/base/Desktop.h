@@ -37,6 +37,15 @@ public:
         Q_UNUSED(filter);
         return {};
     }
+    // Asks for a file to read (the desktop's open dialog): `filters` as
+    // "Name (*.a *.b)", `selected` the one shown first; empty when cancelled.
+    virtual QString chooseOpenFile(const QString& title, const QStringList& filters,
+                                   const QString& selected) {
+        Q_UNUSED(title);
+        Q_UNUSED(filters);
+        Q_UNUSED(selected);
+        return {};
+    }
     // Opens a file with the program the desktop keeps for its type.
     virtual bool openFile(const QString& path) {
         Q_UNUSED(path);

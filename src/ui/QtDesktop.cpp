@@ -130,6 +130,13 @@ QString QtDesktop::chooseSaveFile(const QString& title, const QString& filter) {
                                         QFileDialog::DontConfirmOverwrite);
 }
 
+QString QtDesktop::chooseOpenFile(const QString& title, const QStringList& filters,
+                                  const QString& selected) {
+    QString chosenFilter = selected;
+    return QFileDialog::getOpenFileName(m_parent, title, QString(), filters.join(QStringLiteral(";;")),
+                                        &chosenFilter);
+}
+
 bool QtDesktop::openFile(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
 }

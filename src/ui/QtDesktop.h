@@ -23,6 +23,8 @@ public:
     MailResult sendMail(const QString& subject, const QString& body,
                         const QStringList& attachments) override;
     QString chooseSaveFile(const QString& title, const QString& filter) override;
+    QString chooseOpenFile(const QString& title, const QStringList& filters,
+                           const QString& selected) override;
     bool openFile(const QString& path) override;
 
     std::chrono::milliseconds mailWait{20000};

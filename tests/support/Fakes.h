@@ -58,8 +58,21 @@ public:
     MailResult sendMail(const QString&, const QString&, const QStringList&) override {
         return {};  // the mail itself: test_delivery, through QtDesktop
     }
+    QString chooseOpenFile(const QString& title, const QStringList& filters,
+                           const QString& selected) override {
+        openAsked.append({title, filters.join(u'|'), selected});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+    }
+    bool openFile(const QString& path) override {
+        filesOpened.append(path);
+        return openFileWorks;
+    }
     QStringList helpShown;
     QStringList opened;
+    QList<QStringList> openAsked;  // title, filters joined by "|", the one selected
+    QStringList openAnswers;       // files chosen, from the front; empty: cancelled
+    QStringList filesOpened;
+    bool openFileWorks = true;
     BrowserResult browserResult = BrowserResult::Opened;
 };
 
