@@ -2,6 +2,7 @@
 #include "forms/ControlNames.h"
 
 #include <QtEndian>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -396,6 +397,72 @@ bool AddressBook::save(Block block, Write how) {
     f.setText(i.combo, entry.name);
     refill(block);
     return true;
+}
+
+AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) {
+    using addyrec::kLength;
+    const qint64 count = records.size() / kLength;
+    if (room) *room = 0;
+    if (count == 0) return Added::Written;
+    Added outcome = Added::Written;
+    bool tailMoved = false;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        outcome = Added::Written;
+        // Held alone from the count and the tags to the last byte written.
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
+        const qint64 whole = file.size() / kLength;
+        if (whole + count > kMaxEntries) {
+            if (room) *room = qMax<qint64>(0, kMaxEntries - whole);
+            outcome = Added::Full;
+            return {};
+        }
+        std::optional<double> next;
+        if (FileError e = nextTagIn(file, &next); !e.ok()) return e;
+        if (!next || *next + double(count) >= kMaxTag) {
+            outcome = Added::NoTag;
+            return {};
+        }
+        char* bytes = records.data();
+        for (qint64 n = 0; n < count; ++n) {
+            qToLittleEndian(std::bit_cast<quint64>(*next + double(n)),
+                            bytes + n * kLength + addyrec::Tag);
+        }
+        // The first record goes as a single save's does, which moves the
+        // cut-short end of an interrupted write aside.
+        bool moved = false;
+        FileError e = appendRecordTo(file, records.left(kLength), &moved);
+        tailMoved = tailMoved || moved;
+        if (!e.ok()) return e;
+        const qint64 oldLength = file.size() - kLength;
+        for (qint64 first = 1; first < count && e.ok(); first += kChunkRecords) {
+            const qint64 n = qMin(kChunkRecords, count - first);
+            e = file.writeAt(oldLength + first * kLength,
+                             QByteArray::fromRawData(bytes + first * kLength, n * kLength));
+        }
+        if (e.ok()) return e;
+        // Some of the entries would be an import no one can tell from a whole one.
+        const FileError cut = file.truncate(oldLength);
+        if (cut.ok()) {
+            if (!e.heldByOther()) {
+                e.reason += QStringLiteral("\n\nThe address book has been left as it was: "
+                                           "none of the entries has been added.");
+            }
+            return e;
+        }
+        // Not to be tried again: a second try would add the first entries twice.
+        e.kind = FileError::Kind::Other;
+        e.reason += QStringLiteral("\n\nThe entries written before the failure could not be "
+                                   "taken out again (%1), so the address book holds part of "
+                                   "the import.")
+                        .arg(cut.reason);
+        return e;
+    });
+    m_found.clear();
+    if (tailMoved) showCutTail(*m_ctx.prompter, path());
+    if (!ok) return Added::Failed;
+    if (outcome == Added::Written) m_ctx.lists.markStale(ListRefills::Addresses);
+    return outcome;
 }
 
 void AddressBook::saveCommand(Block block) {

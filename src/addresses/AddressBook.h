@@ -40,6 +40,15 @@ public:
     bool SaveNewAddy(Block block);
     bool SaveChangedAddy(Block block);
 
+    // How adding many entries at once ended.
+    enum class Added { Written, Full, NoTag, Failed };
+    // Adds whole 570-byte records at the end of the book in one go, under
+    // its lock with the retry, tagged on from the highest tag in ascending
+    // order. A failure part-way cuts the book back to its old length (the
+    // user has been told why). A book without room for all of them gets
+    // none, and `room` says how many would fit.
+    Added appendEntries(QByteArray records, qint64* room = nullptr);
+
     void ChangedVendor() { saveCommand(Block::SoldTo); }
     void ChangedDest() { saveCommand(Block::ShipTo); }
     void DeleteVendor() { deleteCommand(Block::SoldTo); }
