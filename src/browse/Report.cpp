@@ -1,13 +1,5 @@
 #include "browse/Report.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSysInfo>
-#include <QRegularExpression>
-#include <csignal>
-#include <cerrno>
-#include <unistd.h>
-
 #include "base/Cp1252.h"
 #include "base/Formats.h"
 #include "base/Text.h"
@@ -175,18 +167,7 @@ QByteArray make(const QString& code, const QVector<QStringList>& rows, const Cus
 
 }  // namespace report
 
-namespace {
-
 constexpr char kPrefix[] = "report-";
-
-QString hostName() {
-    // A host name is a file name here: nothing that could leave the folder.
-    QString host = QSysInfo::machineHostName();
-    host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
-    return host.isEmpty() ? QStringLiteral("host") : host;
-}
-
-}  // namespace
 
 void Reports::bind() {
     for (const report::Command& c : report::kCommands) {
@@ -201,8 +182,7 @@ void Reports::bind() {
 }
 
 QString Reports::path() const {
-    return m_ctx.state.DataPath + QLatin1String(kPrefix) + hostName() + u'-' +
-           QString::number(::getpid()) + QStringLiteral(".htm");
+    return m_ctx.state.DataPath + QLatin1String(kPrefix) + copyTag() + QStringLiteral(".htm");
 }
 
 bool Reports::MakeReport(const QString& code) {
@@ -239,15 +219,6 @@ void Reports::removeOwn() {
 }
 
 void Reports::removeStale() {
-    if (!m_ctx.state.DataAccessOK) return;
-    const QString mine = QLatin1String(kPrefix) + hostName() + u'-';
-    const QDir dir(nativePath(m_ctx.state.DataPath));
-    for (const QString& name : dir.entryList({mine + QStringLiteral("*.htm")}, QDir::Files)) {
-        bool number = false;
-        const qint64 pid = name.mid(mine.size()).chopped(4).toLongLong(&number);
-        // Another copy on this host still running keeps its report.
-        if (!number || pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM))
-            continue;
-        removeFile(m_ctx.state.DataPath + name);
-    }
+    if (m_ctx.state.DataAccessOK)
+        removeFilesOfEndedCopies(m_ctx.state.DataPath, QLatin1String(kPrefix), QStringLiteral(".htm"));
 }

@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSysInfo>
 #include <cerrno>
+#include <csignal>
 
 namespace {
 
@@ -335,6 +338,36 @@ int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan) 
         // A younger one may be another copy's replace in progress.
         if (info.lastModified().toUTC() > before) continue;
         if (::unlink(QFile::encodeName(info.absoluteFilePath()).constData()) == 0) ++removed;
+    }
+    return removed;
+}
+
+namespace {
+
+QString hostTag() {
+    // A host name is a file name here: nothing that could leave the folder.
+    QString host = QSysInfo::machineHostName();
+    host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    return host.isEmpty() ? QStringLiteral("host") : host;
+}
+
+}  // namespace
+
+QString copyTag() {
+    return hostTag() + u'-' + QString::number(::getpid());
+}
+
+int removeFilesOfEndedCopies(const QString& folder, const QString& prefix, const QString& suffix) {
+    const QString mine = prefix + hostTag() + u'-';
+    const QDir dir(nativePath(folder));
+    int removed = 0;
+    for (const QString& name : dir.entryList({mine + u'*' + suffix}, QDir::Files)) {
+        bool number = false;
+        const qint64 pid = name.mid(mine.size()).chopped(suffix.size()).toLongLong(&number);
+        // A copy of this host that still runs keeps its file.
+        if (!number || pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)
+            continue;
+        if (removeFile(folder + name).ok()) ++removed;
     }
     return removed;
 }

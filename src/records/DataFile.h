@@ -77,6 +77,12 @@ bool isFileItself(const QString& path);
 // Removes the temporary files of interrupted replaces in `folder` that are
 // older than `olderThan`; returns how many.
 int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan);
+// This copy of the program among the others that share the data folder:
+// "<host>-<process id>", usable in a file name.
+QString copyTag();
+// Removes the files `prefix` + "<this host>-<process id>" + `suffix` in
+// `folder` that copies of this host left behind: their process has ended.
+int removeFilesOfEndedCopies(const QString& folder, const QString& prefix, const QString& suffix);
 // Fails (kind Other) when something other than a regular file is in the
 // place of `path`; a missing file is fine.
 FileError checkRegularOrMissing(const QString& path);

@@ -1,6 +1,7 @@
 #include "ui/ViewerDialog.h"
 #include "forms/ControlNames.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -149,12 +150,19 @@ void ViewerDialog::sizeToPage(QWidget* over) {
     const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
     QSize size = (over ? over->window()->size() : available) * 0.8;
 
-    // The narrowest the page can be laid out is its own width.
-    std::unique_ptr<QTextDocument> probe(m_browser->document()->clone(m_browser));
-    probe->setTextWidth(1);
-    const int frame = 2 * m_browser->frameWidth() +
-                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-                      layout()->contentsMargins().left() + layout()->contentsMargins().right();
-    size.setWidth(qMax(size.width(), qCeil(probe->size().width()) + frame));
     resize(size.boundedTo(available));
+    // A page wider than the view (a table of fixed width) widens the window
+    // once the view has laid it out: laying it out beforehand to measure it
+    // would double the time a long report takes to show.
+    const int most = available.width();
+    connect(m_browser->document()->documentLayout(),
+            &QAbstractTextDocumentLayout::documentSizeChanged, this, [this, most](QSizeF page) {
+                const QWidget* view = m_browser->viewport();
+                int missing = qCeil(page.width()) - view->width();
+                // Wider, a long page still needs its scroll bar.
+                if (missing > 0 && page.height() > view->height() &&
+                    !m_browser->verticalScrollBar()->isVisible())
+                    missing += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+                if (missing > 0 && width() < most) resize(qMin(width() + missing, most), height());
+            });
 }
