@@ -8,6 +8,8 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "app/DataCheck.h"
+#include "shell/Shell.h"
 #include "base/Clock.h"
 #include "base/Formats.h"
 #include "ui/MainWindow.h"
@@ -24,6 +26,22 @@ int main(int argc, char* argv[]) {
         std::fputs(commandLine.out.toLocal8Bit().constData(), stdout);
         std::fputs(commandLine.err.toLocal8Bit().constData(), stderr);
         return commandLine.exitCode;
+    }
+
+    if (commandLine.isSet(QStringLiteral("check"))) {
+        // No display, no window system: a data check runs from a terminal or a job.
+        QCoreApplication core(argc, argv);
+        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (documents.isEmpty()) documents = QDir::homePath();
+        const QString folder =
+            commandLine.positional.isEmpty()
+                ? DataCheck::configuredDataPath(Shell::homeFolderFor(documents))
+                : commandLine.positional.constFirst();
+        const DataCheck check = DataCheck::run(folder);
+        for (const QString& line : check.lines) std::printf("%s\n", line.toLocal8Bit().constData());
+        if (check.status == DataCheck::Sound)
+            std::printf("%s: no problems found.\n", QDir::toNativeSeparators(folder).toLocal8Bit().constData());
+        return check.status;
     }
 
     QApplication qapp(argc, argv);

@@ -13,7 +13,12 @@ struct OptionSpec {
 };
 
 // The program's own options: add one here, then ask CommandLine::isSet.
-constexpr std::initializer_list<OptionSpec> kOptions = {};
+constexpr std::initializer_list<OptionSpec> kOptions = {
+    {"check", nullptr,
+     "Checks the data directory (DATA_DIR, or the one the configuration names) and says what "
+     "is wrong and what to do; writes nothing. Exit status 0: sound, 1: problems found, 2: "
+     "the folder cannot be read."},
+};
 
 // Qt's own window-system options, which QApplication takes off the command
 // line after this parse; listed so that they pass, kept out of the help.
@@ -65,9 +70,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QString error;
     if (!parser.parse(arguments)) {
         error = parser.errorText();
-    } else if (!parser.positionalArguments().isEmpty()) {
-        // The program opens no file named on its command line.
-        error = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments()[0]);
+    } else if (const QStringList args = parser.positionalArguments();
+               args.size() > (parser.isSet(QStringLiteral("check")) ? 1 : 0)) {
+        // The program opens no file named on its command line; the check
+        // takes one folder.
+        error = QStringLiteral("Unexpected argument '%1'.").arg(args.constLast());
     }
     if (!error.isEmpty()) {
         result.run = false;
@@ -90,5 +97,6 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     for (const QString& name : own) {
         if (parser.isSet(name)) result.given.append(name);
     }
+    result.positional = parser.positionalArguments();
     return result;
 }

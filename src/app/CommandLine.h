@@ -12,6 +12,7 @@ struct CommandLine {
     QString out;        // for standard output
     QString err;        // for standard error
     QStringList given;  // the long names of the program's options given
+    QStringList positional;  // --check's folder
 
     bool isSet(const QString& name) const { return given.contains(name); }
 };

@@ -1,0 +1,108 @@
+// "tallybrook --check": a data directory built by hand with one fault of
+// each kind, every fault named on a line of its own, nothing written.
+#include <QtTest>
+
+#include "app/DataCheck.h"
+#include "support/Fakes.h"
+#include "support/Records.h"
+
+namespace {
+
+// Every file under `dir` with its size and time: what a check must leave.
+QStringList snapshot(const QString& dir) {
+    QStringList out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        out << f.filePath() + u' ' + QString::number(f.size()) + u' ' +
+                   f.lastModified().toString(Qt::ISODateWithMs);
+    }
+    out.sort();
+    return out;
+}
+
+QByteArray page(const QByteArray& number) {
+    return "<html>\r\n<!-- ??? i ??? -->\r\n<!-- PON " + number + " PON -->\r\n";
+}
+
+}  // namespace
+
+class TestCheck : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyFaultNamed() {
+        QTemporaryDir tmp;
+        const QString d = tmp.path() + "/data/";
+        QDir().mkpath(d + "2026");
+        // Sound: a live record with its page, a deleted one without, a page
+        // of a deleted record, this copy's views and reports.
+        QByteArray index = indexRecord('i', "000001", "2026\\") + indexRecord('D', "000002", "2026\\") +
+                           indexRecord('D', "000003", "2026\\");
+        writeFile(d + "2026/000001.htm", page("000001"));
+        writeFile(d + "2026/000003.htm", page("000003"));
+        writeFile(d + "ovo-host-1.htm", "view");
+        writeFile(d + "report-host-1.htm", "report");
+        writeFile(d + "pay_data.dat", paymentRecord('C', "000001", 46000, 10000));
+        writeFile(d + "ovo_data2.dat", index);
+        {
+            const DataCheck c = DataCheck::run(d);
+            QVERIFY2(c.lines.isEmpty(), qPrintable(c.lines.join(u'\n')));
+            QCOMPARE(c.status, DataCheck::Sound);
+        }
+        // One fault of each kind.
+        index += indexRecord('p', "000004", "2026\\") + indexRecord('p', "000005", "2026\\") +
+                 indexRecord('i', "000001", "2026\\") + "cut";
+        writeFile(d + "ovo_data2.dat", index);
+        writeFile(d + "2026/000005.htm", page("000009"));
+        writeFile(d + "2026/000777.htm", page("000777"));
+        writeFile(d + "pay_data.dat", paymentRecord('C', "000001", 46000, 10000) +
+                                          paymentRecord('C', "000042", 46000, 10000));
+        writeFile(d + "ovo_stock.dat", QByteArray(383 + 10, ' '));
+        writeFile(d + "2026/000001.htm.tbtmpAbC123", "half");
+        const QStringList before = snapshot(tmp.path());
+        const DataCheck c = DataCheck::run(d);
+        QCOMPARE(snapshot(tmp.path()), before);
+        QCOMPARE(c.status, DataCheck::Problems);
+        const QStringList expected = {
+            "ovo_data2.dat: its last record is cut short (3 bytes after record 6)",
+            "ovo_stock.dat: its last record is cut short (10 bytes after record 1)",
+            "2026/000004.htm: the page of live document 000004 is missing",
+            "2026/000005.htm: the page holds document 000009, not 000005",
+            "ovo_data2.dat: number 000001 is in folder \"2026\\\" twice (records 1 and 6)",
+            "2026/000777.htm: no record in the index names this page",
+            "pay_data.dat: payments of document 000042, which the index does not list",
+            "2026/000001.htm.tbtmpAbC123: a temporary file an interrupted save left"};
+        QCOMPARE(c.lines.size(), expected.size());
+        for (const QString& e : expected) {
+            const bool found = std::any_of(c.lines.begin(), c.lines.end(),
+                                           [&](const QString& l) { return l.startsWith(d + e); });
+            QVERIFY2(found, qPrintable(e + "\n---\n" + c.lines.join(u'\n')));
+        }
+    }
+
+    // From a terminal with no display: the exit status says which.
+    void commandLineStatus() {
+        QTemporaryDir tmp;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        env.insert("HOME", tmp.path());
+        const auto run = [&](const QStringList& args) {
+            QProcess p;
+            p.setProcessEnvironment(env);
+            p.start(QStringLiteral(TALLYBROOK_EXE), args);
+            p.waitForFinished(30000);
+            return QString::number(p.exitCode()) + u' ' + QString::fromLocal8Bit(p.readAllStandardOutput());
+        };
+        QVERIFY(run({"--check", tmp.path()}).startsWith("0 "));
+        writeFile(tmp.path() + "/ovo_data2.dat", "cut");
+        QVERIFY(run({"--check", tmp.path()}).startsWith("1 " + tmp.path() + "/ovo_data2.dat: "));
+        QVERIFY(run({"--check", tmp.path() + "/gone"}).startsWith("2 "));
+        QVERIFY(run({"--check", tmp.path(), "more"}).startsWith("2 "));  // one folder at most
+        QVERIFY(!QFileInfo::exists(tmp.path() + "/Documents"));  // no configuration made
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCheck)
+#include "test_check.moc"
