@@ -97,11 +97,13 @@ QByteArray make(const FormModel& form, const HeldTexts& held) {
     for (const Control& c : form.controls()) {
         if (c.name.startsWith(QLatin1String("xx"))) continue;
         QString block;
-        if (hasCaption(c.kind) && !held.captions.contains(c.name) && !c.caption.trimmed().isEmpty()) {
+        if (hasCaption(c.kind) && !held.captions.contains(c.name) &&
+            !c.caption.trimmed().isEmpty()) {
             block += QStringLiteral("en caption = ") + oneLine(c.caption) + kCrLf +
                      QStringLiteral("de caption = de?") + kCrLf;
         }
-        if (hasToolTip(c.kind) && !held.toolTips.contains(c.name) && !c.toolTip.trimmed().isEmpty()) {
+        if (hasToolTip(c.kind) && !held.toolTips.contains(c.name) &&
+            !c.toolTip.trimmed().isEmpty()) {
             block += QStringLiteral("en tool tip = ") + oneLine(c.toolTip) + kCrLf +
                      QStringLiteral("de tool tip = de?") + kCrLf;
         }
@@ -234,11 +236,10 @@ int StringsFile::load(const QString& language) {
     const int set =
         strings::apply(*m_ctx.form, strings::read(bytes, language), strings::mainWindowHeld());
     if (set == 0) {
-        m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok, MsgButton::Ok,
-                                msg::kProductName,
-                                QStringLiteral("The strings file ") + path() +
-                                    QStringLiteral(" has no \"") + language +
-                                    QStringLiteral("\" texts for this window."));
+        m_ctx.prompter->message(
+            MsgIcon::Information, MsgButton::Ok, MsgButton::Ok, msg::kProductName,
+            QStringLiteral("The strings file ") + path() + QStringLiteral(" has no \"") + language +
+                QStringLiteral("\" texts for this window."));
     } else if (m_loaded) {
         m_loaded();
     }
