@@ -430,10 +430,17 @@ AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) 
         }
         // The first record goes as a single save's does, which moves the
         // cut-short end of an interrupted write aside.
+        const auto untouched = [](FileError e) {
+            if (!e.heldByOther()) {
+                e.reason += QStringLiteral("\n\nThe address book has been left as it was: "
+                                           "none of the entries has been added.");
+            }
+            return e;
+        };
         bool moved = false;
         FileError e = appendRecordTo(file, records.left(kLength), &moved);
         tailMoved = tailMoved || moved;
-        if (!e.ok()) return e;
+        if (!e.ok()) return untouched(e);  // cut back by the append itself
         const qint64 oldLength = file.size() - kLength;
         for (qint64 first = 1; first < count && e.ok(); first += kChunkRecords) {
             const qint64 n = qMin(kChunkRecords, count - first);
@@ -443,13 +450,7 @@ AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) 
         if (e.ok()) return e;
         // Some of the entries would be an import no one can tell from a whole one.
         const FileError cut = file.truncate(oldLength);
-        if (cut.ok()) {
-            if (!e.heldByOther()) {
-                e.reason += QStringLiteral("\n\nThe address book has been left as it was: "
-                                           "none of the entries has been added.");
-            }
-            return e;
-        }
+        if (cut.ok()) return untouched(e);
         // Not to be tried again: a second try would add the first entries twice.
         e.kind = FileError::Kind::Other;
         e.reason += QStringLiteral("\n\nThe entries written before the failure could not be "

@@ -255,7 +255,7 @@ QString AddressImport::readError(const QString& path, const FileError& e) {
     return QStringLiteral("The file %1 could not be read.\n\n%2").arg(nativeName(path), e.reason);
 }
 
-QString AddressImport::refusal(const QString& path) const {
+QString AddressImport::check(const QString& path) const {
     if (QString own = ownFileRefusal(path); !own.isEmpty()) return own;
     DataFile file(path);
     if (FileError e = file.open(DataFile::Mode::Read); !e.ok()) return readError(path, e);
@@ -278,7 +278,7 @@ bool AddressImport::Command1_Click() {
     const QString chosen = m_ctx.desktop->chooseOpenFile(
         m_form->caption(addy::Command1), {kAllFiles, kQuillaryFiles}, kQuillaryFiles);
     if (chosen.isEmpty()) return false;
-    if (const QString why = refusal(chosen); !why.isEmpty()) {
+    if (const QString why = check(chosen); !why.isEmpty()) {
         error(why);
         return false;
     }

@@ -6,7 +6,8 @@
 
 class AddressBook;
 struct AppContext;
-class FormModel;
+// Complete: the inline constructor may destroy the window model.
+#include "forms/FormModel.h"
 struct FileError;
 
 // The controls of the import window. Label1, Text1 and Command1 are names
@@ -77,10 +78,11 @@ public:
     // false when nothing was added (the user has been told why).
     bool importFile(const QString& path, char kind);
 
+    // Why the file at `path` cannot be imported, as the "Error" box says
+    // it; empty when it can.
+    QString check(const QString& path) const;
+
 private:
-    // Why a file cannot be imported, as the "Error" box says it; empty
-    // when it may be.
-    QString refusal(const QString& path) const;
     // The files of the data directory are never imported.
     QString ownFileRefusal(const QString& path) const;
     static QString readError(const QString& path, const FileError& e);

@@ -25,6 +25,7 @@ ImportDialog::ImportDialog(FormModel& model, QWidget* parent) : QDialog(parent) 
     explanation->setTextFormat(Qt::PlainText);
     auto* file = named<QLineEdit>(Text1);
     file->setMinimumWidth(file->fontMetrics().averageCharWidth() * 60);
+    file->setPlaceholderText(QStringLiteral("No file chosen yet"));
     auto* choose = named<QPushButton>(Command1);
     auto* import = named<QPushButton>(ImportAsShipTos);
     choose->setDefault(true);
