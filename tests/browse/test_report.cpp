@@ -41,46 +41,37 @@ QString pad(const char* text) {
     return QString::fromLatin1(text).leftJustified(60, u' ');
 }
 
-QByteArray crlf(const QStringList& lines) {
+// A page as the layout has it, written by hand: the letterhead, the title,
+// what follows it, a table line per shown row of kRows, the five sums.
+QByteArray page(const QStringList& letterhead, const QStringList& soldTo,
+                std::initializer_list<int> shown, const QStringList& sums) {
+    const QString td = "<td valign=\"top\"><font size=\"-1\">";
+    const QString right = "<td align=\"right\"><font size=\"-1\">";
+    QStringList lines = {"<html>", "<head>", "</head>", "<body>",
+                         "<BASEFONT FACE=\"Verdana\" SIZE=\"1\">",
+                         "<table border=0 cellspacing=0 width=\"700\"><tr><td>",
+                         "<table width=\"100%\"><tr>", "<td align=\"left\" valign=\"top\">"};
+    lines << letterhead << "</td>" << "<td align=\"right\" valign=\"top\">"
+          << "<font size=\"4\"><b>INVOICES</b></font><br>" << "</td>" << "</tr></table>" << soldTo
+          << "<p>" << "<table width=\"100%\" border=\"1\" cellpadding=\"1\" cellspacing=\"0\"><tr>";
+    for (const char* heading : {"Number", "Date", "Customer"})
+        lines << "<td><font size=\"-1\">" + QString(heading) + "</td>";
+    lines << right + "Total</td>" << "</tr>";
+    for (int i : shown)
+        lines << "<tr>" << td + kRows[i][0] + "</td>" << td + "&nbsp;" + kRows[i][2] + "</td>"
+              << td + "&nbsp;" + kRows[i][3] + "</td>"
+              << "<td  align=\"right\" valign=\"top\"><font size=\"-1\">&nbsp;" + kRows[i][6] + "</td>"
+              << "</tr>";
+    const char* labels[] = {"<b>Total</b>", "Total above includes shipping charges of:",
+                            "Total above includes ST of:", "Total above includes City of:",
+                            "Net (less shipping and taxes):"};
+    for (int i = 0; i < 5; ++i) {
+        lines << "<tr><td></td>" << "<td></td>" << right + labels[i] + "</td>"
+              << right + (i ? sums[i] : "<b>" + sums[0] + "</b>") + "</td>" << "</tr>";
+        if (!i) lines << "<tr><td></td>" << "<td></td>" << "<td></td>" << "<td>&nbsp;</td>" << "</tr>";
+    }
+    lines << "</table>" << "</td></tr></table>" << "</body></html>";
     return (lines.join("\r\n") + "\r\n").toLatin1();
-}
-
-const QStringList kHead = {"<html>", "<head>", "</head>", "<body>",
-                           "<BASEFONT FACE=\"Verdana\" SIZE=\"1\">",
-                           "<table border=0 cellspacing=0 width=\"700\"><tr><td>",
-                           "<table width=\"100%\"><tr>", "<td align=\"left\" valign=\"top\">"};
-const QStringList kTableHead = {
-    "<p>", "<table width=\"100%\" border=\"1\" cellpadding=\"1\" cellspacing=\"0\"><tr>",
-    "<td><font size=\"-1\">Number</td>", "<td><font size=\"-1\">Date</td>",
-    "<td><font size=\"-1\">Customer</td>", "<td align=\"right\"><font size=\"-1\">Total</td>",
-    "</tr>"};
-
-QStringList docRow(const char* number, const char* date, const char* name, const char* total) {
-    return {"<tr>",
-            QString("<td valign=\"top\"><font size=\"-1\">%1</td>").arg(number),
-            QString("<td valign=\"top\"><font size=\"-1\">&nbsp;%1</td>").arg(date),
-            QString("<td valign=\"top\"><font size=\"-1\">&nbsp;%1</td>").arg(name),
-            QString("<td  align=\"right\" valign=\"top\"><font size=\"-1\">&nbsp;%1</td>").arg(total),
-            "</tr>"};
-}
-
-QStringList closing(const char* total, const char* shipping, const char* st, const char* city,
-                    const char* net) {
-    const auto sum = [](const QString& label, const char* amount) {
-        return QStringList{"<tr><td></td>", "<td></td>",
-                           "<td align=\"right\"><font size=\"-1\">" + label + "</td>",
-                           QString("<td align=\"right\"><font size=\"-1\">%1</td>").arg(amount),
-                           "</tr>"};
-    };
-    return QStringList{"<tr><td></td>", "<td></td>",
-                       "<td align=\"right\"><font size=\"-1\"><b>Total</b></td>",
-                       QString("<td align=\"right\"><font size=\"-1\"><b>%1</b></td>").arg(total),
-                       "</tr>", "<tr><td></td>", "<td></td>", "<td></td>", "<td>&nbsp;</td>",
-                       "</tr>"} +
-           sum("Total above includes shipping charges of:", shipping) +
-           sum("Total above includes ST of:", st) + sum("Total above includes City of:", city) +
-           sum("Net (less shipping and taxes):", net) +
-           QStringList{"</table>", "</td></tr></table>", "</body></html>"};
 }
 
 }  // namespace
@@ -93,17 +84,10 @@ private Q_SLOTS:
     // Written by hand from the layout: every invoice of the list in its
     // order, the proposal skipped, the letterhead as stored.
     void allInvoices() {
-        const QByteArray expected = crlf(
-            kHead +
-            QStringList{"<b>" + pad("Brookside Supply Co.") + "</b><br>", pad("1 Mill Lane") + "<br>",
-                        pad("Riverton, OR 97000") + "<br>", "</td>",
-                        "<td align=\"right\" valign=\"top\">",
-                        "<font size=\"4\"><b>INVOICES</b></font><br>", "</td>", "</tr></table>"} +
-            kTableHead + docRow("000005", "12/5/2026", "Acme Hardware", "1,100.00") +
-            docRow("000003", "12/3/2026", "acme hardware", "50.00") +
-            docRow("000001", "11/30/2026", "Acme Hardware", "212.50") +
-            closing("$1,362.50", "$12.50", "$94.00", "$11.00", "$1,245.00"));
-        QCOMPARE(report::make("Ai", kRows, {}, settings(), usFormats()), expected);
+        QCOMPARE(report::make("Ai", kRows, {}, settings(), usFormats()),
+                 page({"<b>" + pad("Brookside Supply Co.") + "</b><br>",
+                       pad("1 Mill Lane") + "<br>", pad("Riverton, OR 97000") + "<br>"},
+                      {}, {0, 2, 3}, {"$1,362.50", "$12.50", "$94.00", "$11.00", "$1,245.00"}));
     }
 
     // One customer, compared with case: the logo, the Sold To block with its
@@ -111,20 +95,14 @@ private Q_SLOTS:
     void oneCustomer() {
         ConfigRecord c = settings();
         c.companyId = "Y";
-        const QByteArray expected = crlf(
-            kHead +
-            QStringList{"<img src=\"ovo_top.gif\">", "</td>", "<td align=\"right\" valign=\"top\">",
-                        "<font size=\"4\"><b>INVOICES</b></font><br>", "</td>", "</tr></table>",
-                        "<table width=\"100%\"><tr>",
-                        "<td width=\"50%\" valign=\"top\"><font size=\"-1\">", "<b>Sold To:</b><p>",
-                        "Acme Hardware<br>", "12 Main St<br>", "Springfield<p>", "</td>",
-                        "<td width=\"50%\" valign=\"top\"><font size=\"-1\">", "</td>",
-                        "</tr></table>"} +
-            kTableHead + docRow("000005", "12/5/2026", "Acme Hardware", "1,100.00") +
-            docRow("000001", "11/30/2026", "Acme Hardware", "212.50") +
-            closing("$1,312.50", "$12.50", "$90.00", "$10.00", "$1,200.00"));
         const report::Customer acme{" Acme Hardware ", "12 Main St\r\nSpringfield"};
-        QCOMPARE(report::make("Ci", kRows, acme, c, usFormats()), expected);
+        QCOMPARE(report::make("Ci", kRows, acme, c, usFormats()),
+                 page({"<img src=\"ovo_top.gif\">"},
+                      {"<table width=\"100%\"><tr>", "<td width=\"50%\" valign=\"top\"><font size=\"-1\">",
+                       "<b>Sold To:</b><p>", "Acme Hardware<br>", "12 Main St<br>", "Springfield<p>",
+                       "</td>", "<td width=\"50%\" valign=\"top\"><font size=\"-1\">", "</td>",
+                       "</tr></table>"},
+                      {0, 3}, {"$1,312.50", "$12.50", "$90.00", "$10.00", "$1,200.00"}));
     }
 
     // No rows of the kind: the head, zero sums. Typed markup in a name is
@@ -178,9 +156,7 @@ private Q_SLOTS:
     void exportCommand() {
         struct Desktop : FakeDesktop {
             QString chosen;
-            QStringList opened;
             QString chooseSaveFile(const QString&, const QString&) override { return chosen; }
-            bool openFile(const QString& path) override { return opened << path, true; }
         } desktop;
         ProgramFixture x("ovo_data2.dat", indexRecord('i', "000001", "2026\\"));
         x.t.app->context().desktop = &desktop;
@@ -190,9 +166,7 @@ private Q_SLOTS:
             x.asked().clear();
             x.t.prompter.answers = answers;
             x.form().click("mu_DataExport");
-            QStringList titles;
-            for (const AskedMessage& m : x.asked()) titles << m.title;
-            return titles.join(',');
+            return x.titles().join(',');
         };
         QCOMPARE(run({MsgButton::No}), "Confirm");
         setFileFaultHook([](FileOp op, const QString& path) {
@@ -205,7 +179,7 @@ private Q_SLOTS:
         setFileFaultHook({});
         QCOMPARE(run({MsgButton::Yes, MsgButton::Yes}), "Confirm,Export Complete");
         QVERIFY(readFile(x.data("out.csv")).startsWith("\"Number\""));
-        QCOMPARE(desktop.opened, QStringList{x.data("out.csv")});
+        QCOMPARE(desktop.filesOpened, QStringList{x.data("out.csv")});
         desktop.chosen.clear();  // cancelled
         QCOMPARE(run({}), "");
     }
