@@ -43,7 +43,7 @@ const QString kQuillaryFiles = QStringLiteral("Quillary Files (*.dat *.DAT)");
 const QString kNotQuillary =
     QStringLiteral("This file does not contain Quillary records, or they are corrupt");
 
-// Records read at a time by the check: about 1 MB.
+// Records read at a time by the check and the import: about 1 MB.
 constexpr qint64 kChunkRecords = 1000;
 
 bool isEntryType(char type) {
@@ -305,6 +305,7 @@ bool AddressImport::importFile(const QString& path, char kind) {
     ImportCount count;
     AddressBook::Added added = AddressBook::Added::Failed;
     qint64 room = 0;
+    bool tooMany = false;
     {
         const BusyImport busy(m_ctx, m_form ? *m_form : *m_ctx.form);
         // Checked again: the file may have changed since it was chosen.
@@ -312,18 +313,39 @@ bool AddressImport::importFile(const QString& path, char kind) {
             error(own);
             return false;
         }
-        QByteArray bytes;
+        // Read a part at a time: a file too large for the book is refused
+        // before it is held whole.
         DataFile file(path);
         FileError e = file.open(DataFile::Mode::Read);
-        if (e.ok()) e = file.readAll(&bytes);
+        const qint64 whole = file.size() / kLength;
+        count.trailing = file.size() - whole * kLength;
+        QByteArray entries, chunk;
+        entries.reserve(qMin<qint64>(whole, AddressBook::kMaxEntries) * addyrec::kLength);
+        for (qint64 first = 0; e.ok() && first < whole && !tooMany; first += kChunkRecords) {
+            const qint64 n = qMin(kChunkRecords, whole - first);
+            e = file.readAt(first * kLength, n * kLength, &chunk);
+            ImportCount part;
+            if (e.ok()) entries += convertExport(chunk, kind, &part);
+            count.records += part.records;
+            count.entries += part.entries;
+            count.skipped += part.skipped;
+            tooMany = count.entries > AddressBook::kMaxEntries;
+            if (part.trailing > 0 || chunk.size() < n * kLength) break;  // cut short meanwhile
+        }
         file.close();
         if (!e.ok()) {
             error(readError(path, e));
             return false;
         }
-        QByteArray entries = convertExport(bytes, kind, &count);
-        bytes = QByteArray();
-        if (count.entries > 0) added = m_book.appendEntries(std::move(entries), &room);
+        if (count.entries > 0 && !tooMany) {
+            added = m_book.appendEntries(std::move(entries), &room);
+        }
+    }
+    if (tooMany) {
+        error(QStringLiteral("This file holds more than %1 contacts, more than the address "
+                             "book can hold. Nothing has been imported.")
+                  .arg(locale.toString(AddressBook::kMaxEntries)));
+        return false;
     }
     if (count.entries == 0) {
         error(kNotQuillary);

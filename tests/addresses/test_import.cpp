@@ -126,14 +126,17 @@ private Q_SLOTS:
     void refusedOrFailedImportsLeaveTheBook_data() {
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("failingWrite");  // of the book; 0: none
+        QTest::addColumn<int>("contacts");
         QTest::addColumn<QString>("told");
-        QTest::newRow("full") << 32766 << 0 << "room for 1 more entries";
-        QTest::newRow("first write fails") << 3 << 1 << "left as it was";
-        QTest::newRow("a later write fails") << 3 << 3 << "left as it was";
+        QTest::newRow("full") << 32766 << 0 << 2000 << "room for 1 more entries";
+        QTest::newRow("more than a book holds") << 0 << 0 << 32768 << "more than 32,767 contacts";
+        QTest::newRow("first write fails") << 3 << 1 << 2000 << "left as it was";
+        QTest::newRow("a later write fails") << 3 << 3 << 2000 << "left as it was";
     }
     void refusedOrFailedImportsLeaveTheBook() {
         QFETCH(int, entries);
         QFETCH(int, failingWrite);
+        QFETCH(int, contacts);
         QFETCH(QString, told);
         const QByteArray one = addyRecord('1', 'V', 1, "A", "a");
         QByteArray book;
@@ -141,7 +144,7 @@ private Q_SLOTS:
         for (int i = 0; i < entries; ++i) book += one;
         AddressFixture x(book);
         const QString path = x.dir.filePath("export.dat");
-        writeFile(path, contact('1', "A", "B").repeated(2000));
+        writeFile(path, contact('1', "A", "B").repeated(contacts));
         int writes = 0;
         setFileFaultHook([&](FileOp op, const QString& p) {
             if (op == FileOp::Write && p.endsWith("ovo_addy.dat") && ++writes == failingWrite)
