@@ -26,11 +26,6 @@ void open(FormModel& m, const QString& name) {
     m.doubleClick(Dir1);
 }
 
-void picture(const QString& path, QSize size) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QVERIFY2(image.save(path), qPrintable(path));
-}
 
 }  // namespace
 
@@ -45,11 +40,13 @@ private Q_SLOTS:
         logos = root + "/Logos";
         for (const char* d : {"Logos", "archive", "zeta", ".git", "Logos/folder.png"})
             QVERIFY(QDir(root).mkpath(d));
-        picture(logos + "/small.png", {32, 20});
-        picture(logos + "/exact.png", {240, 180});
-        picture(logos + "/wide.JPG", {600, 100});
-        picture(logos + "/b.Bmp", {16, 16});
-        picture(logos + "/.hidden.png", {8, 8});
+        for (const auto& [name, size] : {std::pair{"small.png", QSize(32, 20)},
+                                         {"exact.png", QSize(240, 180)}, {"wide.JPG", QSize(600, 100)},
+                                         {"b.Bmp", QSize(16, 16)}, {".hidden.png", QSize(8, 8)}}) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            QVERIFY2(image.save(logos + "/" + name), name);
+        }
         // No pictures: the reading is Qt's, these only need the names the list shows.
         for (const char* other : {"tiny.gif", "Big.GIF", "broken.png", "notes.txt", "png",
                                   "photo.png.txt", "x.jpeg"})

@@ -8,28 +8,28 @@
 namespace pdf {
 
 inline bool toolsThere() {
-    for (const char* tool : {"pdfinfo", "pdftotext", "pdfimages"})
+    for (const char* tool : {"pdftotext", "pdfimages"})
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) return false;
     return true;
 }
 
-inline QString run(const QString& program, const QStringList& arguments) {
+// A tool's output for one page (1..) of the file.
+inline QString onPage(const QString& tool, QStringList arguments, int page) {
+    const QString n = QString::number(page);
     QProcess p;
-    p.start(program, arguments);
+    p.start(tool, QStringList{"-f", n, "-l", n} + arguments);
     if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("<failed>");
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// The text of one page (1..), words separated by single blanks.
+// The text of a page, words separated by single blanks.
 inline QString text(const QString& file, int page) {
-    const QString n = QString::number(page);
-    return run("pdftotext", {"-f", n, "-l", n, file, "-"}).simplified();
+    return onPage("pdftotext", {file, "-"}, page).simplified();
 }
 
-// The number of pictures on one page: two heading lines, then one per picture.
+// The number of pictures on a page: two heading lines, then one per picture.
 inline int images(const QString& file, int page) {
-    const QString n = QString::number(page);
-    const QString list = run("pdfimages", {"-list", "-f", n, "-l", n, file});
+    const QString list = onPage("pdfimages", {"-list", file}, page);
     return qMax(0, int(list.trimmed().split(u'\n').size()) - 2);
 }
 
