@@ -11,7 +11,9 @@
 #include "base/Prompter.h"
 #include "base/SerialDate.h"
 #include "base/Text.h"
+#include "document/OldIndex.h"
 #include "document/SalesDocument.h"
+#include "forms/FormModel.h"
 #include "records/Messages.h"
 #include "records/Record.h"
 #include "records/RecordFile.h"
@@ -76,6 +78,45 @@ QString exhaustedText() {
                "there is no new document number to give out.")
         .arg(IndexFile::kHighestNumber);
 }
+
+const QString kFirstRunTitle = QStringLiteral("First run of 1.4");
+
+QString firstRunText() {
+    return QStringLiteral(
+        "It appears that you are running version 1.4 (or higher) for the first time, after "
+        "having used 1.3 (or earlier). 1.4 uses a different data structure, and so we must "
+        "convert your old records into the new format. This only needs to be done once - "
+        "please click OK to proceed.\n\nYour old records will not be harmed, and may still be "
+        "used with the older version. However, any new records you enter in the new version "
+        "will not be visible to the old one.\n\nIMPORTANT - if this is a multi-user "
+        "installation, make sure no other users are \"in the system\" at this time!");
+}
+
+// The bytes of a record file that hold no whole record go to the .damaged
+// file beside it, as an append would keep them, before the file is replaced.
+FileError keepCutRecord(const DataFile& file, qint64 size) {
+    QByteArray cut;
+    if (FileError e = file.readAt(0, size, &cut); !e.ok()) return e;
+    DataFile damaged(damagedPathFor(file.path()));
+    if (FileError e = damaged.open(DataFile::Mode::Write); !e.ok()) return e;
+    if (FileError e = damaged.append(cut); !e.ok()) return e;
+    return damaged.sync();
+}
+
+class Busy {
+public:
+    explicit Busy(FormModel* form) : m_form(form) {
+        if (m_form) m_form->setBusy(true);
+    }
+    ~Busy() {
+        if (m_form) m_form->setBusy(false);
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    FormModel* m_form;
+};
 
 }  // namespace
 
@@ -335,4 +376,79 @@ std::optional<QByteArray> IndexFile::readAll() {
     });
     if (!read) return std::nullopt;
     return bytes;
+}
+
+void IndexFile::CheckForOldData() {
+    AppState& s = m_ctx.state;
+    const QString oldPath = s.DataPath + QLatin1String(oldindex::kFileName);
+    // The old file is never made, changed or removed: the earlier version
+    // may still use it.
+    const auto readOld = [&](QByteArray* out) -> FileError {
+        out->clear();
+        if (!QFileInfo::exists(nativePath(oldPath))) return {};
+        return readWholeFile(oldPath, out);
+    };
+    // Whole index records: bytes short of one are a record cut short.
+    const auto indexRecords = [&](int* count) -> FileError {
+        *count = 0;
+        if (!QFileInfo::exists(nativePath(path()))) return {};
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Read); !e.ok()) return e;
+        *count = static_cast<int>(file.size() / indexrec::kLength);
+        return {};
+    };
+
+    QByteArray old;
+    if (!RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&] { return readOld(&old); })) return;
+    if (oldIndexRecords(old.size()) == 0) {
+        s.ConfigRec.oldDataConverted = QStringLiteral("Y");
+        return;
+    }
+    int records = 0;
+    if (!RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&] { return indexRecords(&records); }))
+        return;
+    if (records != 0) {
+        s.ConfigRec.oldDataConverted = QStringLiteral("Y");
+        return;
+    }
+    if (m_ctx.prompter->message(MsgIcon::Information, MsgButton::Ok | MsgButton::Cancel,
+                                MsgButton::Ok, kFirstRunTitle, firstRunText()) != MsgButton::Ok)
+        return;
+
+    const Busy busy(m_ctx.form);
+    const double today = serialdate::fromDate(m_ctx.clock->today());
+    bool cutSaved = false;
+    const FileError failure = withIndex(m_ctx, [&]() -> FileError {
+        cutSaved = false;
+        // Another copy may have converted, or saved a document, while the
+        // question was up: under the lock the index must still be empty.
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
+        const qint64 size = file.size();
+        if (size >= indexrec::kLength) return {};
+        // Read again: the earlier version may have added records meanwhile.
+        if (FileError e = readOld(&old); !e.ok()) return e;
+        const int count = oldIndexRecords(old.size());
+        if (count == 0) return {};
+        if (size > 0) {
+            if (FileError e = keepCutRecord(file, size); !e.ok()) return e;
+            cutSaved = true;
+        }
+        // Built whole beside the index and moved in under its lock: a crash
+        // or a full disk never leaves part of it, which later starts would
+        // take for an index in use.
+        return file.replaceContents(convertOldIndex(old, count, today));
+    });
+    m_known.reset();
+    if (!failure.ok()) {
+        m_ctx.prompter->message(
+            MsgIcon::Critical, MsgButton::Ok, MsgButton::Ok, kFirstRunTitle,
+            QStringLiteral("The records of the earlier version could not be copied into the "
+                           "document index.\n\n%1: %2\n\nThe document index was not changed. "
+                           "Tallybrook will offer to copy the records again at the next start.")
+                .arg(nativePath(failure.path), failure.reason));
+        return;
+    }
+    if (cutSaved) showCutTail(*m_ctx.prompter, path());
+    s.ConfigRec.oldDataConverted = QStringLiteral("Y");
 }

@@ -75,6 +75,13 @@ public:
     // user has been told). A missing index is created empty.
     std::optional<QByteArray> readAll();
 
+    // At start-up: copies the old index of earlier versions ("ovo_data.dat")
+    // into an index still empty, once the user agrees, and sets the
+    // converted flag of the configuration. The old file is only read. A
+    // cancel or a failure leaves the flag, so the offer comes again at the
+    // next start.
+    void CheckForOldData();
+
     // Ends the command whose reads may be reused.
     void endCommand() { m_known.reset(); }
 
