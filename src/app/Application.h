@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "addresses/AddressBook.h"
+#include "addresses/AddressImport.h"
 #include "browse/DocumentBrowser.h"
 #include "browse/Export.h"
 #include "browse/Report.h"
@@ -19,6 +20,7 @@
 #include "shell/ConfigEditor.h"
 #include "shell/AppContext.h"
 #include "shell/Shell.h"
+#include "translation/StringsFile.h"
 #include "viewer/Viewer.h"
 
 class FormModel;
@@ -58,6 +60,8 @@ public:
     Reports& reports() { return m_reports; }
     DataExport& dataExport() { return m_export; }
     ConfigEditor& configEditor() { return m_config; }
+    AddressImport& addressImport() { return m_import; }
+    StringsFile& strings() { return m_strings; }
 
     // The main window's load event.
     void start();
@@ -86,4 +90,6 @@ private:
     Reports m_reports;
     DataExport m_export;
     ConfigEditor m_config;
+    AddressImport m_import;
+    StringsFile m_strings;
 };

@@ -197,7 +197,11 @@ QVector<T> permuted(const QVector<T>& in, const QVector<int>& order) {
 
 QString formatString(const QStringList& c) {
     const auto pad = [](int n) { return QString(n, u' '); };
-    return c.value(0) + QStringLiteral(" |<") + c.value(1) + QStringLiteral("|<") + c.value(2) +
+    // The first heading has no mark of its own: one it starts with must show.
+    const QString first = c.value(0);
+    const bool marked = first.startsWith(u'<') || first.startsWith(u'>') || first.startsWith(u'^');
+    return (marked ? u'<' + first : first) + QStringLiteral(" |<") + c.value(1) +
+           QStringLiteral("|<") + c.value(2) +
            pad(18) + QStringLiteral("|<") + c.value(3) + pad(38) + QStringLiteral("|<") +
            c.value(4) + pad(34) + QStringLiteral("|<") + c.value(5) + pad(14) +
            QStringLiteral("|<") + c.value(6) + pad(45) + QStringLiteral("|<") + c.value(7) +

@@ -221,9 +221,7 @@ const Row kRows[] = {
 
 const QStringList& commandsNotYetAvailable() {
     static const QStringList names = {
-        ctl::mu_ImportQuillary,     ctl::mu_Fernhollow,
-        ctl::xx_makestringsfile,    ctl::xx_edit_strings_file, ctl::xx_read_de_strings,
-        ctl::xx_read_en_strings,
+        ctl::mu_Fernhollow,
     };
     return names;
 }

@@ -73,6 +73,10 @@ void DocumentMapper::setKind(DocumentKind kind) {
     }
 }
 
+void DocumentMapper::refreshItemHeadings() {
+    m_form.grid(ctl::OrderGrid)->setFormatString(itemsFormat());
+}
+
 QString DocumentMapper::number() const {
     return m_form.text(ctl::PONoEd);
 }

@@ -48,6 +48,8 @@ public:
 
     // The order grid's heading row, with headings from the item labels.
     void resetItems();
+    // The headings again from the item labels, the lines kept.
+    void refreshItemHeadings();
 
 private:
     QString itemsFormat() const;

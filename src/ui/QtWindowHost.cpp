@@ -5,6 +5,7 @@
 #include "ui/ConfigDialog.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
+#include "ui/ImportDialog.h"
 #include "ui/PictureDialog.h"
 #include "ui/ViewerDialog.h"
 #include "shell/PictureChooser.h"
@@ -27,6 +28,8 @@ void QtWindowHost::showModal(FormModel& window) {
         run<DescriptionDialog>(window);
     } else if (window.name() == QStringLiteral("OVO_ProgConfigForm")) {
         run<ConfigDialog>(window);
+    } else if (window.name() == QStringLiteral("OVO_AddyForm")) {
+        run<ImportDialog>(window);
     } else if (window.name() == QStringLiteral("DateRangeForm")) {
         run<DateRangeDialog>(window);
     } else if (auto* chooser = qobject_cast<PictureForm*>(&window)) {

@@ -50,8 +50,9 @@ inline QByteArray indexRecord(char kind, const QByteArray& number, const QByteAr
 }
 
 // Configuration, 1724 bytes, as a first run leaves it for `homeFolder`: the
-// defaults, a date range of the 90 days to 6 December 2026, the window
-// width raised to the smallest window.
+// defaults with the old index marked converted (there was none), a date
+// range of the 90 days to 6 December 2026, the window width raised to the
+// smallest window.
 inline QByteArray firstRunConfig(const QString& homeFolder) {
     QByteArray r(1724, ' ');
     r.replace(0, 12, bytes::int16(21) + bytes::int16(65) + QByteArray(8, '\0'));
@@ -59,7 +60,7 @@ inline QByteArray firstRunConfig(const QString& homeFolder) {
     r.replace(900, 8, QByteArray(8, '\0'));
     r.replace(1228, 16, bytes::real(46362 - 90) + bytes::real(46362));
     const std::pair<int, QByteArray> fields[] = {
-        {152, "YNYYYY"}, {176, "1"}, {181, "1"}, {186, "7855"}, {191, "11130"}, {196, "Arial"},
+        {152, "YYYYYY"}, {176, "1"}, {181, "1"}, {186, "7855"}, {191, "11130"}, {196, "Arial"},
         {396, "640"}, {399, "ovo_top.gif"}, {599, "Y"}, {600, "Your Company Name"},
         {660, "Address Line 1"}, {720, "Address Line 2"}, {780, "Address Line 3"},
         {840, "Maybe phone & fax here?"}, {908, (homeFolder + "ovo_data/").toLatin1()},

@@ -5,6 +5,7 @@
 
 #include "A11yAudit.h"
 #include "Windows.h"
+#include "addresses/AddressImport.h"
 #include "forms/DateRangeForm.h"
 #include "forms/DescriptionForm.h"
 #include "forms/GridModel.h"
@@ -14,6 +15,7 @@
 #include "ui/ConfigDialog.h"
 #include "ui/DateRangeDialog.h"
 #include "ui/DescriptionDialog.h"
+#include "ui/ImportDialog.h"
 #include "ui/PictureDialog.h"
 #include "ui/ViewerDialog.h"
 
@@ -23,6 +25,7 @@ std::unique_ptr<FormModel> dialogModel(const QString& which) {
     if (which == u"viewer") return std::make_unique<ViewerForm>();
     if (which == u"editor") return makeConfigForm();
     if (which == u"chooser") return std::make_unique<PictureForm>(QDir::tempPath());
+    if (which == u"import") return makeAddyForm();
     return which == u"line editor" ? makeDescriptionForm() : makeDateRangeForm();
 }
 
@@ -40,6 +43,7 @@ struct Opened {
         if (auto* viewer = qobject_cast<ViewerForm*>(form)) window = std::make_unique<ViewerDialog>(*viewer);
         else if (which == u"line editor") window = std::make_unique<DescriptionDialog>(*form);
         else if (which == u"editor") window = std::make_unique<ConfigDialog>(*form);
+        else if (which == u"import") window = std::make_unique<ImportDialog>(*form);
         else if (auto* pic = qobject_cast<PictureForm*>(form)) window = std::make_unique<PictureDialog>(*pic);
         else if (model) window = std::make_unique<DateRangeDialog>(*form);
         view = model ? window.get() : &main->w;
@@ -50,7 +54,7 @@ struct Opened {
 
 void addWindowRows() {
     QTest::addColumn<QString>("window");
-    for (const char* w : {"main", "line editor", "date range", "viewer", "editor", "chooser"}) QTest::newRow(w) << w;
+    for (const char* w : {"main", "line editor", "date range", "viewer", "editor", "chooser", "import"}) QTest::newRow(w) << w;
 }
 
 // The widget classes of each kind of control, and whether it shows a caption.
