@@ -31,7 +31,9 @@ Application::Application(const Seams& seams, QString documentsFolder)
       m_addresses(m_ctx),
       m_reports(m_ctx),
       m_export(m_ctx, m_index),
-      m_config(m_ctx, m_shell) {
+      m_config(m_ctx, m_shell),
+      m_import(m_ctx, m_addresses),
+      m_strings(m_ctx, makeMainForm()) {
     m_ctx.form = m_form.get();
     m_ctx.prompter = seams.prompter;
     m_ctx.desktop = seams.desktop;
@@ -78,6 +80,7 @@ void Application::bindCommands() {
     m_reports.bind();
     m_export.bind();
     m_config.bind();
+    m_import.bind();
     m_config.setDocumentFolder([this] { return m_session.folder(); });
     // From a report, the report is made again; from a document, its page.
     m_config.setRewrite([this] {
@@ -87,6 +90,14 @@ void Application::bindCommands() {
         return done;
     });
     m_viewer.setConfigEditor([this] { m_config.show(); });
+    m_strings.bind();
+    // Loaded captions head the lists' columns too.
+    m_strings.setLoaded([this] {
+        const ListRefills::Command command(m_ctx.lists);
+        m_mapper.refreshItemHeadings();
+        m_ctx.lists.refill(ListRefills::Documents);
+        m_ctx.lists.refill(ListRefills::Stock);
+    });
     f.onClick(ctl::SaveChanges, [this] { m_session.SaveChanges(); });
     f.onClick(ctl::Save_PO, [this] { m_session.Save_PO(); });
     f.onClick(ctl::NewPO, [this] { m_session.NewPO(); });
@@ -131,9 +142,12 @@ void Application::start() {
     f.setCaption(ctl::Label19, QStringLiteral("+ ") + s.ConfigRec.taxName2);
 
     if (s.DataAccessOK && h.PopAddyLists) h.PopAddyLists();
+    if (s.DataAccessOK && s.ConfigRec.oldDataConverted == QStringLiteral("N"))
+        m_index.CheckForOldData();
     if (s.DataAccessOK) m_shell.CheckForThisYearsFolder();
     m_shell.removeLeftoverTempFiles();
     m_reports.removeStale();
+    m_session.removeStaleScratch();
 
     m_session.startFields();
     const QDate today = m_ctx.clock->today();
@@ -179,5 +193,6 @@ bool Application::close() {
     m_shell.storeKindFlags();
     m_shell.SaveConfig();
     m_reports.removeOwn();
+    m_session.removeScratch();
     return true;
 }

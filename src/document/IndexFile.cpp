@@ -323,6 +323,19 @@ void IndexFile::tellNotListed(const QString& number, const IndexWrite& result) {
             .arg(number, result.reason));
 }
 
+bool IndexFile::hasLiveRecord(const QByteArray& bytes, const QString& number,
+                              const QString& folder) {
+    const int count = wholeRecords(bytes);
+    for (int n = 0; n < count; ++n) {
+        const char* rec = bytes.constData() + qsizetype(n) * indexrec::kLength;
+        if (rec[indexrec::Kind] == 'D') continue;
+        IndexRecord r;
+        IndexRecord::decode(rec, indexrec::kLength, &r);
+        if (r.number == number && r.subFolder == folder) return true;
+    }
+    return false;
+}
+
 bool IndexFile::markDeleted(const QString& number, const QString& folder, bool* found) {
     *found = false;
     QByteArray bytes;

@@ -51,6 +51,10 @@ public:
     // One more than the highest number among the first `count` records of
     // `bytes` (deleted ones count too); 0 when the numbers are used up.
     static int NextPONumber(const QByteArray& bytes, int count, const Formats& formats);
+    // Whether `bytes` hold a record of `number` in `folder` that is not
+    // marked deleted.
+    static bool hasLiveRecord(const QByteArray& bytes, const QString& number,
+                              const QString& folder);
 
     // Gives `record` the next number and appends it in `subFolder`, holding
     // the index locked from reading the highest number to writing, so that

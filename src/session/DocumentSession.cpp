@@ -1,5 +1,6 @@
 #include "session/DocumentSession.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -11,6 +12,7 @@
 #include "document/Totals.h"
 #include "html/PageReader.h"
 #include "html/PageWriter.h"
+#include "records/DataFile.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
 #include "session/DocumentMapper.h"
@@ -22,6 +24,7 @@ namespace {
 const QString kTitleSave = QStringLiteral("Save?");
 const QString kTitleConfirm = QStringLiteral("Confirm");
 const QString kTitleOpen = QStringLiteral("Open Document");
+const QString kTitleElsewhere = QStringLiteral("Saved Elsewhere");
 
 QString taxFactorDefault(const QString& configured, const Formats& formats) {
     const QString text = trimBlanks(configured);
@@ -119,7 +122,9 @@ std::optional<QString> DocumentSession::pagePath() const {
 }
 
 QString DocumentSession::scratchPath() const {
-    return m_ctx.state.DataPath + QStringLiteral("ovo.htm");
+    // One of this copy's own: another copy's view in between would otherwise
+    // put its document into this copy's mail.
+    return m_ctx.state.DataPath + QLatin1String(kScratchPrefix) + copyTag() + QStringLiteral(".htm");
 }
 
 SalesDocument DocumentSession::blank() const {
@@ -160,12 +165,76 @@ bool DocumentSession::SavePrompt() {
 bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
     // Built whole before the file is touched, so a retry writes the same page.
     const QByteArray bytes = ::writePage(doc, m_ctx.state.ConfigRec, *m_ctx.formats);
-    return RecordLockRetry(*m_ctx.prompter, m_ctx.retry,
-                           [&]() -> FileError { return replaceFile(path, bytes); });
+    const bool written = RecordLockRetry(*m_ctx.prompter, m_ctx.retry,
+                                         [&]() -> FileError { return replaceFile(path, bytes); });
+    if (written && path == m_known.path) m_known.hash = pageHash(bytes);
+    return written;
+}
+
+QByteArray DocumentSession::pageHash(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+DocumentSession::Overwrite DocumentSession::checkSavedElsewhere() {
+    const std::optional<QString> path = pagePath();
+    // A page this copy has not read or written is written as before.
+    if (!path || *path != m_known.path || m_known.hash.isEmpty()) return Overwrite::Write;
+    const QString number = trimBlanks(m_mapper.number());
+    for (;;) {
+        QByteArray now;
+        const FileError read = readWholeFile(*path, &now);
+        const bool gone = read.code == ENOENT;
+        if (!read.ok() && !gone) return Overwrite::Write;  // the write will say why
+        bool listed = true;
+        if (const std::optional<QByteArray> index = m_index.readAll()) {
+            listed = IndexFile::hasLiveRecord(*index, number, m_folder);
+        }
+        if (!gone && listed && pageHash(now) == m_known.hash) return Overwrite::Write;
+        const bool deleted = gone || !listed;
+        const MsgButton answer =
+            deleted ? m_ctx.prompter->message(
+                          MsgIcon::Warning, MsgButton::Yes | MsgButton::Cancel, MsgButton::Cancel,
+                          kTitleElsewhere,
+                          QStringLiteral("Tallybrook Number %1 has been deleted by another copy of "
+                                         "Tallybrook since you opened it here.\n\nYes saves the "
+                                         "document on your screen, and it is listed again.\n"
+                                         "Cancel saves nothing.")
+                              .arg(number))
+                    : m_ctx.prompter->message(
+                          MsgIcon::Warning, MsgButton::Yes | MsgButton::No | MsgButton::Cancel,
+                          MsgButton::Cancel, kTitleElsewhere,
+                          QStringLiteral("Tallybrook Number %1 has been saved by another copy of "
+                                         "Tallybrook since you opened it here.\n\nYes saves the "
+                                         "document on your screen over it: the other copy's "
+                                         "changes are lost.\nNo opens the saved document in "
+                                         "place of yours: your changes are lost.\nCancel saves "
+                                         "nothing, so you can compare first.")
+                              .arg(number));
+        if (answer == MsgButton::No) return Overwrite::Reload;
+        if (answer != MsgButton::Yes) return Overwrite::Cancel;
+        // Agreed to replace what is there now; anything newer is asked about again.
+        if (deleted) return Overwrite::Write;
+        m_known.hash = pageHash(now);
+        m_index.endCommand();
+    }
+}
+
+bool DocumentSession::resolveSavedElsewhere() {
+    switch (checkSavedElsewhere()) {
+        case Overwrite::Write:
+            return true;
+        case Overwrite::Reload:
+            load(trimBlanks(m_mapper.number()), m_folder);
+            return false;
+        case Overwrite::Cancel:
+            break;
+    }
+    return false;
 }
 
 bool DocumentSession::writeSavedPage() {
     const std::optional<QString> path = pagePath();
+    if (path && *path != m_known.path) m_known = {*path, {}};
     if (!path || !writePage(*path, current())) {
         // The page is not on disk: the document stays changed, so that a
         // later save or the closing prompt tries again.
@@ -230,6 +299,10 @@ bool DocumentSession::SaveChanges() {
             return false;
         }
         if (!m_totals.TotalUp() || !confirmStorable()) return false;
+        if (!resolveSavedElsewhere()) return false;
+        if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
+        // The page is the document: it goes first, its record after.
+        saved = writeSavedPage();
         QString problem;
         const std::optional<IndexRecord> record = m_index.recordOf(current(), &problem);
         IndexWrite written{IndexWrite::Status::Failed, problem, {}};
@@ -238,8 +311,6 @@ bool DocumentSession::SaveChanges() {
             m_ctx.lists.markStale(ListRefills::Documents);
             setFolder(written.subFolder);
         }
-        if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
-        saved = writeSavedPage();
         m_index.tellNotListed(number, written);
     } else {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;
@@ -318,7 +389,18 @@ void DocumentSession::MakeOrder() {
 
 bool DocumentSession::rewrite(const QString& path) {
     if (path.isEmpty() || !accessOk()) return false;
+    if (path == m_known.path && !resolveSavedElsewhere()) return false;
     return writePage(path, current());
+}
+
+void DocumentSession::removeScratch() {
+    if (!m_ctx.state.DataPath.isEmpty()) removeFile(scratchPath());
+}
+
+void DocumentSession::removeStaleScratch() {
+    if (m_ctx.state.DataAccessOK)
+        removeFilesOfEndedCopies(m_ctx.state.DataPath, QLatin1String(kScratchPrefix),
+                                 QStringLiteral(".htm"));
 }
 
 void DocumentSession::refuseOpen(const QString& text) {
@@ -377,6 +459,12 @@ bool DocumentSession::open(const QString& number, const QString& folder) {
         return false;
     }
     if (!SavePrompt()) return false;
+    return load(number, folder);
+}
+
+bool DocumentSession::load(const QString& number, const QString& folder) {
+    const std::optional<QString> path = ::pagePath(m_ctx.state.DataPath, folder, number);
+    if (!path) return false;
     const std::optional<QByteArray> bytes = readPageFile(*path);
     if (!bytes) return false;
     const PageRead page = readPage(*bytes, blank(), *m_ctx.formats);
@@ -406,6 +494,7 @@ bool DocumentSession::open(const QString& number, const QString& folder) {
     if (m_ctx.hooks.PopPAGrid) m_ctx.hooks.PopPAGrid();
     // The page is looked for in the row's folder, which a later save writes back to.
     setFolder(folder);
+    m_known = {*path, pageHash(*bytes)};
     // Putting the fields back ran their change rules; the stored document
     // is unchanged.
     setChanged(false);

@@ -75,7 +75,13 @@ public:
     // The page of the numbered document on screen; nothing when its number
     // could reach outside the data directory.
     std::optional<QString> pagePath() const;
+    // Unsaved work is viewed from a page of this copy's own, "ovo-<host>-<pid>.htm".
+    static constexpr const char* kScratchPrefix = "ovo-";
     QString scratchPath() const;
+    // This copy's scratch page goes when the program closes; those of this
+    // host's ended copies at start.
+    void removeScratch();
+    void removeStaleScratch();
 
     // The whole page file read for opening; nothing when it could not be
     // (the user has been told).
@@ -95,6 +101,16 @@ private:
     // stored (the user has been told, nothing is numbered).
     bool numberNew();
     bool writePage(const QString& path, const SalesDocument& doc);
+    // Before a saved page is written over: whether another copy has saved
+    // or deleted it since this copy read or wrote it, and if so what the
+    // user chose. Reload puts the saved document on screen.
+    enum class Overwrite { Write, Reload, Cancel };
+    Overwrite checkSavedElsewhere();
+    // True when the save may go on; otherwise the user was asked and chose
+    // not to (or to open the saved document instead).
+    bool resolveSavedElsewhere();
+    bool load(const QString& number, const QString& folder);
+    static QByteArray pageHash(const QByteArray& bytes);
     // Writes the page of the numbered document and sets the state of a
     // saved one; on failure the document stays changed, so nothing typed is
     // lost.
@@ -111,4 +127,9 @@ private:
     IndexFile& m_index;
     bool m_changed = false;
     QString m_folder;
+    // The page this copy last read or wrote, and a hash of its bytes then.
+    struct KnownPage {
+        QString path;
+        QByteArray hash;
+    } m_known;
 };

@@ -3,9 +3,12 @@
 // change rule and the number unlock.
 #include <QtTest>
 #include <cerrno>
+#include <unistd.h>
 
+#include "document/IndexFile.h"
 #include "forms/MainForm.h"
 #include "html/PageWriter.h"
+#include "records/DataFile.h"
 #include "records/FileError.h"
 #include "records/ProgramFixture.h"
 #include "session/DocumentMapper.h"
@@ -54,6 +57,56 @@ class TestSession : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
+
+    // Two copies have document 000001 open; the other saves (or deletes) it
+    // first. Saving here asks before writing over it: overwrite, open theirs
+    // or cancel. A page only this copy has written is saved without asking.
+    void savedElsewhereIsAskedAbout_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addColumn<MsgButton>("answer");
+        QTest::addColumn<QString>("pageHolds");  // Comments on the page after
+        QTest::newRow("overwrite") << false << MsgButton::Yes << "mine";
+        QTest::newRow("open theirs") << false << MsgButton::No << "";
+        QTest::newRow("cancel") << false << MsgButton::Cancel << "";
+        QTest::newRow("deleted, save again") << true << MsgButton::Yes << "mine";
+        QTest::newRow("deleted, cancel") << true << MsgButton::Cancel << "";
+    }
+    void savedElsewhereIsAskedAbout() {
+        QFETCH(bool, deleted);
+        QFETCH(MsgButton, answer);
+        QFETCH(QString, pageHolds);
+        Fixture x;
+        x.addLine();
+        QVERIFY(x.saveNew());
+        x.f().setText("TermsEd", "Net 10");
+        QVERIFY(x.session().SaveChanges());  // only this copy wrote it: not asked
+        QCOMPARE(x.t.prompter.asked.size(), 1);
+        TestApp other(x.dir.path());
+        other.app->start();
+        QVERIFY(other.app->session().open("000001", "2026\\"));
+        if (deleted) {
+            other.app->mainForm().grid("POGrid")->setCurrentRow(1);
+            other.app->mainForm().rightClick("POGrid");
+            other.prompter.answers = {MsgButton::Yes};
+            other.app->mainForm().click("POPop_delete");
+        } else {
+            other.app->mainForm().setText("TermsEd", "Net 60");
+            QVERIFY(other.app->session().SaveChanges());
+        }
+        x.f().setText("CommentsEd", "mine");
+        x.t.prompter.answers = {answer};
+        QCOMPARE(x.session().SaveChanges(), answer == MsgButton::Yes);
+        QCOMPARE(x.t.prompter.asked.size(), 2);
+        QCOMPARE(x.t.prompter.asked.last().title, "Saved Elsewhere");
+        QVERIFY(x.t.prompter.asked.last().text.contains(deleted ? "deleted by another copy" : "saved by another copy"));
+        const QByteArray page = readFile(x.page("000001"));
+        QCOMPARE(page.contains("mine"), pageHolds == "mine");
+        if (!deleted) QCOMPARE(page.contains("Net 60"), answer != MsgButton::Yes);
+        QCOMPARE(x.f().text("CommentsEd"), answer == MsgButton::No ? "" : "mine");
+        QCOMPARE(x.f().text("TermsEd"), answer == MsgButton::No ? "Net 60" : "Net 10");
+        QCOMPARE(x.s().Dirty, answer == MsgButton::Cancel);
+        QCOMPARE(IndexFile::hasLiveRecord(x.index(), "000001", "2026\\"), !deleted || answer == MsgButton::Yes);
+    }
 
     // The buttons and Dirty through the four states; each event of the
     // change rule marks a numbered document changed.
@@ -204,12 +257,15 @@ private Q_SLOTS:
         const QByteArray saved = readFile(x.page("000001"));
         x.f().setText("TermsEd", "Net 30");
         x.f().click("MakeOrder");
-        QCOMPARE(x.viewed.last(), x.data() + "ovo.htm");
+        // Viewed from this copy's own scratch page, gone when the program closes.
+        const QString scratch = x.data() + "ovo-" + copyTag() + ".htm";
+        QCOMPARE(x.viewed.last(), scratch);
         QVERIFY(readFile(x.viewed.last()).contains("Net 30"));
         QCOMPARE(readFile(x.page("000001")), saved);
         opened.clear();
         QVERIFY(x.s().Dirty && x.session().SaveChanges());
-        QCOMPARE(opened.value("ovo_data2.dat"), 1);
+        // Once to see that no other copy deleted it, once under the lock to write.
+        QCOMPARE(opened.value("ovo_data2.dat"), 2);
         // A copy of a document of an earlier year goes into this year's folder.
         x.session().setFolder("2024\\");
         x.t.prompter.answers = {MsgButton::Yes};
@@ -224,6 +280,14 @@ private Q_SLOTS:
         QCOMPARE(x.state(), "000003 dirty=0 save=0 copy=1");
         QCOMPARE(x.f().grid("OrderGrid")->rows(), 1);  // blank
         QCOMPARE(x.index().size(), 3 * 351);
+        // An ended copy's scratch page goes at the next start; a live one's stays.
+        const QString ended = QString(scratch).replace(QString::number(getpid()), "999999999");
+        writeFile(ended, "old");
+        QVERIFY(x.t.app->close());
+        QVERIFY(!QFile::exists(scratch));
+        TestApp again(x.dir.path());
+        again.app->start();
+        QVERIFY(!QFile::exists(ended));
     }
 
     // A number typed after the unlock names a page only when it is one
@@ -239,7 +303,7 @@ private Q_SLOTS:
             x.session().markUnchanged();
             x.f().click("MakeOrder");
             QCOMPARE(x.viewed.last(),
-                     saved ? x.data() + "2026\\" + number + ".htm" : x.data() + "ovo.htm");
+                     saved ? x.data() + "2026\\" + number + ".htm" : x.session().scratchPath());
             QCOMPARE(x.session().SaveChanges(), saved);
             QCOMPARE(QFile::exists(x.page(number)), saved);
             QCOMPARE(x.index().size(), saved ? 351 : 0);
