@@ -188,7 +188,8 @@ private Q_SLOTS:
                 QObject::connect(&timer, &QTimer::timeout, [&, button = button] {
                     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                     if (!box || !box->isVisible()) return;
-                    if (++boxes > 1) return box->defaultButton()->click();
+                    boxes += box->windowTitle() == "First run of 1.4";
+                    if (!first.isEmpty()) return box->defaultButton()->click();
                     first = box->windowTitle() + '|' + QString::number(box->icon()) +
                             box->text().right(46);
                     box->button(button)->click();
