@@ -323,6 +323,16 @@ void IndexFile::tellNotListed(const QString& number, const IndexWrite& result) {
             .arg(number, result.reason));
 }
 
+bool IndexFile::whileLocked(const std::function<FileError(const QByteArray&)>& work) {
+    return RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+        RecordFile file(path(), indexrec::kLength);
+        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        QByteArray bytes;
+        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+        return work(bytes);
+    });
+}
+
 bool IndexFile::hasLiveRecord(const QByteArray& bytes, const QString& number,
                               const QString& folder) {
     const int count = wholeRecords(bytes);

@@ -2,11 +2,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "document/IndexRecord.h"
 
 struct AppContext;
+struct FileError;
 struct SalesDocument;
 
 // What an update of a document's record did.
@@ -85,6 +87,12 @@ public:
     // cancel or a failure leaves the flag, so the offer comes again at the
     // next start.
     void CheckForOldData();
+
+    // Runs `work` with the index's bytes while this copy holds the index
+    // locked as its writers do, so that no other copy saves or deletes a
+    // document meanwhile. Its failure goes through the wait-and-retry rule;
+    // false when it did not succeed (the user has been told).
+    bool whileLocked(const std::function<FileError(const QByteArray& index)>& work);
 
     // Ends the command whose reads may be reused.
     void endCommand() { m_known.reset(); }

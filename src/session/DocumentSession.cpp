@@ -165,10 +165,37 @@ bool DocumentSession::SavePrompt() {
 bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
     // Built whole before the file is touched, so a retry writes the same page.
     const QByteArray bytes = ::writePage(doc, m_ctx.state.ConfigRec, *m_ctx.formats);
-    const bool written = RecordLockRetry(*m_ctx.prompter, m_ctx.retry,
-                                         [&]() -> FileError { return replaceFile(path, bytes); });
-    if (written && path == m_known.path) m_known.hash = pageHash(bytes);
-    return written;
+    if (path != m_known.path || m_known.hash.isEmpty()) {
+        const bool written = RecordLockRetry(
+            *m_ctx.prompter, m_ctx.retry, [&]() -> FileError { return replaceFile(path, bytes); });
+        if (written && path == m_known.path) m_known.hash = pageHash(bytes);
+        return written;
+    }
+    // A page this copy knows is written only while it is as this copy last
+    // saw it, checked and written under the index lock; another copy that
+    // saved or deleted it since is asked about first.
+    m_saveUnlisted = false;
+    for (;;) {
+        bool changed = false;
+        const bool locked = m_index.whileLocked([&](const QByteArray& index) -> FileError {
+            QByteArray now;
+            const FileError read = readWholeFile(path, &now);
+            if (!read.ok() && read.code != ENOENT) return read;
+            const bool unlisted =
+                !read.ok() || !IndexFile::hasLiveRecord(index, trimBlanks(m_mapper.number()), m_folder);
+            changed = unlisted ? !m_saveUnlisted : pageHash(now) != m_known.hash;
+            return changed ? FileError() : replaceFile(path, bytes);
+        });
+        if (!locked) return false;
+        if (!changed) {
+            m_known.hash = pageHash(bytes);
+            return true;
+        }
+        if (!resolveSavedElsewhere()) {
+            m_declined = true;
+            return false;
+        }
+    }
 }
 
 QByteArray DocumentSession::pageHash(const QByteArray& bytes) {
@@ -213,7 +240,10 @@ DocumentSession::Overwrite DocumentSession::checkSavedElsewhere() {
         if (answer == MsgButton::No) return Overwrite::Reload;
         if (answer != MsgButton::Yes) return Overwrite::Cancel;
         // Agreed to replace what is there now; anything newer is asked about again.
-        if (deleted) return Overwrite::Write;
+        if (deleted) {
+            m_saveUnlisted = true;
+            return Overwrite::Write;
+        }
         m_known.hash = pageHash(now);
         m_index.endCommand();
     }
@@ -235,7 +265,10 @@ bool DocumentSession::resolveSavedElsewhere() {
 bool DocumentSession::writeSavedPage() {
     const std::optional<QString> path = pagePath();
     if (path && *path != m_known.path) m_known = {*path, {}};
+    m_declined = false;
     if (!path || !writePage(*path, current())) {
+        // Declined: the document on screen is as the user chose to keep it.
+        if (m_declined) return false;
         // The page is not on disk: the document stays changed, so that a
         // later save or the closing prompt tries again.
         setChanged(true);
@@ -299,19 +332,21 @@ bool DocumentSession::SaveChanges() {
             return false;
         }
         if (!m_totals.TotalUp() || !confirmStorable()) return false;
-        if (!resolveSavedElsewhere()) return false;
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
-        // The page is the document: it goes first, its record after.
+        // The page is the document: it goes first, its record after, and
+        // a page not written leaves the record as it was.
         saved = writeSavedPage();
-        QString problem;
-        const std::optional<IndexRecord> record = m_index.recordOf(current(), &problem);
-        IndexWrite written{IndexWrite::Status::Failed, problem, {}};
-        if (record) written = m_index.update(*record, m_ctx.state.YearFolder);
-        if (written.written()) {
-            m_ctx.lists.markStale(ListRefills::Documents);
-            setFolder(written.subFolder);
+        if (saved) {
+            QString problem;
+            const std::optional<IndexRecord> record = m_index.recordOf(current(), &problem);
+            IndexWrite written{IndexWrite::Status::Failed, problem, {}};
+            if (record) written = m_index.update(*record, m_ctx.state.YearFolder);
+            if (written.written()) {
+                m_ctx.lists.markStale(ListRefills::Documents);
+                setFolder(written.subFolder);
+            }
+            m_index.tellNotListed(number, written);
         }
-        m_index.tellNotListed(number, written);
     } else {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;
         // Every check comes before anything is written.
@@ -389,7 +424,6 @@ void DocumentSession::MakeOrder() {
 
 bool DocumentSession::rewrite(const QString& path) {
     if (path.isEmpty() || !accessOk()) return false;
-    if (path == m_known.path && !resolveSavedElsewhere()) return false;
     return writePage(path, current());
 }
 

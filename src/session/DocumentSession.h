@@ -132,4 +132,8 @@ private:
         QString path;
         QByteArray hash;
     } m_known;
+    // The last write of a known page was declined by the user.
+    bool m_declined = false;
+    // The user chose to save a document another copy deleted.
+    bool m_saveUnlisted = false;
 };

@@ -225,6 +225,8 @@ private Q_SLOTS:
         x.addLine();
         QVERIFY(x.saveNew());
         x.f().setText("TermsEd", "Net 30");
+        x.f().setText("JobNumberEd", "JOB-NEW");
+        const QByteArray index = x.index();
         setFileFaultHook([](FileOp op, const QString& path) {
             return op == FileOp::Replace && path.endsWith("000001.htm")
                        ? FileError::systemError(ENOSPC)
@@ -232,6 +234,7 @@ private Q_SLOTS:
         });
         QVERIFY(!x.session().SaveChanges());
         QCOMPARE(x.state(), "000001 dirty=1 save=1 copy=1");
+        QCOMPARE(x.index(), index);  // the record follows its page, never leads it
         QCOMPARE(x.t.prompter.countTitled("File Error"), 1);
         // Closing: Cancel, or Yes with a save that fails, keeps the window.
         x.t.prompter.answers = {MsgButton::Cancel};
