@@ -33,6 +33,7 @@
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
 #include "ui/QtPrompter.h"
+#include "ui/RowView.h"
 
 namespace {
 
@@ -83,17 +84,9 @@ QPushButton* pickerButton(const char* name) {
 }
 
 QTableView* gridView(const char* name) {
-    auto* t = named<QTableView>(name);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->verticalHeader()->setVisible(false);
-    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
-    // Rows of one height: long lists never measure every row.
-    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    auto* t = rowView(name);
     t->horizontalHeader()->setHighlightSections(false);
     t->setAlternatingRowColors(true);
-    t->setWordWrap(false);
     return t;
 }
 

@@ -16,6 +16,7 @@
 #include "ui/Accessibility.h"
 #include "ui/Binder.h"
 #include "ui/Named.h"
+#include "ui/RowView.h"
 
 using namespace ctl::pic;
 
@@ -23,17 +24,10 @@ namespace {
 
 // A one-column list of names: no heading, the column fills the width.
 QTableView* listView(const char* name) {
-    auto* t = named<QTableView>(name);
+    auto* t = rowView(name);
     t->setProperty("noHeader", true);
     t->setProperty("stretchColumn", 0);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->verticalHeader()->setVisible(false);
-    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
-    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     t->setShowGrid(false);
-    t->setWordWrap(false);
     t->setTextElideMode(Qt::ElideMiddle);
     t->setMinimumSize(t->fontMetrics().averageCharWidth() * 26, PictureDialog::kPreviewHeight);
     return t;

@@ -180,8 +180,7 @@ private Q_SLOTS:
         for (int c = 0; c < 2; ++c) {
             if ((children[c] = ::fork()) != 0) continue;
             TestApp t(dir.path());
-            t.app->context().retry.attempts = 100000;
-            t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(500); };
+            waitForOtherCopies(t);
             t.app->start();
             bool ok = true;
             for (int i = 1; i <= (c == 0 ? kImports : kSaves); ++i) {

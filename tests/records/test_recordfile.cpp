@@ -251,8 +251,7 @@ private Q_SLOTS:
         for (int c = 0; c < 2; ++c) {
             if ((children[c] = ::fork()) != 0) continue;
             TestApp t(dir.path());
-            t.app->context().retry.attempts = 100000;
-            t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(500); };
+            waitForOtherCopies(t);
             t.app->start();
             FormModel& f = t.app->mainForm();
             for (int i = 1; i <= kEach; ++i) {

@@ -1,5 +1,7 @@
 #include "support/Fakes.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +34,11 @@ TestApp::TestApp(const QString& documentsFolder, QDate today) : clock(today) {
     seams.formats = &usFormats();
     seams.retry.sleep = [this](std::chrono::milliseconds ms) { sleeps.append(ms); };
     app = std::make_unique<Application>(seams, documentsFolder);
+}
+
+void waitForOtherCopies(TestApp& t) {
+    t.app->context().retry.attempts = 100000;
+    t.app->context().retry.sleep = [](std::chrono::milliseconds) { ::usleep(500); };
 }
 
 QString homeOf(const QTemporaryDir& dir) {

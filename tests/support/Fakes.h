@@ -116,5 +116,9 @@ QByteArray readFile(const QString& path);  // "<missing>" when it cannot be read
 void writeFile(const QString& path, const QByteArray& bytes);
 void patchFile(const QString& path, qint64 offset, const QByteArray& bytes);
 
+// A copy in a child process of a test of two copies at once: it waits out
+// the other's locks however long they last.
+void waitForOtherCopies(TestApp& t);
+
 // Starts and closes the program once, as a first run does.
 void runOnce(const QTemporaryDir& dir);
