@@ -46,9 +46,9 @@ struct FileError {
 // the answer is the same for every user the bits describe alike.
 bool permissionsAllow(const QString& nativePath, FileAccess wanted);
 
-// Open covers the lock; Replace comes first in a replace, whose own steps
+// Lock is the lock taken after Open; Replace comes first in a replace, whose own steps
 // then pass as Open, Write and Sync of the temporary file and Rename.
-enum class FileOp { Open, Read, Write, Remove, Replace, Copy, MakeFolder, Sync, Truncate, Rename };
+enum class FileOp { Open, Read, Write, Remove, Replace, Copy, MakeFolder, Sync, Truncate, Rename, Lock };
 
 // Lets tests make a file operation fail: the hook runs before each operation
 // and a non-ok answer is returned instead of doing it.
