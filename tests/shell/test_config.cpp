@@ -14,10 +14,7 @@
 
 namespace {
 
-// Left-aligned, blank-padded, cut to the width.
-void put(QByteArray& record, int offset, const QByteArray& text, int width) {
-    record.replace(offset, width, bytes::text(text, width));
-}
+enum Fault { None, Denied, ReadError, Folder };  // of the configuration file
 
 // Starts the program, makes a change, closes it; the file's bytes after.
 QByteArray closeAfter(const QTemporaryDir& dir, const std::function<void(Application&)>& change,
@@ -57,9 +54,9 @@ private Q_SLOTS:
         expected.replace(0, 4, bytes::int16(30) + bytes::int16(-1));
         // Top, left, height, width; a measure is cut to its five characters.
         expected.replace(176, 20, "-450 123459000 15000");
-        put(expected, 600, "Caf\xE9 M\xFCller \x80", 60);
-        put(expected, 720, QByteArray("0123456789").repeated(6), 60);
-        put(expected, 1208, "Sales", 5);
+        expected.replace(600, 60, bytes::text("Caf\xE9 M\xFCller \x80", 60));
+        expected.replace(720, 60, bytes::text(QByteArray("0123456789").repeated(6), 60));
+        expected.replace(1208, 5, bytes::text("Sales", 5));
         QCOMPARE(written, expected);
     }
 
@@ -69,8 +66,8 @@ private Q_SLOTS:
         const QString shared = homeOf(dir) + QStringLiteral("shared/");
         QVERIFY(QDir().mkpath(dataOf(dir)) && QDir().mkpath(shared));
         QByteArray stored = firstRunConfig(homeOf(dir));
-        put(stored, 600, "Acme Widgets", 60);
-        put(stored, 908, shared.toLatin1(), 300);
+        stored.replace(600, 60, bytes::text("Acme Widgets", 60));
+        stored.replace(908, 300, bytes::text(shared.toLatin1(), 300));
         writeFile(configOf(dir), stored.left(1100));
         {
             TestApp t(dir.path());
@@ -126,45 +123,64 @@ private Q_SLOTS:
     }
 
     // A configuration that is there but cannot be used is never replaced by
-    // the defaults, and the shared data directory it may name is not guessed.
-    void unusableConfigLeftAlone() {
-        enum Fault { Denied, ReadError, Folder };
-        for (const Fault fault : {Denied, ReadError, Folder}) {
-            QTemporaryDir dir;
-            runOnce(dir);
-            const QString path = configOf(dir);
-            QVERIFY(QDir().mkpath(dir.filePath("shared")));
-            patchFile(path, 908, bytes::text(dir.filePath("shared/").toLatin1(), 300));
-            patchFile(path, 1208, "VAT  ");
-            const QByteArray stored = readFile(path);
-            if (fault == Folder) QVERIFY(QFile::remove(path) && QDir().mkdir(path));
-            if (fault == Denied) QVERIFY(QFile::setPermissions(path, {}));
-            setFileFaultHook([&](FileOp op, const QString& at) {
-                if (!at.endsWith(QStringLiteral("ovo_14.cfg"))) return FileError::none();
-                if (fault == Denied && op == FileOp::Open) return FileError::systemError(EACCES);
-                if (fault == ReadError && op == FileOp::Read) return FileError::other(at, "I/O");
-                return FileError::none();
-            });
-            TestApp t(dir.path());
-            t.prompter.answers = {MsgButton::Cancel};
-            t.app->start();
-            setFileFaultHook({});
-            QVERIFY(!t.app->state().DataAccessOK);
-            QVERIFY(t.app->state().DataPath.isEmpty());
-            QCOMPARE(t.app->mainForm().caption(QStringLiteral("Label6")), QStringLiteral("+ Tax"));
-            QVERIFY(t.app->close());
-            QCOMPARE(t.prompter.asked.size(), 2);
-            QCOMPARE(t.prompter.asked[0].title + t.prompter.asked[1].title,
-                     (fault == Folder ? "Configuration File" : "File Error") +
-                         QStringLiteral("No Server Access!"));
-            QVERIFY(t.prompter.asked[0].text.contains(path));
-            if (fault == Denied) QVERIFY(t.prompter.asked[0].text.contains("Permission denied"));
-            if (fault == Denied)
-                QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-            if (fault != Folder) QCOMPARE(readFile(path), stored);
-            QCOMPARE(QFileInfo(path).isDir(), fault == Folder);
-            if (fault == Folder) QVERIFY(QDir(path).isEmpty());
-        }
+    // the defaults, and the shared data directory it may name is not guessed;
+    // a data path that cannot be reached is said once. Either way nothing is
+    // made in the data directory's place and the stored path survives the run.
+    void unusableConfigOrDataPath_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QByteArray>("dataPath");  // null: a shared folder that is there
+        QTest::addColumn<QString>("told");         // the title of the box before the path's
+        QTest::newRow("denied") << int(Denied) << QByteArray() << "File Error";
+        QTest::newRow("read error") << int(ReadError) << QByteArray() << "File Error";
+        QTest::newRow("a folder") << int(Folder) << QByteArray() << "Configuration File";
+        QTest::newRow("relative path") << int(None) << QByteArray("server/ovo_data/") << "";
+        QTest::newRow("blank path") << int(None) << QByteArray("") << "";
+        QTest::newRow("NUL in path") << int(None) << QByteArray("data\0more/", 10) << "";
+    }
+    void unusableConfigOrDataPath() {
+        QFETCH(int, fault);
+        QFETCH(QByteArray, dataPath);
+        QFETCH(QString, told);
+        QTemporaryDir dir;
+        runOnce(dir);
+        const QString path = configOf(dir);
+        QVERIFY(QDir().mkpath(dir.filePath("shared")));
+        if (dataPath.isNull()) dataPath = dir.filePath("shared/").toLatin1();
+        patchFile(path, 908, bytes::text(dataPath, 300));
+        patchFile(path, 1208, "VAT  ");
+        const QByteArray stored = readFile(path);
+        const QStringList entries = QDir(dir.path()).entryList();
+        if (fault == Folder) QVERIFY(QFile::remove(path) && QDir().mkdir(path));
+        if (fault == Denied) QVERIFY(QFile::setPermissions(path, {}));
+        setFileFaultHook([fault](FileOp op, const QString& at) {
+            if (!at.endsWith(QStringLiteral("ovo_14.cfg"))) return FileError::none();
+            if (fault == Denied && op == FileOp::Open) return FileError::systemError(EACCES);
+            if (fault == ReadError && op == FileOp::Read) return FileError::other(at, "I/O");
+            return FileError::none();
+        });
+        const QString cwd = QDir::currentPath();  // a relative name is taken from here
+        QVERIFY(QDir::setCurrent(dir.path()));
+        TestApp t(dir.path());
+        t.prompter.answers = {MsgButton::Cancel};
+        t.app->start();
+        QDir::setCurrent(cwd);
+        setFileFaultHook({});
+        QVERIFY(!t.app->state().DataAccessOK);
+        if (fault != None) QVERIFY(t.app->state().DataPath.isEmpty());
+        QCOMPARE(t.app->mainForm().caption(QStringLiteral("Label6")),
+                 fault == None ? QStringLiteral("+ VAT") : QStringLiteral("+ Tax"));
+        QVERIFY(t.app->close());
+        QCOMPARE(QDir(dir.path()).entryList(), entries);
+        QCOMPARE(t.prompter.asked.size(), told.isEmpty() ? 1 : 2);
+        QCOMPARE(t.prompter.asked.last().title, "No Server Access!");
+        if (!told.isEmpty()) QCOMPARE(t.prompter.asked[0].title, told);
+        if (!told.isEmpty()) QVERIFY(t.prompter.asked[0].text.contains(path));
+        if (fault == Denied) QVERIFY(t.prompter.asked[0].text.contains("Permission denied"));
+        if (fault == Denied)
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        if (fault != Folder) QCOMPARE(readFile(path), stored);
+        QCOMPARE(QFileInfo(path).isDir(), fault == Folder);
+        if (fault == Folder) QVERIFY(QDir(path).isEmpty());
     }
 
     // Only record 1 is written, in place where no temporary file can be made
@@ -194,7 +210,7 @@ private Q_SLOTS:
             QCOMPARE(boxes, 0);
             QVERIFY(blocks() <= before + 16);
             QByteArray expected = firstRunConfig(homeOf(dir));
-            put(expected, 1208, "VAT", 5);
+            expected.replace(1208, 5, bytes::text("VAT", 5));
             QCOMPARE(written.left(expected.size()), expected);
             QCOMPARE(written.size(), size ? size : expected.size());
             if (size) QCOMPARE(written.right(4), QByteArray("tail"));
