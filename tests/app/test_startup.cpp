@@ -47,28 +47,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
     }
 
-    // A data path that cannot be reached is said once, nothing is made in its
-    // place, and the configured path survives the run.
-    void unreachableDataPath() {
-        const std::pair<QByteArray, const char*> cases[] = {
-            {"server/ovo_data/", "server"}, {{}, "testfile.tmp"}, {{"data\0more/", 10}, "data"}};
-        for (const auto& [field, stray] : cases) {  // stray: what must not be created
-            QTemporaryDir dir;
-            runOnce(dir);
-            const QString before = QDir::currentPath();  // a relative name is taken from here
-            QVERIFY(QDir::setCurrent(dir.path()));
-            patchFile(configOf(dir), 908, bytes::text(field, 300));
-            TestApp t(dir.path());
-            t.app->start();
-            QDir::setCurrent(before);
-            QCOMPARE(t.prompter.asked.size(), 1);
-            QCOMPARE(t.prompter.asked[0].title, u"No Server Access!"_s);
-            QVERIFY(!t.app->state().DataAccessOK && !QFileInfo::exists(dir.filePath(stray)));
-            QVERIFY(t.app->close());
-            QCOMPARE(readFile(configOf(dir)).mid(908, 300), bytes::text(field, 300));
-        }
-    }
-
     // Each start copies the logo into its year's folder, a missing logo is
     // no error; earlier years keep theirs. Only "N" unticks a kind (what
     // closing writes is test_scenarios').
