@@ -64,10 +64,9 @@ private Q_SLOTS:
         // refused by name and the editor stays open; Cancel then changes
         // nothing, in the line and one-time editors alike.
         x.windows.script = [&](FormModel& w) {
+            // Which forms are numbers is test_numbers'; here each field is named.
             for (const auto& [quantity, cost, told] :
-                 {std::tuple{"1.2.3", "1", "quantity"}, {"-2", "1", "quantity"},
-                  {"5 apples", "1", "quantity"}, {"2", "-5.00", "unit cost"},
-                  {"2", "1e3", "unit cost"}, {"2", "12,50", "unit cost"}}) {
+                 {std::tuple{"-2", "1", "quantity"}, {"2", "1e3", "unit cost"}}) {
                 const qsizetype asked = x.asked().size();
                 typeInEditor({}, quantity, cost, "Save")(w);
                 QCOMPARE(x.asked().size(), asked + 1);
