@@ -37,7 +37,7 @@ QString notRegularReason(mode_t mode) {
                                "a device), so Tallybrook leaves it alone.");
 }
 
-// A file system without locks still lets us work, as before locks existed.
+// A file system without locks still lets us work, held by lock files.
 bool locksUnsupported(int err) {
     return err == ENOLCK || err == EOPNOTSUPP || err == ENOSYS;
 }
@@ -196,15 +196,36 @@ FileError DataFile::open(Mode mode) {
             return FileError::other(m_path, notRegularReason(held.st_mode));
         }
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        if (::flock(fd, (writes ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-            const int err = errno;
-            if (!locksUnsupported(err)) {
+        int err = 0;
+        if (FileError f = injectedFault(FileOp::Lock, m_path); !f.ok()) {
+            if (f.code == 0) {
                 ::close(fd);
-                return err == EWOULDBLOCK
-                           ? FileError::held(m_path, QStringLiteral("It is in use by another "
-                                                                    "copy of Tallybrook."))
-                           : FileError::fromErrno(m_path, err, wanted);
+                return f;
             }
+            err = f.code;
+        } else if (::flock(fd, (writes ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+            err = errno;
+        }
+        if (err != 0 && !locksUnsupported(err)) {
+            ::close(fd);
+            return err == EWOULDBLOCK
+                       ? FileError::held(m_path, QStringLiteral("It is in use by another "
+                                                                "copy of Tallybrook."))
+                       : FileError::fromErrno(m_path, err, wanted);
+        }
+        // Without locks, a lock file holds it; with them, another copy's lock
+        // file (its locks may have failed) is honoured all the same.
+        FileError byLockFile;
+        if (err != 0) {
+            noteLocksFailed(folderOf(m_path));
+            byLockFile = m_lockFile.take(m_path, !writes);
+        } else if (const LockFileInfo other = readLockFile(lockFilePathFor(m_path));
+                   other.exists) {
+            byLockFile = heldByLockFile(m_path, other);
+        }
+        if (!byLockFile.ok()) {
+            ::close(fd);
+            return byLockFile;
         }
         // Still the file at the path? Another copy may have replaced it
         // between our open and our lock.
@@ -214,6 +235,7 @@ FileError DataFile::open(Mode mode) {
             m_fd = fd;
             return {};
         }
+        m_lockFile.release();
         ::close(fd);
     }
     return FileError::held(m_path, QStringLiteral("The file keeps being replaced."));
@@ -224,6 +246,7 @@ void DataFile::close() {
         ::close(m_fd);  // also releases the lock
         m_fd = -1;
     }
+    m_lockFile.release();
 }
 
 qint64 DataFile::size() const {
@@ -342,16 +365,12 @@ int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan) 
     return removed;
 }
 
-namespace {
-
 QString hostTag() {
     // A host name is a file name here: nothing that could leave the folder.
     QString host = QSysInfo::machineHostName();
     host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
     return host.isEmpty() ? QStringLiteral("host") : host;
 }
-
-}  // namespace
 
 QString copyTag() {
     return hostTag() + u'-' + QString::number(::getpid());

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "records/FileError.h"
+#include "records/LockFile.h"
 
 // Every data file is opened, locked, read, written, flushed, renamed and
 // removed here, so that each failure comes back as a FileError and each
@@ -18,7 +19,8 @@ QString tempPathFor(const QString& path);
 bool isTempFileName(const QString& fileName);
 
 // One data file, held for one operation: shared for reading, alone for
-// writing (advisory locks, so other copies wait). Another copy may rename
+// writing (advisory locks, so other copies wait; where the folder's locks
+// fail, a lock file, see records/LockFile.h). Another copy may rename
 // a new file over the one we wait for, so after the lock is granted the
 // path is checked to still name the file held, and opened again if not.
 class DataFile {
@@ -59,6 +61,7 @@ private:
     QString m_path;
     int m_fd = -1;
     bool m_refuseLinks = false;
+    OwnLockFile m_lockFile;
 };
 
 // Writes a whole file through a temporary file beside it: every write
@@ -80,6 +83,8 @@ int removeStaleTempFiles(const QString& folder, std::chrono::seconds olderThan);
 // This copy of the program among the others that share the data folder:
 // "<host>-<process id>", usable in a file name.
 QString copyTag();
+// This host's name, usable in a file name.
+QString hostTag();
 // Removes the files `prefix` + "<this host>-<process id>" + `suffix` in
 // `folder` that copies of this host left behind: their process has ended.
 int removeFilesOfEndedCopies(const QString& folder, const QString& prefix, const QString& suffix);

@@ -5,6 +5,7 @@
 #include "base/Prompter.h"
 
 struct FileError;
+struct LockFileInfo;
 
 // The texts of the messages shared by several commands, kept in one place.
 namespace msg {
@@ -33,3 +34,8 @@ void showFileError(Prompter& prompter, const FileError& error);
 // .damaged file beside it before a new record was added.
 QString cutTailText(const QString& path);
 void showCutTail(Prompter& prompter, const QString& path);
+// The file locks of `folder` failed; Tallybrook uses lock files there.
+void showLocksFailed(Prompter& prompter, const QString& folder);
+// A lock file holds `error.path` for a copy that seems gone: take it over?
+MsgButton askTakeOverStaleLock(Prompter& prompter, const FileError& error,
+                               const LockFileInfo& lock);

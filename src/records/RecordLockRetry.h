@@ -19,6 +19,9 @@ struct RetryPolicy {
 // returns the first failure. A file held by another copy is waited for and
 // tried again from the open, up to policy.attempts times; then the user is
 // told which file and why, and chooses Retry (another round) or Cancel. Any
-// other failure is reported at once. Returns true when `attempt` succeeded.
+// other failure is reported at once. A file held by the lock file of a copy
+// that has gone is offered to the user to take over (Yes/No), and the first
+// time a folder's locks fail the user is told. Returns true when `attempt`
+// succeeded.
 bool RecordLockRetry(Prompter& prompter, const RetryPolicy& policy,
                      const std::function<FileError()>& attempt);
