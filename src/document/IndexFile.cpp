@@ -195,8 +195,9 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
         refusal = Refusal::None;
         // Locked from reading the highest number to writing the record, so
         // that another copy waits and then counts on from ours.
-        RecordFile file(path(), indexrec::kLength);
-        if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
+        const bool made = !QFileInfo::exists(nativePath(path()));
+        DataFile file(path());
+        if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
         const int count = wholeRecords(bytes);
         if (count >= kMaxRecords) {
@@ -217,7 +218,16 @@ std::optional<QString> IndexFile::numberAndAppend(IndexRecord rec, const QString
         }
         rec.number = numberText(next);
         bytes.truncate(qsizetype(count) * indexrec::kLength);
-        return file.appendRecord(Record(rec.encode()), &tailSaved);
+        if (FileError e = appendRecordTo(file, rec.encode(), &tailSaved); !e.ok()) return e;
+        // On the disk before the page is written: a crash then leaves at
+        // worst a record without its page, never a page whose number
+        // another document could be given.
+        FileError flushed = file.sync();
+        if (flushed.ok() && made) flushed = syncFolderOf(path());
+        // Not numbered after all: the record goes, or it would list a
+        // document that has no page.
+        if (!flushed.ok()) file.truncate(qint64(count) * indexrec::kLength);
+        return flushed;
     });
     if (tailSaved) showCutTail(prompter, path());
     if (!failure.ok()) {

@@ -1,0 +1,74 @@
+// The order a save reaches the disk in, read from the file calls: a new
+// document's record is flushed before its page is written, so a crash
+// leaves at most a record without its page, never a page whose number the
+// index could give out again; a numbered document's page goes first and its
+// record after. A record that cannot be flushed is taken back.
+#include <QtTest>
+#include <cerrno>
+
+#include "records/DataFile.h"
+#include "records/FileError.h"
+#include "records/ProgramFixture.h"
+
+class TestSaveOrder : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { setFileFaultHook({}); }
+
+    void recordAndPageOrder_data() {
+        QTest::addColumn<bool>("numbered");
+        QTest::addColumn<bool>("indexMade");  // the save makes the index
+        QTest::addColumn<bool>("flushFails");
+        QTest::addColumn<QString>("calls");
+        QTest::newRow("new document") << false << false << false
+                                      << "Write index, Sync index, Rename page";
+        QTest::newRow("new document, new index")
+            << false << true << false << "Write index, Sync index, Sync folder, Rename page";
+        QTest::newRow("numbered document") << true << false << false << "Rename page, Write index";
+        QTest::newRow("flush fails") << false << false << true << "Write index, Sync index";
+    }
+    void recordAndPageOrder() {
+        QFETCH(bool, numbered);
+        QFETCH(bool, indexMade);
+        QFETCH(bool, flushFails);
+        QFETCH(QString, calls);
+        ProgramFixture x;
+        x.form().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\t");
+        x.t.app->session().markEdited();
+        if (numbered) {
+            x.t.prompter.answers = {MsgButton::Yes};
+            QVERIFY(x.t.app->session().SaveChanges());
+            x.form().setText("TermsEd", "Net 30");
+        }
+        if (indexMade) QVERIFY(QFile::remove(x.data("ovo_data2.dat")));
+        const QString index = x.data("ovo_data2.dat");
+        const QString page = x.data("2026/000001.htm");
+        QStringList log;
+        setFileFaultHook([&](FileOp op, const QString& path) {
+            const QString file = nativePath(path);
+            const QString name = file == index                 ? "index"
+                                 : file == page                ? "page"
+                                 : file + u'/' == x.data() ? "folder"
+                                                               : QString();
+            const bool kept = (op == FileOp::Write && name == "index") ||
+                              (op == FileOp::Sync && (name == "index" || name == "folder")) ||
+                              (op == FileOp::Rename && name == "page");
+            if (kept) log << QStringLiteral("%1 %2").arg(op == FileOp::Write  ? "Write"
+                                                         : op == FileOp::Sync ? "Sync"
+                                                                              : "Rename",
+                                                         name);
+            return flushFails && op == FileOp::Sync && name == "index" ? FileError::systemError(EIO)
+                                                                       : FileError::none();
+        });
+        x.t.prompter.answers = {MsgButton::Yes};
+        QCOMPARE(x.t.app->session().SaveChanges(), !flushFails);
+        setFileFaultHook({});
+        QCOMPARE(log.join(", "), calls);
+        // Nothing numbered: no record, no page.
+        if (flushFails) QCOMPARE(readFile(index), QByteArray());
+        QCOMPARE(QFile::exists(page), !flushFails);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveOrder)
+#include "test_saveorder.moc"
