@@ -57,3 +57,6 @@ void setFileFaultHook(FileFaultHook hook);
 FileError injectedFault(FileOp op, const QString& path);
 // The same, with an injected system error judged as fromErrno would.
 FileError injectedFault(FileOp op, const QString& path, FileAccess wanted);
+// Whether the write now starting is to store only part of its bytes and
+// then fail as a full disk does (records/FaultPlan.h sets it; taken once).
+bool takeShortWrite();
