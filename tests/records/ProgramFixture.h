@@ -45,4 +45,7 @@ struct ProgramFixture {
         for (int r = 1; r < grid.rows(); ++r) out << grid.cell(r, col).trimmed();
         return out;
     }
+    // The text of the last message asked; empty when none was.
+    QString told() { return asked().isEmpty() ? QString() : asked().last().text; }
+    DocumentSession& session() { return t.app->session(); }
 };
