@@ -1,14 +1,8 @@
 // The document index: record bytes, numbering, writing a document's record,
-// refusals that leave the document as it was, two copies numbering at once.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <QSet>
+// refusals that leave the document as it was. (Two copies numbering at
+// once: test_recordfile's twoCopiesAtOnce.)
 #include <QtTest>
 
-#include "document/IndexFile.h"
-#include "document/SalesDocument.h"
-#include "records/FileError.h"
 #include "records/ProgramFixture.h"
 
 namespace {
@@ -31,11 +25,9 @@ struct IndexFixture : ProgramFixture {
             doc.*f = "1.50";
     }
     QString indexPath() { return data("ovo_data2.dat"); }
-    QString told() { return t.prompter.asked.isEmpty() ? "" : t.prompter.asked.last().text; }
     IndexRecord record() {
         QString problem;
-        const std::optional<IndexRecord> r = index.recordOf(doc, &problem);
-        return r.value_or(IndexRecord());
+        return index.recordOf(doc, &problem).value_or(IndexRecord());
     }
     std::optional<QString> numberNew() { return index.numberAndAppend(record(), "2026\\"); }
     // The record the fixture's document makes.
@@ -173,48 +165,6 @@ private Q_SLOTS:
             QCOMPARE(readFile(x.indexPath()), before);
             setFileFaultHook({});
         }
-    }
-
-    void twoProcessesNeverShareANumber() {
-        QTemporaryDir dir;
-        runOnce(dir);
-        constexpr int kEach = 300;
-        int ready[2], go[2];  // both start together: each says ready, then waits for go
-        QVERIFY(::pipe(ready) == 0 && ::pipe(go) == 0);
-        pid_t children[2];
-        for (int c = 0; c < 2; ++c) {
-            if ((children[c] = ::fork()) != 0) continue;
-            TestApp t(dir.path());
-            waitForOtherCopies(t);
-            t.app->start();
-            IndexFile& index = t.app->index();
-            char b = 0;
-            bool ok = ::write(ready[1], &b, 1) == 1 && ::read(go[0], &b, 1) == 1;
-            for (int i = 0; i < kEach && ok; ++i) {
-                IndexRecord record;
-                record.kind = "p";
-                record.jobNumber = QString("c%1-%2").arg(c).arg(i);
-                ok = index.numberAndAppend(record, "2026\\").has_value();
-            }
-            ::_exit(ok && t.prompter.asked.isEmpty() ? 0 : 1);
-        }
-        char b[2] = {};
-        QCOMPARE(::read(ready[0], b, 1) + ::read(ready[0], b + 1, 1), 2);
-        QCOMPARE(::write(go[1], b, 2), 2);
-        for (int status = 0; pid_t child : children)
-            QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                    !WEXITSTATUS(status));
-        // Every save has its own record and its own number.
-        const QByteArray bytes = readFile(dataOf(dir) + "ovo_data2.dat");
-        QCOMPARE(bytes.size(), 2 * kEach * 351);
-        QSet<QByteArray> numbers, jobs;
-        for (int n = 0; n < 2 * kEach; ++n) {
-            numbers << bytes.mid(n * 351 + 1, 6);
-            jobs << bytes.mid(n * 351 + 7, 12);
-        }
-        QCOMPARE(numbers.size(), 2 * kEach);
-        QCOMPARE(jobs.size(), 2 * kEach);
-        QVERIFY(numbers.contains("000600"));
     }
 };
 

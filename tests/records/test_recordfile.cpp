@@ -6,15 +6,10 @@
 
 #include <QtTest>
 #include <cerrno>
-#include <memory>
 
-#include "app/Application.h"
 #include "forms/FormModel.h"
-#include "records/DataFile.h"
-#include "records/FileError.h"
 #include "records/Messages.h"
 #include "records/RecordFile.h"
-#include "records/RecordLockRetry.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
 
@@ -230,23 +225,28 @@ private Q_SLOTS:
     }
 
     // Two copies at work on one file at once, really waiting for each other:
-    // no stock tag is given out twice, and no address another copy adds is
-    // lost to a delete that rewrites the book.
+    // no document number or stock tag is given out twice, and no address
+    // another copy adds is lost to a delete that rewrites the book.
     void twoCopiesAtOnce_data() {
-        QTest::addColumn<bool>("book");
-        QTest::newRow("both add stock items") << false;
-        QTest::newRow("one deletes addresses, one adds") << true;
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("each");  // commands each copy runs
+        QTest::newRow("both number documents") << "ovo_data2.dat" << 300;
+        QTest::newRow("both add stock items") << "ovo_stock.dat" << 30;
+        QTest::newRow("one deletes addresses, one adds") << "ovo_addy.dat" << 30;
     }
     void twoCopiesAtOnce() {
-        QFETCH(bool, book);
-        constexpr int kEach = 30;
+        QFETCH(QString, file);
+        QFETCH(int, each);
+        const bool book = file == "ovo_addy.dat", index = file == "ovo_data2.dat";
         QTemporaryDir dir;
         runOnce(dir);
-        const QString file = dataOf(dir) + (book ? "ovo_addy.dat" : "ovo_stock.dat");
+        const QString path = dataOf(dir) + file;
         QByteArray start;
-        for (int i = 1; book && i <= kEach; ++i)
+        for (int i = 1; book && i <= each; ++i)
             start += addyRecord('1', 'V', i, "Del " + QByteArray::number(i), "d");
-        if (book) writeFile(file, start);
+        if (book) writeFile(path, start);
+        int ready[2], go[2];  // both start together: each says ready, then waits for go
+        QVERIFY(::pipe(ready) == 0 && ::pipe(go) == 0);
         pid_t children[2];
         for (int c = 0; c < 2; ++c) {
             if ((children[c] = ::fork()) != 0) continue;
@@ -254,8 +254,15 @@ private Q_SLOTS:
             waitForOtherCopies(t);
             t.app->start();
             FormModel& f = t.app->mainForm();
-            for (int i = 1; i <= kEach; ++i) {
-                if (!book) {
+            char b = 0;
+            bool ok = ::write(ready[1], &b, 1) == 1 && ::read(go[0], &b, 1) == 1;
+            for (int i = 1; i <= each && ok; ++i) {
+                if (index) {
+                    IndexRecord record;
+                    record.kind = "p";
+                    record.jobNumber = QString("c%1-%2").arg(c).arg(i);
+                    ok = t.app->index().numberAndAppend(record, "2026\\").has_value();
+                } else if (!book) {
                     f.setText("StockUnitCostEd", "1");
                     t.app->catalogue().SaveNewStockItem();
                 } else if (c == 0) {
@@ -269,18 +276,29 @@ private Q_SLOTS:
                 }
             }
             // Nothing asked but the deletes' questions.
-            ::_exit(t.prompter.asked.size() == t.prompter.countTitled("Delete Address") ? 0 : 1);
+            ::_exit(ok && t.prompter.asked.size() == t.prompter.countTitled("Delete Address") ? 0 : 1);
         }
+        char b[2] = {};
+        QCOMPARE(::read(ready[0], b, 1) + ::read(ready[0], b + 1, 1), 2);
+        QCOMPARE(::write(go[1], b, 2), 2);
         for (pid_t child : children) {
             int status = 0;
             QCOMPARE(::waitpid(child, &status, 0), child);
             QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         }
-        const QByteArray bytes = readFile(file);
-        QCOMPARE(bytes.size(), book ? kEach * 570 : 2 * kEach * 383);
-        for (int n = 1; n <= (book ? kEach : 2 * kEach); ++n)  // each name, each tag once
-            QVERIFY(book ? bytes.contains(bytes::text("New " + QByteArray::number(n), 60))
-                         : bytes.mid((n - 1) * 383 + 31, 8) == bytes::real(n));
+        const QByteArray bytes = readFile(path);
+        const int records = book ? each : 2 * each, size = book ? 570 : index ? 351 : 383;
+        QCOMPARE(bytes.size(), records * size);
+        // Each name once; each tag, or number and job, once and in turn.
+        for (int n = 1; n <= records; ++n) {
+            const QByteArray at = bytes.mid((n - 1) * size, size), number = QByteArray::number(n);
+            if (book) QVERIFY(bytes.contains(bytes::text("New " + number, 60)));
+            if (!book && !index) QCOMPARE(at.mid(31, 8), bytes::real(n));
+            if (!index) continue;
+            QCOMPARE(at.mid(1, 6), number.rightJustified(6, '0'));
+            const QString job = QString("c%1-%2").arg((n - 1) / each).arg((n - 1) % each + 1);
+            QCOMPARE(bytes.count(bytes::text(job.toLatin1(), 12)), 1);
+        }
     }
 
 private:
