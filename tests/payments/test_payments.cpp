@@ -2,8 +2,6 @@
 // refusals, deletes, and the page's payments block.
 #include <QtTest>
 
-#include "payments/Payments.h"
-#include "records/FileError.h"
 #include "records/ProgramFixture.h"
 
 namespace {
@@ -32,7 +30,6 @@ struct Fixture : ProgramFixture {
         for (int r = 1; r < list().rows(); ++r) out << list().rowCells(r).join(u'|');
         return out.join(u';') + " = " + f().text("PaymentsEd") + u'/' + f().text("BalanceDueEd");
     }
-    QString lastTold() { return t.prompter.asked.isEmpty() ? "" : t.prompter.asked.last().text; }
 };
 
 }  // namespace
@@ -98,8 +95,8 @@ private Q_SLOTS:
         x.save(e[1], e[2]);
         QCOMPARE(x.bytes(), before);
         QCOMPARE(x.t.prompter.asked.size(), 1);
-        QVERIFY2((x.t.prompter.asked[0].title + x.lastTold()).contains(e[3]),
-                 qPrintable(x.lastTold()));
+        QVERIFY2((x.t.prompter.asked[0].title + x.told()).contains(e[3]),
+                 qPrintable(x.told()));
     }
 
     // A delete changes only the status byte of the record picked, as stored;
@@ -125,7 +122,7 @@ private Q_SLOTS:
             QCOMPARE(x.bytes(), after);
             QCOMPARE(x.t.prompter.asked.size(), stale == -1 ? 0 : 1);
             if (stale == -1) QCOMPARE(x.listed(), "12/6/2026|10.00| 1 = 10.00/90.00");
-            QVERIFY(x.lastTold().contains(stale == 4   ? "pick"
+            QVERIFY(x.told().contains(stale == 4   ? "pick"
                                           : stale >= 0 ? "Nothing has been"
                                                        : ""));
         }
@@ -138,16 +135,16 @@ private Q_SLOTS:
         GridModel& order = *x.f().grid("OrderGrid");
         order.addItem("1\t\t\tea\tWidget\t1,000.00\t1,000.00\tspecial");
         x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(x.t.app->session().SaveChanges());
+        QVERIFY(x.session().SaveChanges());
         x.save("12/6/2026", "250");
         QVERIFY(x.t.app->state().Dirty && x.f().isEnabled("SaveChanges"));
-        QVERIFY(x.t.app->session().SaveChanges());
+        QVERIFY(x.session().SaveChanges());
         QVERIFY(readFile(x.data("2026/000001.htm")).contains("Balance Due:"));
         order.addItem("1\t\t\tea\tBolt\t100.00\t100.00\tspecial");
         x.f().click("TotalUp");
         QCOMPARE(x.listed().section(" = ", 1), "250.00/850.00");
         x.t.prompter.answers = {MsgButton::Yes, MsgButton::Yes};
-        QVERIFY(x.t.app->session().Save_PO());
+        QVERIFY(x.session().Save_PO());
         QCOMPARE(x.listed(), " = 0.00/1,100.00");
         QVERIFY(!readFile(x.data("2026/000002.htm")).contains("Payments:"));
     }
