@@ -2,7 +2,6 @@
 // and order total, each step working from the text an earlier step showed.
 #include <QtTest>
 
-#include "document/Totals.h"
 #include "records/ProgramFixture.h"
 
 namespace {

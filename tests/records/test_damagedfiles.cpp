@@ -9,7 +9,6 @@
 
 #include "records/DataFile.h"
 #include "records/ProgramFixture.h"
-#include "shell/Shell.h"
 
 namespace {
 
