@@ -155,6 +155,8 @@ private Q_SLOTS:
                 QCOMPARE(m.text(name), QStringLiteral("ab"));
             } else if (auto* box = qobject_cast<QComboBox*>(obj)) {
                 m.setItems(name, {QStringLiteral("Zx"), QStringLiteral("Yw")});
+                m.setText(name, QStringLiteral("Zx"));
+                QCOMPARE(box->currentText(), QStringLiteral("Zx"));
                 box->setCurrentIndex(1);
                 Q_EMIT box->activated(1);
                 QCOMPARE(m.text(name) + QString::number(clicks[name]), QStringLiteral("Yw1"));
