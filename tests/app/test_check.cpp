@@ -1,5 +1,6 @@
 // "tallybrook --check": a data directory built by hand with one fault of
-// each kind, every fault named on a line of its own, nothing written.
+// each kind, every fault named on a line of its own, nothing written. The
+// command line's exit status is test_desktop's.
 #include <QtTest>
 
 #include "app/DataCheck.h"
@@ -79,28 +80,6 @@ private Q_SLOTS:
                                            [&](const QString& l) { return l.startsWith(d + e); });
             QVERIFY2(found, qPrintable(e + "\n---\n" + c.lines.join(u'\n')));
         }
-    }
-
-    // From a terminal with no display: the exit status says which.
-    void commandLineStatus() {
-        QTemporaryDir tmp;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(QString::fromLatin1(name));
-        env.insert("HOME", tmp.path());
-        const auto run = [&](const QStringList& args) {
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.start(QStringLiteral(TALLYBROOK_EXE), args);
-            p.waitForFinished(30000);
-            return QString::number(p.exitCode()) + u' ' + QString::fromLocal8Bit(p.readAllStandardOutput());
-        };
-        QVERIFY(run({"--check", tmp.path()}).startsWith("0 "));
-        writeFile(tmp.path() + "/ovo_data2.dat", "cut");
-        QVERIFY(run({"--check", tmp.path()}).startsWith("1 " + tmp.path() + "/ovo_data2.dat: "));
-        QVERIFY(run({"--check", tmp.path() + "/gone"}).startsWith("2 "));
-        QVERIFY(run({"--check", tmp.path(), "more"}).startsWith("2 "));  // one folder at most
-        QVERIFY(!QFileInfo::exists(tmp.path() + "/Documents"));  // no configuration made
     }
 };
 
