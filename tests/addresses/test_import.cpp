@@ -142,10 +142,7 @@ private Q_SLOTS:
         QFETCH(int, failingWrite);
         QFETCH(int, contacts);
         QFETCH(QString, told);
-        const QByteArray one = addyRecord('1', 'V', 1, "A", "a");
-        QByteArray book;
-        book.reserve(entries * 570);
-        for (int i = 0; i < entries; ++i) book += one;
+        const QByteArray book = addyRecord('1', 'V', 1, "A", "a").repeated(entries);
         AddressFixture x(book);
         const QString path = x.dir.filePath("export.dat");
         writeFile(path, contact('1', "A", "B").repeated(contacts));
