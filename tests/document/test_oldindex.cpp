@@ -11,8 +11,6 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "forms/FormModel.h"
-#include "records/FileError.h"
 #include "support/Fakes.h"
 #include "support/Records.h"
 #include "ui/QtPrompter.h"
@@ -46,10 +44,8 @@ struct Start {
     TestApp t;
     QString data;
 
-    Start(const QTemporaryDir& dir, QList<MsgButton> answers = {}) : t(dir.path()) {
-        data = dataOf(dir);
+    explicit Start(const QTemporaryDir& dir) : t(dir.path()), data(dataOf(dir)) {
         QDir().mkpath(data);
-        t.prompter.answers = answers;
     }
     void run(const QByteArray& old = {}, const QByteArray& index = {}) {
         if (!old.isNull()) writeFile(data + "ovo_data.dat", old);
