@@ -36,4 +36,6 @@ while [ "$i" -lt "$kills" ]; do
         exit 1
     fi
 done
-echo "$kills kills: $(wc -l <"$work/before") problems named in all, each a save cut off"
+count() { grep -c "$1" "$work/before"; }
+echo "$kills kills left $(count 'is missing') pages missing, $(count 'differs') records" \
+    "differing from their pages, $(count 'temporary file') temporary files"

@@ -35,10 +35,15 @@ const QString kElsewhere = QStringLiteral("Saved Elsewhere");
 // copy's save once asked.
 struct YesPrompter : FakePrompter {
     int elsewhere = 0;
+    // Told of another copy's work: a row opened between its numbering and
+    // its page (the record goes first), a row it deleted first.
+    int toldOfOther = 0;
     QStringList odd;  // boxes no command of the loop should raise
     MsgButton message(MsgIcon, MsgButtons buttons, MsgButton def, const QString& title,
                       const QString& text) override {
         if (title == kElsewhere) ++elsewhere;
+        else if (text.contains("was not found") || text.contains("no longer in the document index"))
+            ++toldOfOther;
         else if (title != "Save?" && title != "Confirm")
             odd << title + ": " + text.section(u'\n', 0, 0);
         if (buttons & MsgButton::Yes) return MsgButton::Yes;
@@ -106,8 +111,10 @@ struct Copy {
     std::optional<std::pair<QString, QString>> pickRow() {
         app->browser().PopPOGrid();
         const GridModel& list = *f().grid("POGrid");
-        if (list.rows() < 2) return std::nullopt;
-        const int r = 1 + int(rng.bounded(list.rows() - 1));
+        const int rows = list.rows() - 1;
+        if (rows < 1) return std::nullopt;
+        // Often one of the last few, so that copies meet on a document.
+        const int r = rng.bounded(2) ? 1 + int(rng.bounded(rows)) : qMax(1, rows - int(rng.bounded(3)));
         f().grid("POGrid")->setCurrentRow(r);
         return std::make_pair(list.cell(r, doclist::Number).trimmed(),
                               list.cell(r, doclist::SubFolder).trimmed());
@@ -118,6 +125,9 @@ struct Copy {
     }
 
     void step() {
+        // A payment leaves the document changed; the save prompt of the
+        // next command would save it unlogged.
+        session().markUnchanged();
         const int what = int(rng.bounded(100));
         if (what < 25) {  // a new document, its addresses saved with it
             app->mapper().setNumber(kPending);
@@ -191,7 +201,8 @@ int run(const QStringList& a) {
         c.step();
         ++steps;
     }
-    c.note({"end", QString::number(steps), QString::number(c.prompter.elsewhere)});
+    c.note({"end", QString::number(steps), QString::number(c.prompter.elsewhere),
+            QString::number(c.prompter.toldOfOther)});
     for (const QString& o : c.prompter.odd) c.note({"box", o});
     return c.app->close() ? 0 : 1;
 }
@@ -220,7 +231,7 @@ int verify(const QStringList& a) {
     QHash<QString, QList<Save>> saves;
     QSet<QString> deleted, addresses, payments;
     QHash<QString, QSet<QString>> stockOf;  // copy log -> its items now
-    int steps = 0, asked = 0;
+    int steps = 0, asked = 0, early = 0;
     for (const QString& logPath : a.mid(3)) {
         for (const QByteArray& line : readAll(logPath).split('\n')) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
@@ -234,7 +245,11 @@ int verify(const QStringList& a) {
                 stockOf[logPath].remove(w[1]);
                 stockOf[logPath].insert(w[2]);
             }
-            else if (w[0] == "end") steps += w[1].toInt(), asked += w[2].toInt();
+            else if (w[0] == "end" && w.size() == 4) {
+                steps += w[1].toInt();
+                asked += w[2].toInt();
+                early += w[3].toInt();
+            }
             else if (w[0] == "box") faults << "unexpected box: " + w[1];
         }
     }
@@ -302,8 +317,9 @@ int verify(const QStringList& a) {
         paid.insert(textAt(pay, at + 1, 6) + u' ' + QString::number(qFromLittleEndian<qint64>(pay.constData() + at + 15)));
     for (const QString& p : payments)
         if (!paid.contains(p)) faults << "payment " + p + " is lost";
-    std::printf("%d steps, %d documents saved, %d lost-update questions, %d faults\n", steps,
-                documents, asked, int(faults.size()));
+    std::printf("%d steps, %d documents saved, %d lost-update questions, %d rows another "
+                "copy was saving or had deleted, %d faults\n",
+                steps, documents, asked, early, int(faults.size()));
     for (const QString& f : faults) std::printf("%s\n", qPrintable(f));
     return faults.isEmpty() ? 0 : 1;
 }
