@@ -5,7 +5,8 @@ set -euo pipefail
 task=${1:-build}
 pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
 case "$task" in
-  test) pkgs+=(libbenchmark-dev poppler-utils desktop-file-utils) ;;
+  # clang and libclang-rt-14-dev (libFuzzer, sanitizer runtimes): scripts/fuzz.sh
+  test) pkgs+=(libbenchmark-dev poppler-utils desktop-file-utils clang libclang-rt-14-dev) ;;
   run) pkgs+=(xdg-utils libqt6svg6) ;;  # libqt6svg6: the window icon is an SVG
   screenshot) pkgs+=(xvfb xauth imagemagick xdotool libqt6svg6) ;;
   a11y) pkgs+=(python3-pyatspi at-spi2-core dbus xvfb xauth) ;;

@@ -13,3 +13,6 @@ cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$here/build-asan"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     ctest --test-dir "$here/build-asan" --output-on-failure --timeout 600
+
+# Every reader of outside bytes against libFuzzer, 10 seconds each.
+bash "$here/scripts/fuzz.sh" 10

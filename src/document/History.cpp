@@ -37,9 +37,25 @@ bool equalsTrimmed(const char* p, qsizetype n, const QByteArray& value) {
     return n == value.size() && (n == 0 || std::memcmp(p, value.constData(), size_t(n)) == 0);
 }
 
-// Whether a line of the file, trimmed, is `value` (not empty, trimmed, one
-// line): a fast search for the value, then a look at what stands around it.
-bool holdsEntry(const QByteArray& bytes, const QByteArray& value) {
+// A value as its file stores it, so that "already recorded" compares what
+// the file can hold: a character outside Windows-1252 is stored as "?".
+QByteArray storedForm(const QString& text) {
+    QString t = text;
+    // One entry is one line.
+    t.replace(u'\r', u' ').replace(u'\n', u' ');
+    return cp1252::encode(trimBlanks(t));
+}
+
+}  // namespace
+
+QStringList history::entries(const QByteArray& bytes) {
+    QStringList entries;
+    forEachLine(bytes, [&](const char* p, qsizetype n) { entries.append(cp1252::decode(p, n)); });
+    return entries;
+}
+
+// A fast search for the value, then a look at what stands around it.
+bool history::holds(const QByteArray& bytes, const QByteArray& value) {
     const auto lineEnd = [&bytes](qsizetype i) {
         return i < 0 || i >= bytes.size() || bytes[i] == '\r' || bytes[i] == '\n';
     };
@@ -53,20 +69,21 @@ bool holdsEntry(const QByteArray& bytes, const QByteArray& value) {
     return false;
 }
 
-// A value as its file stores it, so that "already recorded" compares what
-// the file can hold: a character outside Windows-1252 is stored as "?".
-QByteArray storedForm(const QString& text) {
-    QString t = text;
-    // One entry is one line.
-    t.replace(u'\r', u' ').replace(u'\n', u' ');
-    return cp1252::encode(trimBlanks(t));
+QByteArray history::without(const QByteArray& bytes, const QByteArray& value, bool* removed) {
+    QByteArray kept;
+    kept.reserve(bytes.size() + 2);
+    *removed = false;
+    forEachLine(bytes, [&](const char* p, qsizetype n) {
+        if (equalsTrimmed(p, n, value)) {
+            *removed = true;
+        } else {
+            kept.append(p, n).append(kLineEnd);
+        }
+    });
+    return kept;
 }
 
-QStringList entriesOf(const QByteArray& bytes) {
-    QStringList entries;
-    forEachLine(bytes, [&](const char* p, qsizetype n) { entries.append(cp1252::decode(p, n)); });
-    return entries;
-}
+namespace {
 
 // Appends `value` as a new last line of `file` (held alone), whose bytes
 // are `bytes`. A file whose last line has no end gets one first; a write
@@ -122,16 +139,16 @@ bool HistoryLists::recordField(const Field& field) {
         if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        if (!stored.isEmpty() && !holdsEntry(bytes, stored)) {
+        if (!stored.isEmpty() && !history::holds(bytes, stored)) {
             // Appending needs the file to ourselves; another copy may have
             // recorded the value meanwhile, so look again once we have it.
             if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
             if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-            if (!holdsEntry(bytes, stored)) {
+            if (!history::holds(bytes, stored)) {
                 if (FileError e = appendEntry(file, &bytes, stored); !e.ok()) return e;
             }
         }
-        entries = entriesOf(bytes);
+        entries = history::entries(bytes);
         return {};
     });
     if (!ok) return false;
@@ -170,16 +187,8 @@ bool HistoryLists::DeleteHistoryEntry() {
         if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        QByteArray kept;
-        kept.reserve(bytes.size() + 2);
         bool removed = false;
-        forEachLine(bytes, [&](const char* p, qsizetype n) {
-            if (equalsTrimmed(p, n, target)) {
-                removed = true;
-            } else {
-                kept.append(p, n).append(kLineEnd);
-            }
-        });
+        const QByteArray kept = history::without(bytes, target, &removed);
         if (!removed) return {};
         // A new file renamed over the old: a failure leaves the old one whole.
         return file.replaceContents(kept);

@@ -1,10 +1,24 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include "forms/ControlNames.h"
 
 struct AppContext;
+
+// The bytes of a history file, read as its list offers them and as a save
+// and a delete look them up.
+namespace history {
+// One entry a line; a line ends in CR LF, a lone CR or a lone LF.
+QStringList entries(const QByteArray& bytes);
+// Whether a line, trimmed of blanks, is `value` (trimmed, one line, stored form).
+bool holds(const QByteArray& bytes, const QByteArray& value);
+// The file without the lines that, trimmed, are `value`; `removed` says
+// whether there were any.
+QByteArray without(const QByteArray& bytes, const QByteArray& value, bool* removed);
+}  // namespace history
 
 // The history lists of the six free-text fields: each field remembers the
 // values once used in it in a text file of the data directory (one entry a

@@ -24,7 +24,7 @@ QByteArray convertOldIndex(const QByteArray& old, int count, double today) {
     // reserved values zero, sub-folder and reserved text blank.
     char tail[indexrec::kLength - oldindex::kLength];
     std::memset(tail, 0, indexrec::Reserved1 + indexrec::Reserved1Width - oldindex::kLength);
-    std::memset(tail + indexrec::SubFolder - oldindex::kLength, ' ',
+    std::memset(tail + (indexrec::SubFolder - oldindex::kLength), ' ',
                 indexrec::SubFolderWidth + indexrec::Reserved2Width);
 
     QByteArray out(qsizetype(count) * indexrec::kLength, Qt::Uninitialized);
