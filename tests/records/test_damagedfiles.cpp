@@ -1,13 +1,8 @@
-// Record files cut short and writes that fail halfway: nothing readable is
-// lost, nothing cut short comes back to life, and the user is told.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// Record files cut short: nothing readable is lost, nothing cut short comes
+// back to life, and the user is told. (Writes that fail halfway, a full disk
+// among them: test_faults.)
 #include <QtTest>
-#include <csignal>
 
-#include "records/DataFile.h"
 #include "records/ProgramFixture.h"
 
 namespace {
@@ -101,64 +96,6 @@ private Q_SLOTS:
             const QString& said = x.asked()[0].text;
             QVERIFY2(said.contains(full ? QString("32,767") : damaged), qPrintable(said));
         }
-    }
-
-    // A disk that fills in the middle of a write: the old file stays whole,
-    // no temporary file is left, and the failure is reported. (A held file:
-    // test_recordfile's retry and twoCopiesAtOnce.)
-    void diskFullMidWrite_data() {
-        QTest::addColumn<QString>("file");  // in the data folder, "cfg": the configuration
-        QTest::addColumn<QByteArray>("old");
-        QTest::addColumn<int>("limit");  // file size limit
-        QTest::addColumn<QString>("reported");
-        QByteArray book;
-        for (const char* name : {"A", "B", "C", "D"}) book += addyRecord('1', 'V', 1, name, "x");
-        QTest::newRow("configuration") << "cfg" << QByteArray(1000, ' ') << 1300 << "false:File Error";
-        QTest::newRow("address book delete, rewritten in place")
-            << "ovo_addy.dat" << book << 1000 << "Delete Address,File Error";
-        QTest::newRow("record appended")
-            << "ovo_stock.dat" << recordsOf("ovo_stock.dat")[0].repeated(2) << 900 << "File Error";
-    }
-    void diskFullMidWrite() {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, old);
-        QFETCH(int, limit);
-        QFETCH(QString, reported);
-        QTemporaryDir dir;
-        runOnce(dir);
-        const QString path = file == "cfg" ? configOf(dir) : dataOf(dir) + file;
-        writeFile(path, old);
-        // In a child process, so that only the command meets the size limit.
-        const pid_t child = ::fork();
-        if (child == 0) {
-            TestApp t(dir.path());
-            t.app->start();
-            t.prompter.asked.clear();  // the short configuration is said at start
-            t.prompter.answers = {MsgButton::Yes};  // to the delete
-            std::signal(SIGXFSZ, SIG_IGN);  // past the limit a write fails with EFBIG
-            const rlimit most{rlim_t(limit), rlim_t(limit)};
-            ::setrlimit(RLIMIT_FSIZE, &most);
-            QString returned;
-            if (file == "cfg") {
-                returned = t.app->shell().SaveConfig() ? "true:" : "false:";
-            } else if (file == "ovo_addy.dat") {
-                t.app->mainForm().setText("ToCombo", "B");
-                t.app->addresses().DeleteVendor();
-            } else {
-                t.app->mainForm().setText("StockUnitCostEd", "1");
-                t.app->catalogue().SaveNewStockItem();
-            }
-            for (const AskedMessage& m : t.prompter.asked) returned += m.title + u',';
-            returned.chop(1);
-            if (returned != reported) qWarning("reported %s", qPrintable(returned));
-            ::_exit(returned == reported ? 0 : 1);
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "reported other boxes, shown above");
-        QCOMPARE(readFile(path), old);
-        QCOMPARE(QFileInfo(path).dir().entryList({"*" + kTempMarker + "*"}, QDir::Files),
-                 QStringList());
     }
 };
 
