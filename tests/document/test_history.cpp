@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "base/Cp1252.h"
-#include "document/History.h"
 #include "records/ProgramFixture.h"
 
 using Fixture = ProgramFixture;
