@@ -63,6 +63,7 @@ private Q_SLOTS:
         Editor x;
         x.t.prompter.picked = {"Verdana"};
         x.run([&](FormModel& w) {
+            QVERIFY(!w.isEnabled("ReWrite"));  // offered only from the viewer
             w.setText(field, before);
             for (const QString& c : clicks) w.click(c);
             QCOMPARE(w.text(field), shown);
@@ -161,16 +162,13 @@ private Q_SLOTS:
         }
     }
 
-    // Rewrite is offered only from the viewer; it writes the page (or makes
-    // the report) again with the settings already in use, typed ones after Save.
+    // Rewrite, offered from the viewer, writes the page (or makes the report)
+    // again with the settings already in use, typed ones after Save.
     void rewriteFromEachOpener() {
         Editor x;
-        bool offered = true;
-        x.run([&](FormModel& w) { offered = w.isEnabled("ReWrite"); });
-        QVERIFY(!offered);
-
         for (const char* opener : {"MakeOrder", "mu_ReportsAllInvoices"}) {
             x.cfg().fontName = "Georgia";
+            bool offered = false;
             QString shownAfter;
             x.windows.script = [&](FormModel& w) {
                 if (w.name() == u"OVO_ProgDisplayForm") {
