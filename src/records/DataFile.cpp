@@ -213,12 +213,12 @@ FileError DataFile::open(Mode mode) {
                                                                 "copy of Tallybrook."))
                        : FileError::fromErrno(m_path, err, wanted);
         }
-        // Without locks, a lock file holds it; with them, another copy's lock
-        // file (its locks may have failed) is honoured all the same.
+        // Without locks, a writer holds it by a lock file; everyone honours
+        // another copy's lock file (that copy's locks may have failed).
+        if (err != 0) noteLocksFailed(folderOf(m_path));
         FileError byLockFile;
-        if (err != 0) {
-            noteLocksFailed(folderOf(m_path));
-            byLockFile = m_lockFile.take(m_path, !writes);
+        if (err != 0 && writes) {
+            byLockFile = m_lockFile.take(m_path);
         } else if (const LockFileInfo other = readLockFile(lockFilePathFor(m_path));
                    other.exists) {
             byLockFile = heldByLockFile(m_path, other);

@@ -79,7 +79,7 @@ FileError heldByLockFile(const QString& dataPath, const LockFileInfo& info) {
                       .arg(who, nativePath(lockFilePathFor(dataPath))));
 }
 
-FileError OwnLockFile::take(const QString& dataPath, bool mayGoWithout) {
+FileError OwnLockFile::take(const QString& dataPath) {
     release();
     const QString path = lockFilePathFor(dataPath);
     const QByteArray name = fileSystemName(path);
@@ -88,10 +88,6 @@ FileError OwnLockFile::take(const QString& dataPath, bool mayGoWithout) {
     if (fd < 0) {
         const int err = errno;
         if (err == EEXIST) return heldByLockFile(dataPath, readLockFile(path));
-        if (mayGoWithout && (err == EACCES || err == EPERM || err == EROFS)) {
-            const LockFileInfo other = readLockFile(path);
-            return other.exists ? heldByLockFile(dataPath, other) : FileError{};
-        }
         return FileError::fromErrno(dataPath, err);
     }
     const QByteArray line = ourLine();
@@ -113,12 +109,11 @@ FileError OwnLockFile::take(const QString& dataPath, bool mayGoWithout) {
 
 void OwnLockFile::release() {
     if (m_path.isEmpty()) return;
-    const QByteArray name = fileSystemName(m_path);
+    const QByteArray name = fileSystemName(std::exchange(m_path, {}));
     struct stat st {};
     // Taken over as stale while we held it (a hung copy): the new one is not ours.
     if (readLine(name, &st) == m_line && st.st_dev == m_device && st.st_ino == m_inode)
         ::unlink(name.constData());
-    m_path.clear();
 }
 
 FileError removeStaleLockFile(const QString& dataPath) {

@@ -32,7 +32,10 @@ LockFileInfo readLockFile(const QString& lockPath);
 // "It is in use by another copy ..." with who and since when.
 FileError heldByLockFile(const QString& dataPath, const LockFileInfo& info);
 
-// The lock file this copy made for one open data file.
+// The lock file this copy made for one data file open for writing. Readers
+// only honour lock files: copies reading at once never wait for each other,
+// as with shared locks; the price is that a write may start during a read
+// (readers take whole records only, and pages are replaced, not rewritten).
 class OwnLockFile {
 public:
     OwnLockFile() = default;
@@ -40,9 +43,8 @@ public:
     OwnLockFile(const OwnLockFile&) = delete;
     OwnLockFile& operator=(const OwnLockFile&) = delete;
 
-    // Held when another copy's lock file is there. `mayGoWithout`: a reader
-    // in a folder it may not write goes on without one, as before.
-    FileError take(const QString& dataPath, bool mayGoWithout);
+    // Held when another lock file is there.
+    FileError take(const QString& dataPath);
     // Removes it, unless another copy has taken it over meanwhile.
     void release();
 

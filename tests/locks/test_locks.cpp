@@ -8,6 +8,7 @@
 
 #include "document/IndexFile.h"
 #include "records/DataFile.h"
+#include "records/LockFile.h"
 #include "records/RecordLockRetry.h"
 #include "support/Fakes.h"
 
@@ -142,6 +143,20 @@ private Q_SLOTS:
         QCOMPARE(readFile(lock), held ? QByteArray("<missing>") : left);
         const QByteArray ours = hostTag().toUtf8() + ' ' + QByteArray::number(::getpid()) + ' ';
         QCOMPARE(during.startsWith(ours), held && locksFail);
+    }
+
+    // Readers never wait for each other; everyone waits for a writer.
+    void readersOnlyHonourLockFiles() {
+        QTemporaryDir dir;
+        const QString p = dir.path() + "/x.dat";
+        writeFile(p, "x");
+        failLocks();
+        DataFile r1(p), r2(p), w(p);
+        QVERIFY(r1.open(DataFile::Mode::Read).ok() && r2.open(DataFile::Mode::Read).ok());
+        QVERIFY(!QFileInfo::exists(p + ".lck"));
+        QVERIFY(w.open(DataFile::Mode::Write).ok());
+        QVERIFY(r1.open(DataFile::Mode::Read).heldByOther());
+        QCOMPARE(takeLockFailures(), QStringList{dir.path()});
     }
 
     void toldOncePerFolder() {
