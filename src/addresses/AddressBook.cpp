@@ -166,8 +166,15 @@ void AddressBook::refill(std::optional<Block> fresh) {
     }
 
     QStringList names;
-    // The lists and blocks stay as they are when the book cannot be read.
-    if (!readBook({shown[0].name, shown[1].name}, &names)) return;
+    const FileStamp stamp = FileStamp::of(path());
+    if (stamp.unchangedFrom(m_namesStamp)) {
+        names = m_names;  // the entries shown are looked up when chosen
+    } else {
+        // The lists and blocks stay as they are when the book cannot be read.
+        if (!readBook({shown[0].name, shown[1].name}, &names)) return;
+        m_names = names;
+        m_namesStamp = stamp;
+    }
 
     f.setItems(info(Block::SoldTo).combo, names);
     f.setItems(info(Block::ShipTo).combo, names);

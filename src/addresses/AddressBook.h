@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "addresses/AddressRecord.h"
+#include "shell/ListRefills.h"
 
 struct AppContext;
 
@@ -88,4 +89,8 @@ private:
     // Entries looked up in the running command, by name; nothing: the name
     // is not in the book. Opening a document fills both blocks from one read.
     QHash<QString, std::optional<AddressEntry>> m_found;
+    // The names of the last refill and the file they were read from: an
+    // unchanged book gives both lists the same names without a read.
+    QStringList m_names;
+    FileStamp m_namesStamp;
 };

@@ -132,14 +132,19 @@ bool DocumentBrowser::PopPOGrid() {
     const Busy busy(f);
     GridModel* grid = f.grid(kGrid);
     grid->setDataRows({});
-    m_values.clear();
     QStringList captions;
     for (const char* label : kCaptionLabels) captions << f.caption(QLatin1String(label));
     grid->setFormatString(doclist::formatString(captions));
 
-    const std::optional<QByteArray> bytes = m_index.readAll();
+    const doclist::Filter shown = filter();
+    const FileStamp stamp = FileStamp::of(m_index.path());
+    const bool unchanged = m_listing.rows && stamp.unchangedFrom(m_stamp);
+    const bool ownWrite = m_index.holdsKnown();
+    const std::optional<QByteArray> bytes = unchanged ? m_listing.rows->bytes() : m_index.readAll();
     m_filled = true;
     if (!bytes) {
+        m_listing = {};
+        m_stamp = {};
         // The reason has been shown; an empty list must not pass for a complete one.
         f.setText(kMonolog, QStringLiteral(" The document index could not be read, so no "
                                            "documents are listed (Select File, Date Range to "
@@ -148,10 +153,14 @@ bool DocumentBrowser::PopPOGrid() {
         return false;
     }
 
-    doclist::Listing listing = doclist::build(*bytes, filter(), formats);
-    const int listed = static_cast<int>(listing.rows.size());
-    grid->setDataRows(std::move(listing.rows));
-    m_values = std::move(listing.values);
+    if (!unchanged || !(m_listing.filter == shown) || &m_listing.rows->formats() != &formats) {
+        m_listing = doclist::build(*bytes, shown, formats, &m_listing);
+    }
+    // Bytes this copy wrote may already be followed by another copy's write.
+    m_stamp = ownWrite ? FileStamp() : stamp;
+    const doclist::Listing& listing = m_listing;
+    const int listed = listing.rows->rowCount();
+    grid->setRowSource(listing.rows, listing.order);
     grid->setCurrentCol(doclist::Number);
 
     const auto day = [&formats](double serial) {
@@ -199,45 +208,41 @@ bool DocumentBrowser::PopPOGrid() {
     return true;
 }
 
-void DocumentBrowser::alignValues() {
-    const GridModel* grid = m_ctx.form->grid(kGrid);
-    const int rows = grid->rows() - 1;
-    bool aligned = m_values.size() == rows;
-    for (int r = 0; aligned && r < rows; ++r) {
-        // The same shared text, not only an equal one: rows moved by others are caught.
-        const QString cell = grid->cell(r + 1, doclist::Number);
-        aligned = cell.constData() == m_values[r].numberText.constData() ||
-                  (cell.isEmpty() && m_values[r].numberText.isEmpty());
-    }
-    if (aligned) return;
-    m_values.clear();
-    m_values.reserve(rows);
-    for (int r = 1; r <= rows; ++r) {
-        m_values.append(doclist::valuesFromCells(grid->rowCells(r), *m_ctx.formats));
-    }
-}
-
 void DocumentBrowser::sortByHeading(int column) {
     AppState& s = m_ctx.state;
     GridModel* grid = m_ctx.form->grid(kGrid);
     if (s.GridSortDirection.isEmpty()) s.GridSortDirection = QStringLiteral("up");
     grid->setCurrentCol(column);
     const bool up = s.GridSortDirection == QStringLiteral("up");
-    alignValues();
-    QVector<QStringList> rows;
-    rows.reserve(grid->rows() - 1);
-    for (int r = 1; r < grid->rows(); ++r) rows.append(grid->rowCells(r));
-    const QVector<int> order = doclist::sortOrder(rows, m_values, column, up);
-    QVector<QStringList> sorted;
-    QVector<doclist::RowValues> values;
-    sorted.reserve(order.size());
-    values.reserve(order.size());
-    for (int i : order) {
-        sorted.append(rows[i]);
-        values.append(m_values[i]);
+    const int count = grid->rows() - 1;
+    const std::function<QString(int)> text = [grid, column](int i) {
+        return grid->cell(i + 1, column);
+    };
+    if (m_listing.rows && grid->rowSource() == m_listing.rows.get()) {
+        const doclist::Rows& rows = *m_listing.rows;
+        const QVector<int> order = doclist::sortOrder(
+            count,
+            [&](int i) -> const doclist::RowValues& { return rows.values(grid->sourceRow(i + 1)); },
+            text, column, up);
+        QVector<int> sourceOrder;
+        sourceOrder.reserve(count);
+        for (int i : order) sourceOrder.append(grid->sourceRow(i + 1));
+        grid->setRowSource(m_listing.rows, std::move(sourceOrder));
+    } else {
+        // Rows the list did not build itself: their values read from their texts.
+        QVector<QStringList> cells;
+        QVector<doclist::RowValues> values;
+        for (int r = 1; r <= count; ++r) {
+            cells.append(grid->rowCells(r));
+            values.append(doclist::valuesFromCells(cells.last(), *m_ctx.formats));
+        }
+        const QVector<int> order = doclist::sortOrder(
+            count, [&](int i) -> const doclist::RowValues& { return values[i]; }, text, column, up);
+        QVector<QStringList> sorted;
+        sorted.reserve(count);
+        for (int i : order) sorted.append(cells[i]);
+        grid->setDataRows(std::move(sorted));
     }
-    grid->setDataRows(std::move(sorted));
-    m_values = std::move(values);
     s.GridSortDirection = up ? QStringLiteral("dn") : QStringLiteral("up");
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "browse/DocumentList.h"
+#include "shell/ListRefills.h"
 
 struct AppContext;
 class IndexFile;
@@ -61,16 +62,17 @@ private:
     void showView(View view);
     void sortByHeading(int column);
     void openRow(int row);
-    // Keeps the sort values in line with the rows the grid holds.
-    void alignValues();
 
     AppContext& m_ctx;
     IndexFile& m_index;
     OpenDocument m_open;
     View m_view = View::Stock;
     CalendarTarget m_calendarTarget = CalendarTarget::None;
-    // The sort values of the grid's data rows, row 1 first.
-    QVector<doclist::RowValues> m_values;
+    // The last fill and the index file it was read from: a refill of an
+    // unchanged file reads nothing, and one after this copy's own save
+    // decodes only the records that differ.
+    doclist::Listing m_listing;
+    FileStamp m_stamp;
     // The document the pop-up menu acts on: its number and sub-folder.
     QString m_menuNumber;
     QString m_menuFolder;

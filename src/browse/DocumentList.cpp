@@ -2,10 +2,11 @@
 
 #include <QHash>
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 #include "base/Cp1252.h"
 #include "base/Currency.h"
@@ -185,14 +186,6 @@ private:
     int m_secondary = 0;
 };
 
-template <typename T>
-QVector<T> permuted(const QVector<T>& in, const QVector<int>& order) {
-    QVector<T> out;
-    out.reserve(order.size());
-    for (int i : order) out.append(in[i]);
-    return out;
-}
-
 }  // namespace
 
 QString formatString(const QStringList& c) {
@@ -210,65 +203,139 @@ QString formatString(const QStringList& c) {
            c.value(11) + pad(107) + QStringLiteral("|<Status      |<Other Tax |<sub-folder");
 }
 
-Listing build(const QByteArray& bytes, const Filter& filter, const Formats& formats) {
+// The texts of the cells, with what repeats from row to row made once.
+class CellTexts {
+public:
+    explicit CellTexts(const Formats& formats)
+        : m_formats(formats), m_dates(formats), m_money(formats) {}
+    const Formats& formats() const { return m_formats; }
+    QString date(double serial) { return m_dates.text(serial); }
+    QString money(qint64 raw) const { return m_money.text(raw); }
+
+private:
+    const Formats& m_formats;
+    DateTexts m_dates;
+    MoneyTexts m_money;
+};
+
+Rows::Rows(QByteArray bytes, QVector<Entry> entries, std::shared_ptr<CellTexts> texts)
+    : m_bytes(std::move(bytes)), m_entries(std::move(entries)), m_texts(std::move(texts)) {}
+
+const Formats& Rows::formats() const {
+    return m_texts->formats();
+}
+
+QString Rows::cell(int row, int col) const {
+    if (row < 0 || row >= m_entries.size()) return {};
+    const Entry& e = m_entries[row];
+    const char* rec = m_bytes.constData() + qsizetype(e.record) * indexrec::kLength;
+    CellTexts& t = *m_texts;
+    switch (col) {
+        case Number:
+            return fieldText(rec, indexrec::Number, indexrec::NumberWidth);
+        case Type:
+            return typeLetter(rec[indexrec::Kind]);
+        case Date:
+            return t.date(e.values.dates[0]);
+        case SoldTo:
+            return fieldText(rec, indexrec::SoldTo, indexrec::NameWidth);
+        case ShipTo:
+            return fieldText(rec, indexrec::ShipTo, indexrec::NameWidth);
+        case ShipDate:
+            // The date as stored: one that is no number shows as the formatter has it.
+            return t.date(le::doubleAt(rec, indexrec::ShipDate));
+        case Status:
+            return fieldText(rec, indexrec::Kind, 1);
+        case SubFolder:
+            return fieldText(rec, indexrec::SubFolder, indexrec::SubFolderWidth);
+        default: {
+            const int slot = amountSlot(col);
+            return slot >= 0 ? t.money(e.values.amounts[slot]) : QString();
+        }
+    }
+}
+
+namespace {
+
+// The row of record `n`, if the filter lists it.
+std::optional<Rows::Entry> entryOf(const char* rec, int n, const Filter& filter,
+                                   const Formats& formats) {
+    const char kind = rec[indexrec::Kind];
+    if (!admitted(kind, filter)) return std::nullopt;
+    const double orderDate = le::doubleAt(rec, indexrec::OrderDate);
+    // A date that is no number (NaN) lies in no range.
+    if (!(filter.earliest <= orderDate && orderDate <= filter.latest)) return std::nullopt;
+    Rows::Entry e;
+    e.record = n;
+    e.values.number = indexNumberValue(indexNumberField(rec), formats);
+    const double shipDate = le::doubleAt(rec, indexrec::ShipDate);
+    // A ship date that is no number sorts as no date.
+    e.values.dates = {orderDate, std::isfinite(shipDate) ? shipDate : 0.0};
+    for (int a = 0; a < 7; ++a) {
+        e.values.amounts[a] = qFromLittleEndian<qint64>(rec + kAmountOffsets[a]);
+    }
+    return e;
+}
+
+}  // namespace
+
+Listing build(const QByteArray& bytes, const Filter& filter, const Formats& formats,
+              const Listing* earlier) {
     Listing out;
+    out.filter = filter;
     out.recordsInFile = bytes.size() / indexrec::kLength;
     out.partialRecord = bytes.size() % indexrec::kLength != 0;
     out.overLimit = out.recordsInFile > IndexFile::kMaxRecords;
     out.wholeRecords = static_cast<int>(qMin<qint64>(out.recordsInFile, IndexFile::kMaxRecords));
 
-    DateTexts dates(formats);
-    // Cells that repeat from row to row share one text.
-    QString kindTexts[256];
-    QString lastFolder;
-    QByteArrayView lastFolderBytes;
-    MoneyTexts money(formats);
-    QVector<QStringList> rows;
-    QVector<RowValues> values;
-    for (int n = 0; n < out.wholeRecords; ++n) {
-        const char* rec = bytes.constData() + qsizetype(n) * indexrec::kLength;
-        const char kind = rec[indexrec::Kind];
-        if (!admitted(kind, filter)) continue;
-        const double orderDate = le::doubleAt(rec, indexrec::OrderDate);
-        // A date that is no number (NaN) lies in no range.
-        if (!(filter.earliest <= orderDate && orderDate <= filter.latest)) continue;
+    // What the earlier fill decoded serves every record whose bytes are the same.
+    const Rows* before = earlier && earlier->rows && earlier->filter == filter &&
+                                 &earlier->rows->formats() == &formats
+                             ? earlier->rows.get()
+                             : nullptr;
+    const char* oldBytes = before ? before->bytes().constData() : nullptr;
+    const int oldRecords = before ? earlier->wholeRecords : 0;
+    qsizetype oldAt = 0;                // the next earlier row, by record
+    bool sameRows = before != nullptr;  // the same records listed, with the same numbers
 
-        RowValues v;
-        v.number = indexNumberValue(indexNumberField(rec), formats);
-        const double shipDate = le::doubleAt(rec, indexrec::ShipDate);
-        // A ship date that is no number sorts as no date.
-        v.dates = {orderDate, std::isfinite(shipDate) ? shipDate : 0.0};
-        QStringList cells;
-        cells.reserve(kColumns);
-        v.numberText = fieldText(rec, indexrec::Number, indexrec::NumberWidth);
-        cells << v.numberText << typeLetter(kind) << dates.text(orderDate)
-              << fieldText(rec, indexrec::SoldTo, indexrec::NameWidth)
-              << fieldText(rec, indexrec::ShipTo, indexrec::NameWidth) << dates.text(shipDate);
-        for (int a = 0; a < 7; ++a) {
-            v.amounts[a] = qFromLittleEndian<qint64>(rec + kAmountOffsets[a]);
+    QVector<Rows::Entry> entries;
+    entries.reserve(before ? before->rowCount() + 1 : out.wholeRecords);
+    for (int n = 0; n < out.wholeRecords; ++n) {
+        const qsizetype at = qsizetype(n) * indexrec::kLength;
+        const char* rec = bytes.constData() + at;
+        const Rows::Entry* old = nullptr;
+        if (before) {
+            const QVector<Rows::Entry>& was = before->entries();
+            while (oldAt < was.size() && was[oldAt].record < n) ++oldAt;
+            if (oldAt < was.size() && was[oldAt].record == n) old = &was[oldAt];
         }
-        for (int a = 0; a < 6; ++a) cells << money.text(v.amounts[a]);
-        QString& kindText = kindTexts[static_cast<unsigned char>(kind)];
-        if (kindText.isNull()) kindText = fieldText(rec, indexrec::Kind, 1);
-        const QByteArrayView folderBytes(rec + indexrec::SubFolder, indexrec::SubFolderWidth);
-        if (folderBytes != lastFolderBytes) {
-            lastFolderBytes = folderBytes;
-            lastFolder = fieldText(rec, indexrec::SubFolder, indexrec::SubFolderWidth);
+        if (n < oldRecords && std::memcmp(rec, oldBytes + at, indexrec::kLength) == 0) {
+            if (old) entries.append(*old);
+            continue;
         }
-        cells << kindText << money.text(v.amounts[6]) << lastFolder;
-        rows.append(std::move(cells));
-        values.append(std::move(v));
+        const std::optional<Rows::Entry> e = entryOf(rec, n, filter, formats);
+        if (e) entries.append(*e);
+        if (bool(e) != bool(old) || (e && old && e->values.number != old->values.number)) {
+            sameRows = false;
+        }
     }
-    // Highest number first.
-    const QVector<int> order = sortOrder(rows, values, Number, false);
-    out.rows = permuted(rows, order);
-    out.values = permuted(values, order);
+    if (before && entries.size() != before->rowCount()) sameRows = false;
+
+    auto rows = std::make_shared<const Rows>(
+        bytes, std::move(entries), before ? before->texts() : std::make_shared<CellTexts>(formats));
+    // Highest number first: the earlier order holds while the listed
+    // records and their numbers are the same.
+    out.order = sameRows ? earlier->order
+                         : sortOrder(
+                               rows->rowCount(),
+                               [&rows](int i) -> const RowValues& { return rows->values(i); }, {},
+                               Number, false);
+    out.rows = std::move(rows);
     return out;
 }
 
 RowValues valuesFromCells(const QStringList& cells, const Formats& formats) {
     RowValues v;
-    v.numberText = cells.value(Number);
     v.number = formats.toNumber(CleanNumber(cells.value(Number))).value_or(0.0);
     const auto date = [&](int col) {
         return serialdate::fromDate(formats.toDate(trimBlanks(cells.value(col))));
@@ -281,33 +348,42 @@ RowValues valuesFromCells(const QStringList& cells, const Formats& formats) {
     return v;
 }
 
-QVector<int> sortOrder(const QVector<QStringList>& rows, const QVector<RowValues>& values,
-                       int column, bool ascending) {
-    QVector<int> order(rows.size());
+QVector<int> sortOrder(int count, const std::function<const RowValues&(int)>& values,
+                       const std::function<QString(int)>& text, int column, bool ascending) {
+    QVector<int> order(count);
     std::iota(order.begin(), order.end(), 0);
-    const auto sortBy = [&](auto key) {
+    const auto sortBy = [&](const auto& keys) {
         if (ascending) {
             std::stable_sort(order.begin(), order.end(),
-                             [&](int a, int b) { return key(a) < key(b); });
+                             [&](int a, int b) { return keys[a] < keys[b]; });
         } else {
             std::stable_sort(order.begin(), order.end(),
-                             [&](int a, int b) { return key(b) < key(a); });
+                             [&](int a, int b) { return keys[b] < keys[a]; });
         }
     };
     const int slot = amountSlot(column);
-    if (column == Number) {
-        sortBy([&](int i) { return values[i].number; });
-    } else if (column == Date || column == ShipDate) {
-        const int d = column == Date ? 0 : 1;
-        sortBy([&](int i) { return values[i].dates[d]; });
-    } else if (slot >= 0) {
-        sortBy([&](int i) { return values[i].amounts[slot]; });
+    if (column == Number || column == Date || column == ShipDate || slot >= 0) {
+        QVector<double> numbers;
+        QVector<qint64> amounts;
+        for (int i = 0; i < count; ++i) {
+            const RowValues& v = values(i);
+            if (slot >= 0) {
+                amounts.append(v.amounts[slot]);
+            } else {
+                numbers.append(column == Number ? v.number : v.dates[column == Date ? 0 : 1]);
+            }
+        }
+        if (slot >= 0) {
+            sortBy(amounts);
+        } else {
+            sortBy(numbers);
+        }
     } else {
         // Folded once per row, compared as plain text.
         QVector<QString> folded;
-        folded.reserve(rows.size());
-        for (const QStringList& r : rows) folded.append(r.value(column).toCaseFolded());
-        sortBy([&](int i) -> const QString& { return folded[i]; });
+        folded.reserve(count);
+        for (int i = 0; i < count; ++i) folded.append(text(i).toCaseFolded());
+        sortBy(folded);
     }
     return order;
 }

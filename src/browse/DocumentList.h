@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <QVector>
 #include <array>
+#include <functional>
+#include <memory>
+
+#include "forms/RowSource.h"
 
 class Formats;
 
@@ -41,20 +45,50 @@ struct Filter {
     bool acknowledgements = true;  // "P"
     bool invoices = true;          // "i"
     bool receipts = true;          // "I"
+    bool operator==(const Filter&) const = default;
 };
 
 // What a heading sort compares for one row, kept beside the row so that a
 // sort never reads a number back from its text.
 struct RowValues {
-    QString numberText;  // the cell itself: tells whether the rows still line up
     double number = 0;
     std::array<double, 2> dates{};    // Date, ShipDate
     std::array<qint64, 7> amounts{};  // OrderTotal .. SubTotal, OtherTax
 };
 
+class CellTexts;
+
+// The listed records of one index file, kept as the file's bytes and the
+// values the sorts compare: a cell's text is made when the list shows or
+// reads it. Rows are in file order.
+class Rows : public RowSource {
+public:
+    struct Entry {
+        int record = 0;  // from 0
+        RowValues values;
+    };
+    Rows(QByteArray bytes, QVector<Entry> entries, std::shared_ptr<CellTexts> texts);
+
+    int rowCount() const override { return static_cast<int>(m_entries.size()); }
+    QString cell(int row, int col) const override;
+    const RowValues& values(int row) const { return m_entries[row].values; }
+
+    const QByteArray& bytes() const { return m_bytes; }
+    const QVector<Entry>& entries() const { return m_entries; }
+    const std::shared_ptr<CellTexts>& texts() const { return m_texts; }
+    // The formats the texts are made in.
+    const Formats& formats() const;
+
+private:
+    QByteArray m_bytes;
+    QVector<Entry> m_entries;
+    std::shared_ptr<CellTexts> m_texts;
+};
+
 struct Listing {
-    QVector<QStringList> rows;   // highest number first
-    QVector<RowValues> values;   // one per row, in the same order
+    std::shared_ptr<const Rows> rows;
+    QVector<int> order;          // the rows highest number first
+    Filter filter;               // what the rows were chosen by
     int wholeRecords = 0;        // records read whole from the file
     bool partialRecord = false;  // the file ends inside a record
     qint64 recordsInFile = 0;    // whole records the file holds, beyond the limit too
@@ -66,15 +100,20 @@ struct Listing {
 QString formatString(const QStringList& captions);
 
 // Lists the records of `bytes` (a whole index file) that pass the filter.
-Listing build(const QByteArray& bytes, const Filter& filter, const Formats& formats);
+// Given the listing of an earlier fill by the same filter and formats, only
+// the records whose bytes differ are decoded again (after this copy's own
+// save, the one it wrote).
+Listing build(const QByteArray& bytes, const Filter& filter, const Formats& formats,
+              const Listing* earlier = nullptr);
 
 // The values of a row read back from its texts, for rows the list did not
 // build itself.
 RowValues valuesFromCells(const QStringList& cells, const Formats& formats);
 
-// The order of `rows` sorted by one column: the number, dates and amounts
-// by value, the other columns as text ignoring case. Stable.
-QVector<int> sortOrder(const QVector<QStringList>& rows, const QVector<RowValues>& values,
-                       int column, bool ascending);
+// The order of `count` rows sorted by one column: the number, dates and
+// amounts by value (`values`), the other columns by their text (`text`)
+// ignoring case. Stable; each row's key is taken once.
+QVector<int> sortOrder(int count, const std::function<const RowValues&(int)>& values,
+                       const std::function<QString(int)>& text, int column, bool ascending);
 
 }  // namespace doclist

@@ -4,8 +4,12 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QVector>
+#include <QtEndian>
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
+#include "base/Cp1252.h"
 #include "base/Formats.h"
 #include "base/Prompter.h"
 #include "base/Text.h"
@@ -13,6 +17,7 @@
 #include "document/Totals.h"
 #include "forms/FormModel.h"
 #include "forms/GridModel.h"
+#include "forms/RowSource.h"
 #include "records/Messages.h"
 #include "records/RecordFile.h"
 #include "records/RecordLockRetry.h"
@@ -35,11 +40,103 @@ constexpr int kDescriptionColumn = 3;
 // Tags are whole numbers a double holds exactly.
 constexpr double kMaxTag = 9007199254740992.0;
 
+QString tagText(double tag) {
+    if (std::isfinite(tag) && tag == std::floor(tag) && std::fabs(tag) < kMaxTag) {
+        return QString::number(static_cast<qint64>(tag));
+    }
+    return QString::number(tag, 'g', 17);
+}
+
 // A missing file is created; an existing one is only read.
 FileError openForReading(RecordFile& file) {
     const bool exists = QFileInfo::exists(nativePath(file.path()));
     return file.open(exists ? RecordFile::Mode::ReadOnly : RecordFile::Mode::ReadWrite);
 }
+
+}  // namespace
+
+// The live items of the stock file, kept as the file's bytes: a cell is
+// decoded when the list shows or reads it.
+class StockRows : public RowSource {
+public:
+    StockRows(QByteArray bytes, int count, const Formats& formats)
+        : m_bytes(std::move(bytes)), m_formats(formats) {
+        m_records.reserve(count);
+        for (int n = 0; n < count; ++n) {
+            if (qsizetype(n + 1) * stockrec::kLength > m_bytes.size()) break;
+            if (record(n)[stockrec::Flag] != 'D') m_records.append(n);
+        }
+    }
+
+    int rowCount() const override { return static_cast<int>(m_records.size()); }
+
+    QString cell(int row, int col) const override {
+        if (row < 0 || row >= m_records.size()) return {};
+        const char* rec = record(m_records[row]);
+        switch (col) {
+            case 0:
+                return text(rec, stockrec::Category, stockrec::CategoryWidth);
+            case 1:
+                return text(rec, stockrec::Mfg, stockrec::MfgWidth);
+            case 2:
+                return text(rec, stockrec::Unit, stockrec::UnitWidth);
+            case 3:
+                return text(rec, stockrec::Description, stockrec::DescriptionWidth);
+            case 4:
+                return m_formats.standard(cost(rec));
+            case 5:
+                return tagText(StockItem::tagAt(rec));
+            default:
+                return {};
+        }
+    }
+
+    // Each distinct category, manufacturer or unit (0, 1, 2) once, without
+    // blanks either side, in the order of first appearance.
+    QStringList distinct(int which) const {
+        static constexpr int kField[3][2] = {{stockrec::Category, stockrec::CategoryWidth},
+                                             {stockrec::Mfg, stockrec::MfgWidth},
+                                             {stockrec::Unit, stockrec::UnitWidth}};
+        QSet<QByteArrayView> seenBytes;
+        QSet<QString> seen;
+        QStringList out;
+        for (int n : m_records) {
+            const char* begin = record(n) + kField[which][0];
+            const char* end = begin + kField[which][1];
+            while (begin < end && *begin == ' ') ++begin;
+            while (end > begin && end[-1] == ' ') --end;
+            const QByteArrayView field(begin, end - begin);
+            if (seenBytes.contains(field)) continue;
+            seenBytes.insert(field);
+            const QString value = cp1252::decode(begin, end - begin);
+            if (seen.contains(value)) continue;
+            seen.insert(value);
+            out.append(value);
+        }
+        return out;
+    }
+
+    const Formats& formats() const { return m_formats; }
+
+private:
+    const char* record(int n) const {
+        return m_bytes.constData() + qsizetype(n) * stockrec::kLength;
+    }
+    // Text without its trailing blanks, as a list shows it.
+    static QString text(const char* rec, int offset, int width) {
+        while (width > 0 && rec[offset + width - 1] == ' ') --width;
+        return cp1252::decode(rec + offset, width);
+    }
+    static Currency cost(const char* rec) {
+        return Currency::fromRaw(qFromLittleEndian<qint64>(rec + stockrec::UnitCost));
+    }
+
+    QByteArray m_bytes;
+    QVector<int> m_records;  // the record of each row, from 0
+    const Formats& m_formats;
+};
+
+namespace {
 
 // Every whole record of the file, up to the count other copies address.
 QVector<StockItem> decodeAll(const QByteArray& bytes, int count, bool keepStored = true) {
@@ -69,13 +166,6 @@ std::optional<double> nextTagOf(const QByteArray& bytes, int count) {
     return std::floor(highest) + 1;
 }
 
-QString tagText(double tag) {
-    if (std::isfinite(tag) && tag == std::floor(tag) && std::fabs(tag) < kMaxTag) {
-        return QString::number(static_cast<qint64>(tag));
-    }
-    return QString::number(tag, 'g', 17);
-}
-
 // The item the edit panel describes (texts cut to the field widths on writing).
 void fromPanel(const FormModel& f, Currency cost, StockItem* item) {
     item->category = trimBlanks(f.text(kCat));
@@ -84,15 +174,6 @@ void fromPanel(const FormModel& f, Currency cost, StockItem* item) {
     item->mfg = trimBlanks(f.text(kVendor));
     item->unitCost = cost;
     item->flag = QStringLiteral("1");
-}
-
-// Numbers by value, before any text; text by text.
-bool genericLess(const Formats& formats, const QString& a, const QString& b) {
-    const std::optional<double> x = formats.toNumber(trimBlanks(a));
-    const std::optional<double> y = formats.toNumber(trimBlanks(b));
-    if (x && y) return *x < *y;
-    if (x || y) return x.has_value();
-    return a.compare(b, Qt::CaseInsensitive) < 0;
 }
 
 }  // namespace
@@ -153,41 +234,32 @@ void Catalogue::PopStockList() {
     grid->setDataRows({});
     grid->setFormatString(stockGridFormat());
 
-    QVector<StockItem> items;
-    RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        RecordFile file(path(), stockrec::kLength);
-        if (FileError e = openForReading(file); !e.ok()) return e;
+    // An unchanged file is not read again: the list shows its rows afresh,
+    // in file order, as a fill from the file would.
+    const FileStamp stamp = FileStamp::of(path());
+    if (!m_rows || !stamp.unchangedFrom(m_stamp) || &m_rows->formats() != m_ctx.formats) {
         QByteArray bytes;
-        if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        items = decodeAll(bytes, file.recordCount(), false);
-        return {};
-    });
-
-    QVector<QStringList> rows;
-    rows.reserve(items.size());
-    // Each distinct value once, in the order of first appearance.
-    QStringList lists[3];
-    QSet<QString> seen[3];
-    const auto note = [&](int which, const QString& value) {
-        const QString v = trimBlanks(value);
-        if (seen[which].contains(v)) return;
-        seen[which].insert(v);
-        lists[which].append(v);
-    };
-    for (const StockItem& item : items) {
-        if (item.deleted()) continue;
-        rows.append({item.category, item.mfg, item.unit, item.description,
-                     m_ctx.formats->standard(item.unitCost), tagText(item.tag)});
-        note(0, item.category);
-        note(1, item.mfg);
-        note(2, item.unit);
+        int count = 0;
+        const bool read = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+            RecordFile file(path(), stockrec::kLength);
+            if (FileError e = openForReading(file); !e.ok()) return e;
+            if (FileError e = file.readAll(&bytes); !e.ok()) return e;
+            count = file.recordCount();
+            return {};
+        });
+        if (!read) bytes.clear();
+        auto rows =
+            std::make_shared<const StockRows>(std::move(bytes), read ? count : 0, *m_ctx.formats);
+        for (int which = 0; which < 3; ++which) m_lists[which] = rows->distinct(which);
+        m_rows = std::move(rows);
+        m_stamp = read ? stamp : FileStamp();
     }
-    const int listed = static_cast<int>(rows.size());
-    grid->setDataRows(std::move(rows));
+    const int listed = m_rows->rowCount();
+    grid->setRowSource(m_rows);
 
-    f.setItems(kCat, lists[0]);
-    f.setItems(kVendor, lists[1]);
-    f.setItems(kUnit, lists[2]);
+    f.setItems(kCat, m_lists[0]);
+    f.setItems(kVendor, m_lists[1]);
+    f.setItems(kUnit, m_lists[2]);
     f.setText(kCat, cat);
     f.setText(kVendor, vendor);
     f.setText(kUnit, unit);
@@ -353,23 +425,45 @@ void Catalogue::StockGrid_Click() {
         const int col = grid->currentCol();
         const bool up = s.GridSortDirection == QStringLiteral("up");
         const Formats& formats = *m_ctx.formats;
-        GridModel::CellLess less;
-        if (col == kDescriptionColumn) {
-            less = [&formats](const QString& a, const QString& b) {
-                return genericLess(formats, a, b);
+        if (col == kDescriptionColumn || col == kCostColumn || col == kTagColumn) {
+            // Each cell's value read once per sort, not at every comparison.
+            struct Key {
+                std::optional<double> number;
+                qint64 amount = 0;
+                QString text;
             };
-        } else if (col == kCostColumn || col == kTagColumn) {
-            // Amounts and file numbers by value: 9.00 before 1,000.00.
-            less = [&formats](const QString& a, const QString& b) {
-                const auto x = formats.toCurrency(trimBlanks(a));
-                const auto y = formats.toCurrency(trimBlanks(b));
-                return x.value.raw() < y.value.raw();
+            QVector<Key> keys;
+            keys.reserve(grid->rows() - 1);
+            for (int r = 1; r < grid->rows(); ++r) {
+                Key k;
+                k.text = grid->cell(r, col);
+                if (col == kDescriptionColumn) {
+                    k.number = formats.toNumber(trimBlanks(k.text));
+                } else {
+                    k.amount = formats.toCurrency(trimBlanks(k.text)).value.raw();
+                }
+                keys.append(std::move(k));
+            }
+            // Amounts and file numbers by value (9.00 before 1,000.00);
+            // descriptions: numbers by value, before any text; text by text.
+            const auto less = [col](const Key& a, const Key& b) {
+                if (col != kDescriptionColumn) return a.amount < b.amount;
+                if (a.number && b.number) return *a.number < *b.number;
+                if (a.number || b.number) return a.number.has_value();
+                return a.text.compare(b.text, Qt::CaseInsensitive) < 0;
             };
-        } else {
-            less = [](const QString& a, const QString& b) {
-                return a.compare(b, Qt::CaseInsensitive) < 0;
-            };
+            QVector<int> order(keys.size());
+            std::iota(order.begin(), order.end(), 0);
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                return up ? less(keys[a], keys[b]) : less(keys[b], keys[a]);
+            });
+            grid->reorderRows(order);
+            s.GridSortDirection = up ? QStringLiteral("dn") : QStringLiteral("up");
+            return;
         }
+        const GridModel::CellLess less = [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        };
         grid->sortRows(col, less, up);
         s.GridSortDirection = up ? QStringLiteral("dn") : QStringLiteral("up");
         return;

@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <memory>
 #include <optional>
 
 #include "base/Currency.h"
+#include "shell/ListRefills.h"
 
 struct AppContext;
+class StockRows;
 
 // The stock catalogue: the file "ovo_stock.dat", the stock list of the main
 // window with its three combo lists, and the edit panel's commands.
@@ -47,4 +51,9 @@ private:
     // deletes of the edit panel apply to; the hidden tag label shows it.
     std::optional<double> m_pickedTag;
     bool m_quiet = false;  // the developer test saves without asking
+    // The last fill: its rows, the three lists and the file it was read
+    // from, so that a refill of an unchanged file reads nothing.
+    std::shared_ptr<const StockRows> m_rows;
+    QStringList m_lists[3];
+    FileStamp m_stamp;
 };

@@ -96,6 +96,9 @@ public:
 
     // Ends the command whose reads may be reused.
     void endCommand() { m_known.reset(); }
+    // Whether readAll() gives what this copy last read or wrote in the
+    // running command rather than reading the file.
+    bool holdsKnown() const { return m_known.has_value(); }
 
 private:
     bool pageExists(const QString& number, const QString& subFolder) const;

@@ -1,6 +1,7 @@
 #include "forms/GridModel.h"
 
 #include <algorithm>
+#include <numeric>
 
 GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent) {
     m_rows.append(QStringList());
@@ -9,6 +10,7 @@ GridModel::GridModel(int cols, QObject* parent) : QAbstractTableModel(parent) {
 
 void GridModel::setCols(int cols) {
     cols = qMax(1, cols);
+    if (cols != m_cols) materialize();
     beginResetModel();
     m_cols = cols;
     for (QStringList& r : m_rows) {
@@ -24,6 +26,7 @@ void GridModel::setCols(int cols) {
 
 void GridModel::setRows(int rows) {
     rows = qMax(1, rows);
+    if (rows != this->rows()) materialize();
     const int have = this->rows();
     if (rows > have) {
         beginInsertRows({}, have - 1, rows - 2);
@@ -42,6 +45,7 @@ void GridModel::setRows(int rows) {
 }
 
 void GridModel::clearCells() {
+    materialize();
     for (QStringList& r : m_rows) {
         for (QString& c : r) c.clear();
     }
@@ -92,6 +96,7 @@ bool GridModel::isColumnHidden(int col) const {
 }
 
 void GridModel::addItem(const QString& tabbedCells) {
+    materialize();
     const QStringList given = tabbedCells.split(u'\t');
     QStringList r;
     for (int c = 0; c < m_cols; ++c) r.append(given.value(c));
@@ -103,6 +108,7 @@ void GridModel::addItem(const QString& tabbedCells) {
 
 void GridModel::insertItem(int row, const QString& tabbedCells) {
     if (row < 1 || row > rows()) return;
+    materialize();
     const QStringList given = tabbedCells.split(u'\t');
     QStringList r;
     for (int c = 0; c < m_cols; ++c) r.append(given.value(c));
@@ -114,6 +120,8 @@ void GridModel::insertItem(int row, const QString& tabbedCells) {
 void GridModel::setDataRows(QVector<QStringList> rows) {
     beginResetModel();
     const QStringList heading = m_rows.first();
+    m_source.reset();
+    m_order.clear();
     m_rows = std::move(rows);
     m_rows.prepend(heading);
     for (QStringList& r : m_rows) {
@@ -124,8 +132,68 @@ void GridModel::setDataRows(QVector<QStringList> rows) {
     endResetModel();
 }
 
+void GridModel::setRowSource(std::shared_ptr<const RowSource> source, QVector<int> order) {
+    beginResetModel();
+    m_rows.resize(1);
+    m_source = std::move(source);
+    m_order = std::move(order);
+    if (m_order.isEmpty() && m_source) {
+        m_order.resize(m_source->rowCount());
+        std::iota(m_order.begin(), m_order.end(), 0);
+    }
+    if (!m_source) m_order.clear();
+    if (m_currentRow >= rows()) m_currentRow = rows() - 1;
+    endResetModel();
+}
+
+int GridModel::sourceRow(int row) const {
+    return m_source && row >= 1 && row < rows() ? m_order[row - 1] : -1;
+}
+
+void GridModel::materialize() {
+    if (!m_source) return;
+    QVector<QStringList> texts;
+    texts.reserve(m_order.size() + 1);
+    texts.append(m_rows.first());
+    for (int r = 1; r < rows(); ++r) texts.append(rowCells(r));
+    m_source.reset();
+    m_order.clear();
+    m_rows = std::move(texts);
+}
+
+void GridModel::reorderRows(const QVector<int>& order) {
+    if (order.size() != rows() - 1) return;
+    Q_EMIT layoutAboutToBeChanged();
+    if (m_source) {
+        QVector<int> moved;
+        moved.reserve(order.size());
+        for (int i : order) moved.append(m_order[i]);
+        m_order = std::move(moved);
+    } else {
+        QVector<QStringList> moved;
+        moved.reserve(order.size() + 1);
+        moved.append(m_rows.first());
+        for (int i : order) moved.append(m_rows[i + 1]);
+        m_rows = std::move(moved);
+    }
+    Q_EMIT layoutChanged();
+}
+
 void GridModel::sortRows(int col, const CellLess& less, bool ascending) {
     if (col < 0 || col >= m_cols || rows() < 3) return;
+    if (m_source) {
+        // Each cell's text made once, not at every comparison.
+        QVector<QString> texts;
+        texts.reserve(m_order.size());
+        for (int r = 1; r < rows(); ++r) texts.append(cell(r, col));
+        QVector<int> order(texts.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            return ascending ? less(texts[a], texts[b]) : less(texts[b], texts[a]);
+        });
+        reorderRows(order);
+        return;
+    }
     Q_EMIT layoutAboutToBeChanged();
     std::stable_sort(m_rows.begin() + 1, m_rows.end(),
                      [&](const QStringList& a, const QStringList& b) {
@@ -136,6 +204,7 @@ void GridModel::sortRows(int col, const CellLess& less, bool ascending) {
 
 void GridModel::removeItem(int row) {
     if (row < 1 || row >= rows()) return;
+    materialize();
     beginRemoveRows({}, row - 1, row - 1);
     m_rows.removeAt(row);
     endRemoveRows();
@@ -144,11 +213,16 @@ void GridModel::removeItem(int row) {
 
 QString GridModel::cell(int row, int col) const {
     if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return {};
+    if (m_source && row > 0) return m_source->cell(m_order[row - 1], col);
     return m_rows[row][col];
 }
 
 void GridModel::setCell(int row, int col, const QString& text) {
     if (row < 0 || row >= rows() || col < 0 || col >= m_cols) return;
+    if (row > 0 && m_source) {
+        if (cell(row, col) == text) return;
+        materialize();
+    }
     m_rows[row][col] = text;
     if (row == 0) {
         Q_EMIT headerDataChanged(Qt::Horizontal, col, col);
@@ -158,6 +232,12 @@ void GridModel::setCell(int row, int col, const QString& text) {
 }
 
 QStringList GridModel::rowCells(int row) const {
+    if (m_source && row > 0 && row < rows()) {
+        QStringList cells;
+        cells.reserve(m_cols);
+        for (int c = 0; c < m_cols; ++c) cells.append(m_source->cell(m_order[row - 1], c));
+        return cells;
+    }
     return m_rows.value(row);
 }
 

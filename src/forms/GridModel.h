@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
+
+#include "forms/RowSource.h"
 
 // A grid of text cells with one fixed heading row, addressed as the window
 // code addresses it: row 0 is the heading, rows 1.. are data; columns from 0.
@@ -16,7 +19,7 @@ class GridModel : public QAbstractTableModel {
 public:
     explicit GridModel(int cols = 1, QObject* parent = nullptr);
 
-    int rows() const { return static_cast<int>(m_rows.size()); }
+    int rows() const { return static_cast<int>(m_source ? m_order.size() + 1 : m_rows.size()); }
     int cols() const { return m_cols; }
     void setCols(int cols);
     // Keeps the heading row; adds empty rows or drops rows from the end.
@@ -39,6 +42,17 @@ public:
     void insertItem(int row, const QString& tabbedCells);
     // Replaces every data row at once (one reset, for long lists).
     void setDataRows(QVector<QStringList> rows);
+    // Shows the rows of `source` in `order` (source rows from 0; all of them
+    // in their own order when empty), one reset; cells are made when asked
+    // for. An edit of a row (add, insert, remove, set a cell) first turns
+    // the rows into text rows, so every call below works on either.
+    void setRowSource(std::shared_ptr<const RowSource> source, QVector<int> order = {});
+    const RowSource* rowSource() const { return m_source.get(); }
+    // The source row a data row shows; -1 for text rows.
+    int sourceRow(int row) const;
+    // Puts the data rows in a new order: data row i (from 0) shows what
+    // data row order[i] showed. A layout change, as a sort is.
+    void reorderRows(const QVector<int>& order);
     void removeItem(int row);
 
     QString cell(int row, int col) const;
@@ -64,7 +78,12 @@ Q_SIGNALS:
     void columnsHiddenChanged();
 
 private:
-    QVector<QStringList> m_rows;
+    // Makes text rows of the source's rows, for an edit.
+    void materialize();
+
+    QVector<QStringList> m_rows;  // the heading row, then text rows
+    std::shared_ptr<const RowSource> m_source;
+    QVector<int> m_order;  // with a source: the source row of each data row
     int m_cols = 1;
     QString m_format;
     QVector<int> m_widths;

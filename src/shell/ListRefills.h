@@ -1,10 +1,29 @@
 #pragma once
 
+#include <QString>
 #include <array>
 #include <functional>
 #include <vector>
 
 #include "records/Messages.h"
+
+// What tells whether a file changed since a list was filled from it:
+// the file itself (device, inode), its size and its change times to the
+// nanosecond. Taken before the read, so a write during the read shows as a
+// change at the next look.
+struct FileStamp {
+    bool valid = false;
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+
+    // Opened before it is looked at, so that a network file system gives the
+    // file's current times rather than ones it kept. Not valid for a file
+    // that is missing, unreadable, or changed in the last two seconds (a
+    // second write within the file system's time step would look the same).
+    static FileStamp of(const QString& dataPath);
+    // Both valid and alike: the file is as it was.
+    bool unchangedFrom(const FileStamp& earlier) const;
+};
 
 // The lists of the main window that show a data file. A list refills where
 // the program asks for it, but at most once per command unless its file's

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringListModel>
 #include <QTableView>
 #include <QValidator>
 #include <QWidget>
@@ -298,6 +299,20 @@ void Binder::bindGridEvents(const QString& name, QTableView* table, GridModel* g
     }
 }
 
+void Binder::showSharedItems(QComboBox* combo, const QStringList& items) {
+    QStringListModel* model = nullptr;
+    for (QStringListModel* m : std::as_const(m_listModels)) {
+        // The same list, not only an equal one: that the model was made from.
+        if (!items.isEmpty() && m->stringList().constData() == items.constData()) model = m;
+    }
+    if (!model) model = new QStringListModel(items, this);
+    QStringListModel* old = m_listModels.value(combo);
+    if (old == model) return;
+    combo->setModel(model);
+    m_listModels.insert(combo, model);
+    if (old && !m_listModels.values().contains(old)) old->deleteLater();
+}
+
 void Binder::bindComboEvents(const QString& name, QComboBox* combo) {
     // A name picked from the list is the combo box's click.
     connect(combo, qOverload<int>(&QComboBox::activated), this,
@@ -446,8 +461,12 @@ void Binder::refresh(const QString& name, FormModel::Property property) {
             m_fromView = true;
             const QString text = combo->currentText();
             setProgrammatically(combo->lineEdit(), [&] {
-                combo->clear();
-                combo->addItems(c.items);
+                if (combo->insertPolicy() == QComboBox::NoInsert) {
+                    showSharedItems(combo, c.items);
+                } else {
+                    combo->clear();
+                    combo->addItems(c.items);
+                }
                 if (combo->isEditable()) {
                     combo->setEditText(text);
                 } else {

@@ -11,6 +11,7 @@ class GridModel;
 class Prompter;
 class QComboBox;
 class QMenu;
+class QStringListModel;
 class QTableView;
 class QWidget;
 
@@ -42,6 +43,10 @@ private:
     void refreshAll(const QString& name);
     void bindComboEvents(const QString& name, QComboBox* combo);
     void bindGridEvents(const QString& name, QTableView* table, GridModel* grid);
+    // Gives a list box that adds nothing typed into it the items of its
+    // control, sharing one model with the boxes given the same list (the
+    // Sold To and Ship To boxes each show every name of the address book).
+    void showSharedItems(QComboBox* combo, const QStringList& items);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     FormModel& m_model;
@@ -49,4 +54,5 @@ private:
     QHash<QString, QPointer<QObject>> m_objects;
     QStringList m_unbound;
     bool m_fromView = false;
+    QHash<QComboBox*, QStringListModel*> m_listModels;
 };

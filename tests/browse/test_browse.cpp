@@ -227,6 +227,37 @@ private Q_SLOTS:
         QCOMPARE(readFile(x.indexPath()), before.left(351) + "D" + before.mid(352));
     }
 
+    // A refill of an index no one changed lists it afresh (order, count
+    // line) without reading it; one another copy rewrote in place, at the
+    // same size, is read again.
+    void refillReadsOnlyAChangedIndex_data() {
+        QTest::addColumn<bool>("rewritten");
+        QTest::newRow("unchanged") << false;
+        QTest::newRow("rewritten in place") << true;
+    }
+    void refillReadsOnlyAChangedIndex() {
+        QFETCH(bool, rewritten);
+        Fixture x;
+        x.fill({rec('p', "000001", kToday, "2026\\", "zulu"),
+                rec('p', "000002", kToday, "2026\\", "alpha")});
+        QFile aged(x.indexPath());
+        QVERIFY(aged.open(QIODevice::ReadOnly) &&
+                aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
+                                 QFileDevice::FileModificationTime));
+        x.browser.PopPOGrid();
+        x.clickRow(0, 3);  // sorted by name
+        if (rewritten) patchFile(x.indexPath(), 351 + 27, "bravo");
+        int reads = 0;
+        setFileFaultHook([&reads, path = x.indexPath()](FileOp op, const QString& p) {
+            reads += op == FileOp::Read && p == path;
+            return FileError{};
+        });
+        QVERIFY(x.browser.PopPOGrid());
+        QCOMPARE(reads, rewritten ? 1 : 0);
+        QCOMPARE(x.column(3), (QStringList{rewritten ? "bravo" : "alpha", "zulu"}));
+        QVERIFY(x.monolog().startsWith(" 2 Items, Date Range"));
+    }
+
     // The window opens on the range in use; closed without OK, it changes nothing.
     void dateRangeWindowClosedWithoutOk() {
         Fixture x;
