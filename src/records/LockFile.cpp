@@ -69,10 +69,12 @@ LockFileInfo readLockFile(const QString& lockPath) {
 }
 
 FileError heldByLockFile(const QString& dataPath, const LockFileInfo& info) {
-    const QString who = info.pid > 0 ? QStringLiteral(" (process %1 on %2, since %3 UTC)")
-                                           .arg(info.pid)
-                                           .arg(info.host, info.made.toString(Qt::ISODate))
-                                     : QString();
+    const QString who =
+        info.pid > 0
+            ? QStringLiteral(" (process %1 on %2, since %3 UTC)")
+                  .arg(info.pid)
+                  .arg(info.host, info.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+            : QString();
     return FileError::held(
         dataPath, QStringLiteral("It is in use by another copy of Tallybrook%1, which holds it "
                                  "by the lock file %2.")

@@ -95,5 +95,5 @@ MsgButton askTakeOverStaleLock(Prompter& prompter, const FileError& error,
                        "\n\nChoose Yes to take the file over, but only when no other copy of "
                        "Tallybrook is using it; choose No to leave it.")
             .arg(nativePath(error.path), nativePath(lockFilePathFor(error.path)), who,
-                 lock.made.toString(Qt::ISODate), why));
+                 lock.made.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), why));
 }
