@@ -17,7 +17,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <algorithm>
-#include <memory>
 
 #include "records/RecordFile.h"
 
@@ -68,9 +67,17 @@ qreal screenDpi() {
 
 }  // namespace
 
-QString paint(const QTextDocument& doc, QPagedPaintDevice& device) {
+PaperCopy::PaperCopy(const QTextDocument& view)
+    : m_doc(view.clone(const_cast<QTextDocument*>(&view))) {}
+
+PaperCopy::~PaperCopy() {
+    delete m_doc;
+}
+
+QString PaperCopy::paint(QPagedPaintDevice& device) {
     // Margins as the printer or the user set them, but never so narrow that
     // the text runs to the edge of the paper.
+    if (!m_doc) return QStringLiteral("The page is no longer shown.");
     const QMarginsF set = device.pageLayout().margins(QPageLayout::Millimeter);
     const QMarginsF margins(std::max(set.left(), kMinMargin), std::max(set.top(), kMinMargin),
                             std::max(set.right(), kMinMargin), std::max(set.bottom(), kMinMargin));
@@ -78,24 +85,28 @@ QString paint(const QTextDocument& doc, QPagedPaintDevice& device) {
     QPainter painter(&device);
     if (!painter.isActive()) return QStringLiteral("The printer could not be started.");
 
-    // The copy finds the pictures the view found: it asks the original.
-    std::unique_ptr<QTextDocument> copy(doc.clone(const_cast<QTextDocument*>(&doc)));
-    copy->setPageSize(QSizeF());
-    copy->setTextWidth(1);
-    const qreal narrowest = copy->size().width();
-
     const qreal toDevice = device.logicalDpiX() / screenDpi();
     const qreal printableWidth = device.width() / toDevice;
     // Room at the foot of each page for its number.
-    const qreal footer = 2 * QFontMetricsF(copy->defaultFont()).height();
+    const qreal footer = 2 * QFontMetricsF(m_doc->defaultFont()).height();
     const qreal printableHeight = device.height() / toDevice - footer;
     if (printableWidth <= 1 || printableHeight <= 1)
         return QStringLiteral("The paper is too small.");
 
-    const qreal width = std::max(printableWidth, narrowest);
+    const QSizeF printable(printableWidth, printableHeight);
+    if (printable != m_printable) {
+        m_doc->setPageSize(printable);
+        // Only a page that does not fit the paper is laid out again, at its
+        // own width and the taller page that scaling down gives.
+        m_width = std::max(printableWidth, m_doc->size().width());
+        m_pageHeight = printableHeight * m_width / printableWidth;
+        if (m_width > printableWidth) m_doc->setPageSize(QSizeF(m_width, m_pageHeight));
+        m_printable = printable;
+    }
+    const qreal width = m_width;
     const qreal fit = printableWidth / width;
-    const qreal pageHeight = printableHeight / fit;
-    copy->setPageSize(QSizeF(width, pageHeight));
+    const qreal pageHeight = m_pageHeight;
+    QTextDocument* const copy = m_doc;
     const int pages = copy->pageCount();
 
     int from = 1;
@@ -138,8 +149,8 @@ QString paint(const QTextDocument& doc, QPagedPaintDevice& device) {
     return {};
 }
 
-QString print(const QTextDocument& doc, QPrinter& printer) {
-    if (QString why = paint(doc, printer); !why.isEmpty()) return why;
+QString print(PaperCopy& page, QPrinter& printer) {
+    if (QString why = page.paint(printer); !why.isEmpty()) return why;
     if (printer.printerState() == QPrinter::Error)
         return QStringLiteral("The page was not printed.");
     const QString file = printer.outputFileName();
@@ -150,7 +161,7 @@ QString print(const QTextDocument& doc, QPrinter& printer) {
     return {};
 }
 
-QString exportPdf(const QTextDocument& doc, const QString& path, const QPageLayout& layout,
+QString exportPdf(PaperCopy& page, const QString& path, const QPageLayout& layout,
                   const QString& title) {
     const QString shown = QDir::toNativeSeparators(path);
     // Made in memory, then written through a temporary file: a full disk
@@ -162,7 +173,7 @@ QString exportPdf(const QTextDocument& doc, const QString& path, const QPageLayo
         writer.setPageLayout(layout);
         writer.setCreator(QStringLiteral("Tallybrook"));
         writer.setTitle(title);
-        if (QString why = paint(doc, writer); !why.isEmpty()) {
+        if (QString why = page.paint(writer); !why.isEmpty()) {
             return QStringLiteral("The file %1 could not be written: %2").arg(shown, why);
         }
     }

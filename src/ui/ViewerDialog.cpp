@@ -59,6 +59,9 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
 
     // Links in a page must not replace the document the user is looking at.
     m_browser->setOpenLinks(false);
+    // A page longer than the window would otherwise be laid out again when
+    // its scroll bar appears.
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_browser->setFocusPolicy(Qt::StrongFocus);
 
     auto* address = named<QLabel>(ctl::Label1);
@@ -93,25 +96,35 @@ ViewerDialog::ViewerDialog(ViewerForm& model, QWidget* parent)
     sizeToPage(parent);
 }
 
+ViewerDialog::~ViewerDialog() = default;
+
 void ViewerDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Laid out once, at the width the window opened with.
+    if (m_pagePending) showPage();
     // The page takes the keys first, so the arrows and Page Down scroll it.
     m_browser->setFocus(Qt::OtherFocusReason);
 }
 
 void ViewerDialog::showPage() {
+    m_pagePending = !isVisible();
+    if (m_pagePending) return;
     const ViewerPage& page = m_model.page();
     QFont font = m_browser->font();
     if (!page.fontName.isEmpty()) font.setFamily(page.fontName);
-    m_browser->document()->setDefaultFont(font);
     // The page names its logo by a bare file name: it lies beside the page.
     m_browser->setSearchPaths(page.folder.isEmpty() ? QStringList() : QStringList{page.folder});
+    m_paper.reset();
+    // The page shown before is not laid out again for the new font.
+    m_browser->clear();
+    m_browser->document()->setDefaultFont(font);
     m_browser->setHtml(page.html);
 }
 
 // What is printed is the page as the view laid it out, its logo included.
 void ViewerDialog::output(ViewerForm::Output output) {
-    const QTextDocument& doc = *m_browser->document();
+    if (!m_paper) m_paper = std::make_unique<pageprint::PaperCopy>(*m_browser->document());
+    pageprint::PaperCopy& paper = *m_paper;
     const QString title = QFileInfo(m_model.page().address).fileName();
     QString failed;
     switch (output) {
@@ -119,13 +132,13 @@ void ViewerDialog::output(ViewerForm::Output output) {
             QPrinter printer(QPrinter::HighResolution);
             printer.setDocName(title);
             if (!m_dialogs->choosePrinter(printer, this)) return;
-            failed = pageprint::print(doc, printer);
+            failed = pageprint::print(paper, printer);
             break;
         }
         case ViewerForm::Output::Preview: {
             QPrinter printer(QPrinter::HighResolution);
             printer.setDocName(title);
-            m_dialogs->preview(printer, this, [&doc](QPrinter* p) { pageprint::paint(doc, *p); });
+            m_dialogs->preview(printer, this, [&paper](QPrinter* p) { paper.paint(*p); });
             break;
         }
         case ViewerForm::Output::Pdf: {
@@ -136,7 +149,7 @@ void ViewerDialog::output(ViewerForm::Output output) {
             if (path.isEmpty()) return;
             // The page size the printer would use (Letter or A4 by the locale).
             const QPageLayout layout = QPrinter().pageLayout();
-            failed = pageprint::exportPdf(doc, path, layout, title);
+            failed = pageprint::exportPdf(paper, path, layout, title);
             break;
         }
     }

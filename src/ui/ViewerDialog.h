@@ -4,6 +4,11 @@
 
 #include "viewer/ViewerForm.h"
 
+#include <memory>
+
+namespace pageprint {
+class PaperCopy;
+}
 class Binder;
 class PrintDialogs;
 class QTextBrowser;
@@ -14,6 +19,7 @@ class ViewerDialog : public QDialog {
     Q_OBJECT
 public:
     ViewerDialog(ViewerForm& model, QWidget* parent = nullptr);
+    ~ViewerDialog() override;
 
     // The dialogs that printing asks; the standard ones unless replaced.
     void setPrintDialogs(PrintDialogs& dialogs) { m_dialogs = &dialogs; }
@@ -31,4 +37,7 @@ private:
     QTextBrowser* m_browser;
     PrintDialogs* m_dialogs;
     Binder* m_binder = nullptr;
+    bool m_pagePending = false;  // set when shown
+    // The page laid out for paper, made at the first print of the page shown.
+    std::unique_ptr<pageprint::PaperCopy> m_paper;
 };
