@@ -104,7 +104,6 @@ std::optional<TotalsFields> computeTotals(const QStringList& lineAmounts, Totals
 
 QString typedNumberText(const QString& name, const QString& text, TypedNumber result,
                         const Formats& formats) {
-    const QString example = formats.standard(Currency::fromRaw(12345000));
     switch (result) {
         case TypedNumber::Ok:
         case TypedNumber::Empty:
@@ -116,6 +115,8 @@ QString typedNumberText(const QString& name, const QString& text, TypedNumber re
         case TypedNumber::NotANumber:
             break;
     }
+    // Made only for a message: totals check every line amount.
+    const QString example = formats.standard(Currency::fromRaw(12345000));
     return QStringLiteral("The %1 \"%2\" is not a number. Please type it with digits and "
                           "separators only, as in %3.")
         .arg(name, trimBlanks(text), example);
@@ -131,7 +132,10 @@ std::optional<QString> typedNumberProblem(const QStringList& lineAmounts,
         return problem;
     };
     for (int i = 0; i < lineAmounts.size(); ++i) {
-        if (auto p = check(QStringLiteral("amount of line %1").arg(i + 1), lineAmounts[i])) return p;
+        // The line's name only for a message: a document may have many lines.
+        const TypedNumber r = formats.checkTyped(lineAmounts[i]);
+        if (r != TypedNumber::Ok && r != TypedNumber::Empty)
+            return check(QStringLiteral("amount of line %1").arg(i + 1), lineAmounts[i]);
     }
     const auto tax = [&](int n, const char* what) {
         const QString name = trimBlanks(taxNames.value(n));

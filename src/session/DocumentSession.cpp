@@ -1,6 +1,5 @@
 #include "session/DocumentSession.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <cerrno>
 
@@ -165,10 +164,10 @@ bool DocumentSession::SavePrompt() {
 bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
     // Built whole before the file is touched, so a retry writes the same page.
     const QByteArray bytes = ::writePage(doc, m_ctx.state.ConfigRec, *m_ctx.formats);
-    if (path != m_known.path || m_known.hash.isEmpty()) {
+    if (path != m_known.path || !m_known.bytes) {
         const bool written = RecordLockRetry(
             *m_ctx.prompter, m_ctx.retry, [&]() -> FileError { return replaceFile(path, bytes); });
-        if (written && path == m_known.path) m_known.hash = pageHash(bytes);
+        if (written && path == m_known.path) m_known.bytes = bytes;
         return written;
     }
     // A page this copy knows is written only while it is as this copy last
@@ -183,12 +182,12 @@ bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
             if (!read.ok() && read.code != ENOENT) return read;
             const bool unlisted =
                 !read.ok() || !IndexFile::hasLiveRecord(index, trimBlanks(m_mapper.number()), m_folder);
-            changed = unlisted ? !m_saveUnlisted : pageHash(now) != m_known.hash;
+            changed = unlisted ? !m_saveUnlisted : now != *m_known.bytes;
             return changed ? FileError() : replaceFile(path, bytes);
         });
         if (!locked) return false;
         if (!changed) {
-            m_known.hash = pageHash(bytes);
+            m_known.bytes = bytes;
             return true;
         }
         if (!resolveSavedElsewhere()) {
@@ -198,14 +197,10 @@ bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
     }
 }
 
-QByteArray DocumentSession::pageHash(const QByteArray& bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
-}
-
 DocumentSession::Overwrite DocumentSession::checkSavedElsewhere() {
     const std::optional<QString> path = pagePath();
     // A page this copy has not read or written is written as before.
-    if (!path || *path != m_known.path || m_known.hash.isEmpty()) return Overwrite::Write;
+    if (!path || *path != m_known.path || !m_known.bytes) return Overwrite::Write;
     const QString number = trimBlanks(m_mapper.number());
     for (;;) {
         QByteArray now;
@@ -216,7 +211,7 @@ DocumentSession::Overwrite DocumentSession::checkSavedElsewhere() {
         if (const std::optional<QByteArray> index = m_index.readAll()) {
             listed = IndexFile::hasLiveRecord(*index, number, m_folder);
         }
-        if (!gone && listed && pageHash(now) == m_known.hash) return Overwrite::Write;
+        if (!gone && listed && now == *m_known.bytes) return Overwrite::Write;
         const bool deleted = gone || !listed;
         const MsgButton answer =
             deleted ? m_ctx.prompter->message(
@@ -244,7 +239,7 @@ DocumentSession::Overwrite DocumentSession::checkSavedElsewhere() {
             m_saveUnlisted = true;
             return Overwrite::Write;
         }
-        m_known.hash = pageHash(now);
+        m_known.bytes = now;
         m_index.endCommand();
     }
 }
@@ -263,10 +258,14 @@ bool DocumentSession::resolveSavedElsewhere() {
 }
 
 bool DocumentSession::writeSavedPage() {
+    return writeSavedPage(current());
+}
+
+bool DocumentSession::writeSavedPage(const SalesDocument& doc) {
     const std::optional<QString> path = pagePath();
     if (path && *path != m_known.path) m_known = {*path, {}};
     m_declined = false;
-    if (!path || !writePage(*path, current())) {
+    if (!path || !writePage(*path, doc)) {
         // Declined: the document on screen is as the user chose to keep it.
         if (m_declined) return false;
         // The page is not on disk: the document stays changed, so that a
@@ -335,10 +334,12 @@ bool DocumentSession::SaveChanges() {
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
         // The page is the document: it goes first, its record after, and
         // a page not written leaves the record as it was.
-        saved = writeSavedPage();
+        // Read from the window once: the page and its record are of the same document.
+        const SalesDocument doc = current();
+        saved = writeSavedPage(doc);
         if (saved) {
             QString problem;
-            const std::optional<IndexRecord> record = m_index.recordOf(current(), &problem);
+            const std::optional<IndexRecord> record = m_index.recordOf(doc, &problem);
             IndexWrite written{IndexWrite::Status::Failed, problem, {}};
             if (record) written = m_index.update(*record, m_ctx.state.YearFolder);
             if (written.written()) {
@@ -528,7 +529,7 @@ bool DocumentSession::load(const QString& number, const QString& folder) {
     if (m_ctx.hooks.PopPAGrid) m_ctx.hooks.PopPAGrid();
     // The page is looked for in the row's folder, which a later save writes back to.
     setFolder(folder);
-    m_known = {*path, pageHash(*bytes)};
+    m_known = {*path, *bytes};
     // Putting the fields back ran their change rules; the stored document
     // is unchanged.
     setChanged(false);

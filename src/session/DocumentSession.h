@@ -110,11 +110,11 @@ private:
     // not to (or to open the saved document instead).
     bool resolveSavedElsewhere();
     bool load(const QString& number, const QString& folder);
-    static QByteArray pageHash(const QByteArray& bytes);
     // Writes the page of the numbered document and sets the state of a
     // saved one; on failure the document stays changed, so nothing typed is
     // lost.
     bool writeSavedPage();
+    bool writeSavedPage(const SalesDocument& doc);
     // Asks before a save when a field holds characters the files cannot
     // store; on Yes the window shows them as "?", as saved.
     bool confirmStorable();
@@ -127,10 +127,12 @@ private:
     IndexFile& m_index;
     bool m_changed = false;
     QString m_folder;
-    // The page this copy last read or wrote, and a hash of its bytes then.
+    // The page this copy last read or wrote, and its bytes then: kept
+    // (shared with the buffer read or written, not copied) and compared
+    // whole, which costs less than hashing them at every open and save.
     struct KnownPage {
         QString path;
-        QByteArray hash;
+        std::optional<QByteArray> bytes;  // nothing: not read or written yet
     } m_known;
     // The last write of a known page was declined by the user.
     bool m_declined = false;
