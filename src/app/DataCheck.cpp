@@ -6,13 +6,19 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <array>
+#include <iterator>
 
 #include "addresses/AddressBook.h"
 #include "addresses/AddressRecord.h"
+#include "base/Cp1252.h"
+#include "base/Formats.h"
+#include "base/Text.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/StockItem.h"
 #include "document/IndexFile.h"
 #include "document/IndexRecord.h"
+#include "html/MarkerText.h"
 #include "payments/PaymentRecord.h"
 #include "payments/Payments.h"
 #include "records/DataFile.h"
@@ -24,6 +30,8 @@ namespace {
 constexpr int kMaxRecords = 32767;
 // The number marker is near the top of a page.
 constexpr qint64 kHeadBytes = 4096;
+// The data section is read from no more of a page than this.
+constexpr qint64 kDataBytes = 1024 * 1024;
 
 struct RecordFileSpec {
     const char* name;
@@ -34,9 +42,63 @@ const RecordFileSpec kRecordFiles[] = {{IndexFile::kFileName, indexrec::kLength}
                                        {AddressBook::kFileName, addyrec::kLength},
                                        {Payments::kFileName, payrec::kLength}};
 
+// The fields of a page the index record holds too, in this order.
+constexpr const char* kRecordTags[] = {"???", "JOB", "VND", "STO", "TOT", "SHP",
+                                       "TAX", "NET", "DIS", "SUB", "OTX"};
+constexpr int kRecordTagCount = int(std::size(kRecordTags));
+
+// Their values on a page ("<!-- TAG value TAG -->" lines up to the first
+// line item or the end line); null where the page has none.
+std::array<QByteArrayView, kRecordTagCount> recordFieldsOf(const QByteArray& page) {
+    std::array<QByteArrayView, kRecordTagCount> out{};
+    qsizetype from = 0;
+    while (from < page.size()) {
+        qsizetype to = page.indexOf('\n', from);
+        if (to < 0) to = page.size();
+        QByteArrayView line(page.constData() + from, to - from);
+        from = to + 1;
+        if (line.endsWith('\r')) line.chop(1);
+        if (line.startsWith("<!-- ITM ") || line.startsWith("<!-- END -->")) break;
+        if (line.size() < 17 || !line.startsWith("<!-- ") || line[8] != ' ' ||
+            !line.endsWith(" -->"))
+            continue;
+        const QByteArrayView tag = line.sliced(5, 3);
+        if (line[line.size() - 8] != ' ' || line.sliced(line.size() - 7, 3) != tag) continue;
+        for (int i = 0; i < kRecordTagCount; ++i) {
+            if (tag != QByteArrayView(kRecordTags[i], 3)) continue;
+            // Not null even when empty: the page has the field.
+            out[i] = line.sliced(9, line.size() - 17);
+            if (out[i].isNull()) out[i] = QByteArrayView("", 0);
+            break;
+        }
+    }
+    return out;
+}
+
+// A text of the record as the page's value would be stored in a field
+// `width` wide: white space as blanks, cut, trimmed.
+QString fieldText(const QString& text, int width) {
+    QString t = text;
+    for (QChar& c : t)
+        if (c == u'\t' || c == u'\r' || c == u'\n') c = u' ';
+    return trimBlanks(trimBlanks(t).left(width));
+}
+
+// The amounts, from kRecordTags[4] on.
+const struct {
+    const char* name;
+    Currency IndexRecord::*member;
+} kAmounts[] = {
+    {"order total", &IndexRecord::orderTotal}, {"shipping", &IndexRecord::shipping},
+    {"sales tax", &IndexRecord::salesTax},     {"net total", &IndexRecord::netTotal},
+    {"discount", &IndexRecord::discount},      {"sub total", &IndexRecord::subTotal},
+    {"other tax", &IndexRecord::otherTax},
+};
+
 class Checker {
 public:
-    explicit Checker(const QString& dataPath) : m_dir(QDir(dataPath).absolutePath() + u'/') {}
+    explicit Checker(const QString& dataPath)
+        : m_dir(QDir(dataPath).absolutePath() + u'/'), m_formats(QLocale::system()) {}
 
     DataCheck run() {
         const QFileInfo dir(m_dir);
@@ -123,11 +185,42 @@ private:
                 continue;
             }
             live.insert(page, int(i + 1));
-            checkPage(page, r.number);
+            checkPage(page, r);
         }
     }
 
-    void checkPage(const QString& name, const QString& number) {
+    // The fields of the record that differ from what the page carries; a
+    // field the page lacks, or an amount it holds in another form, is none.
+    QStringList differences(const IndexRecord& r, const QByteArray& page) const {
+        const auto values = recordFieldsOf(page);
+        const auto text = [&](int i) {
+            return readMarkerValue(cp1252::decode(values[i].toByteArray()));
+        };
+        QStringList out;
+        if (!values[0].isNull() && text(0) != r.kind) out << QStringLiteral("kind");
+        const struct {
+            const char* name;
+            const QString& stored;
+            int width;
+        } texts[] = {{"job number", r.jobNumber, indexrec::JobNumberWidth},
+                     {"sold to", r.soldTo, indexrec::NameWidth},
+                     {"ship to", r.shipTo, indexrec::NameWidth}};
+        for (int i = 0; i < 3; ++i) {
+            if (!values[i + 1].isNull() &&
+                fieldText(text(i + 1), texts[i].width) != fieldText(texts[i].stored, texts[i].width))
+                out << QLatin1String(texts[i].name);
+        }
+        for (int i = 0; i < 7; ++i) {
+            if (values[i + 4].isNull()) continue;
+            const CurrencyParse onPage = m_formats.toCurrency(CleanNumber(text(i + 4)));
+            if (onPage.ok() && onPage.value != r.*kAmounts[i].member)
+                out << QLatin1String(kAmounts[i].name);
+        }
+        return out;
+    }
+
+    void checkPage(const QString& name, const IndexRecord& r) {
+        const QString& number = r.number;
         const QString path = m_dir + name;
         QFile page(path);
         if (!page.exists()) {
@@ -143,8 +236,9 @@ private:
             return;
         }
         static const QRegularExpression marker(QStringLiteral("<!-- PON (.*) PON -->"));
+        const QByteArray bytes = page.read(qMin(page.size(), kDataBytes));
         const QRegularExpressionMatch m =
-            marker.match(QString::fromLatin1(page.read(kHeadBytes)));
+            marker.match(QString::fromLatin1(bytes.left(kHeadBytes)));
         if (!m.hasMatch()) {
             problem(path, QStringLiteral("the page of document %1 holds no document number")
                               .arg(number),
@@ -155,6 +249,14 @@ private:
                               .arg(m.captured(1).trimmed(), number),
                     QStringLiteral("It may have been copied or renamed by hand; give it back "
                                    "its own name."));
+        } else if (const QStringList fields = differences(r, bytes); !fields.isEmpty()) {
+            // A save cut off between the page and its record leaves this.
+            problem(path,
+                    QStringLiteral("the record of document %1 in the index differs from its "
+                                   "page (%2)")
+                        .arg(number, fields.join(QStringLiteral(", "))),
+                    QStringLiteral("The document list shows the record; open the document "
+                                   "from the list and save it again to bring them together."));
         }
     }
 
@@ -214,6 +316,7 @@ private:
     }
 
     QString m_dir;
+    const Formats m_formats;
     DataCheck m_result;
     QHash<QString, QByteArray> m_bytes;
     QSet<QString> m_recorded;  // page names of every record, deleted ones too

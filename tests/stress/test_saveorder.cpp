@@ -6,6 +6,7 @@
 #include <QtTest>
 #include <cerrno>
 
+#include "app/DataCheck.h"
 #include "records/DataFile.h"
 #include "records/FileError.h"
 #include "records/ProgramFixture.h"
@@ -67,6 +68,31 @@ private Q_SLOTS:
         // Nothing numbered: no record, no page.
         if (flushFails) QCOMPARE(readFile(index), QByteArray());
         QCOMPARE(QFile::exists(page), !flushFails);
+    }
+
+    // A save cut off between its page and its record (here the record's
+    // write fails) leaves a record that differs from its page; the check
+    // names it.
+    void cutOffSaveIsNamedByTheCheck() {
+        ProgramFixture x;
+        const auto save = [&](const char* line) {
+            x.form().grid("OrderGrid")->addItem(line);
+            x.t.app->session().markEdited();
+            x.t.prompter.answers = {MsgButton::Yes};
+            return x.t.app->session().SaveChanges();
+        };
+        QVERIFY(save("1\t\t\tea\tWidget\t10.00\t10.00\t"));
+        QCOMPARE(DataCheck::run(x.data()).lines, QStringList());
+        setFileFaultHook([](FileOp op, const QString& path) {
+            return op == FileOp::Write && path.endsWith("ovo_data2.dat") ? FileError::systemError(EIO)
+                                                                         : FileError::none();
+        });
+        QVERIFY(save("2\t\t\tea\tBolt\t5.00\t10.00\t"));  // the page is saved
+        setFileFaultHook({});
+        const QStringList lines = DataCheck::run(x.data()).lines;
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines[0].contains("differs from its page (order total, net total, sub total)"),
+                 qPrintable(lines[0]));
     }
 };
 
