@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 
 #include "records/DataFile.h"
 
@@ -12,6 +13,9 @@ namespace {
 
 // A line longer than this is not one of ours.
 constexpr qint64 kMaxLine = 512;
+// Stale lock files are removed one copy at a time, under "<lock file>.brk".
+const QString kBreakerSuffix = QStringLiteral(".brk");
+constexpr int kBreakerTries = 1000;  // a millisecond apart
 
 struct LockFailures {
     QStringList noted;  // each ending in "/"
@@ -120,19 +124,32 @@ void OwnLockFile::release() {
 
 FileError removeStaleLockFile(const QString& dataPath) {
     const QString path = lockFilePathFor(dataPath);
+    const QByteArray breaker = fileSystemName(path + kBreakerSuffix);
+    for (int tries = 0;; ++tries) {
+        const int fd = ::open(breaker.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            break;
+        }
+        if (errno != EEXIST) return FileError::fromErrno(path, errno);
+        struct stat st {};
+        // One left by a copy that stopped halfway; a takeover takes microseconds.
+        if (::lstat(breaker.constData(), &st) == 0 && ::time(nullptr) - st.st_mtime > 10) {
+            ::unlink(breaker.constData());
+        } else if (tries >= kBreakerTries) {
+            return {};  // still stale at the next try, it is asked about again
+        }
+        ::usleep(1000);
+    }
+    // Under the breaker the stale lock file stays as judged: its copy is gone,
+    // and no other copy makes a lock file while one is there.
+    FileError e;
     const LockFileInfo judged = readLockFile(path);
-    if (!judged.exists || !judged.stale) return {};
-    const QByteArray name = fileSystemName(path);
-    const QByteArray aside = fileSystemName(tempPathFor(path));
-    if (::rename(name.constData(), aside.constData()) != 0)
-        return errno == ENOENT ? FileError{} : FileError::fromErrno(path, errno);
-    struct stat st {};
-    const bool same = ::lstat(aside.constData(), &st) == 0 && st.st_dev == judged.device &&
-                      st.st_ino == judged.inode;
-    // Another copy replaced it between our look and the rename: its lock goes back.
-    if (!same) ::link(aside.constData(), name.constData());
-    ::unlink(aside.constData());
-    return {};
+    if (judged.exists && judged.stale && ::unlink(fileSystemName(path).constData()) != 0 &&
+        errno != ENOENT)
+        e = FileError::fromErrno(path, errno);
+    ::unlink(breaker.constData());
+    return e;
 }
 
 void noteLocksFailed(const QString& folder) {

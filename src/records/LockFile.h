@@ -54,9 +54,9 @@ private:
     quint64 m_device = 0, m_inode = 0;
 };
 
-// Removes the lock file of `dataPath` if it is (still) stale. It is moved
-// aside first, so that of two copies removing it at once only one does; a
-// lock file another copy made in between is put back.
+// Removes the lock file of `dataPath` if it is (still) stale. Copies take
+// turns at it, so that of two removing it at once the second finds the
+// first one's fresh lock file and leaves it.
 FileError removeStaleLockFile(const QString& dataPath);
 
 // The folders whose locks failed, each once for the life of the program (a
