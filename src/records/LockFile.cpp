@@ -56,8 +56,6 @@ LockFileInfo readLockFile(const QString& lockPath) {
     if (::lstat(name.constData(), &st) != 0) return info;
     info.exists = true;
     const QByteArray line = readLine(name, &st);
-    info.device = st.st_dev;
-    info.inode = st.st_ino;
     info.made = QDateTime::fromSecsSinceEpoch(st.st_mtime, Qt::UTC);
     const QStringList parts = QString::fromUtf8(line).trimmed().split(u' ');
     if (parts.size() == 3) {

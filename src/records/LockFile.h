@@ -25,7 +25,6 @@ struct LockFileInfo {
     QString host;
     qint64 pid = 0;
     QDateTime made;  // the file's own time: the line may be cut short
-    quint64 device = 0, inode = 0;
 };
 LockFileInfo readLockFile(const QString& lockPath);
 
