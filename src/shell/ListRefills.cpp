@@ -9,12 +9,13 @@
 
 FileStamp FileStamp::of(const QString& dataPath) {
     FileStamp out;
-    const int fd = ::open(fileSystemName(dataPath).constData(), O_RDONLY | O_CLOEXEC);
+    // Never waits on something that is no plain file (a pipe in its place).
+    const int fd = ::open(fileSystemName(dataPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return out;
     struct stat st {};
     const bool ok = ::fstat(fd, &st) == 0;
     ::close(fd);
-    if (!ok) return out;
+    if (!ok || !S_ISREG(st.st_mode)) return out;
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     // A change this recent may be followed by another with the same times.
