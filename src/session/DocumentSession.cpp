@@ -352,9 +352,11 @@ bool DocumentSession::SaveChanges() {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;
         // Every check comes before anything is written.
         if (!m_totals.TotalUp() || !confirmStorable() || !numberNew()) return false;
+        // The page straight after its record: a crash in between leaves a
+        // numbered document without its page, so the gap is kept short.
+        saved = writeSavedPage();
         saveAddressBlocks();
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
-        saved = writeSavedPage();
     }
     m_ctx.lists.refill(ListRefills::Documents);
     return saved;
