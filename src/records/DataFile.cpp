@@ -432,3 +432,7 @@ FileError writeRange(int fd, const QString& path, qint64 at, const char* data, q
     }
     return {};
 }
+
+FileError syncFolderOf(const QString& path) {
+    return syncFolder(path);
+}

@@ -103,3 +103,7 @@ FileError writeRange(int fd, const QString& path, qint64 at, const char* data, q
 QString nativePath(const QString& dataPath);
 // The file system's name of a data path.
 QByteArray fileSystemName(const QString& dataPath);
+
+// Flushes the folder that holds `path`, so that a file just made there
+// survives a crash of the machine.
+FileError syncFolderOf(const QString& path);
