@@ -420,6 +420,9 @@ FileError readRange(int fd, const QString& path, qint64 from, qint64 length, QBy
 
 FileError writeRange(int fd, const QString& path, qint64 at, const char* data, qint64 size) {
     qint64 done = 0;
+    // A fault plan's short write: part of the bytes reach the file, then the disk is full.
+    const bool stopShort = takeShortWrite();
+    if (stopShort) size /= 2;
     while (done < size) {
         const ssize_t w = ::pwrite(fd, data + done, static_cast<size_t>(size - done), at + done);
         if (w < 0) {
@@ -430,7 +433,7 @@ FileError writeRange(int fd, const QString& path, qint64 at, const char* data, q
         if (w == 0) return FileError::fromErrno(path, ENOSPC);
         done += w;
     }
-    return {};
+    return stopShort ? FileError::fromErrno(path, ENOSPC) : FileError{};
 }
 
 FileError syncFolderOf(const QString& path) {
