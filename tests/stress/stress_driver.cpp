@@ -41,7 +41,8 @@ struct YesPrompter : FakePrompter {
     QStringList odd;  // boxes no command of the loop should raise
     MsgButton message(MsgIcon, MsgButtons buttons, MsgButton def, const QString& title,
                       const QString& text) override {
-        if (title == kElsewhere) ++elsewhere;
+        if (title == kElsewhere)
+            ++elsewhere;
         else if (text.contains("was not found") || text.contains("no longer in the document index"))
             ++toldOfOther;
         else if (title != "Save?" && title != "Confirm")
@@ -94,7 +95,9 @@ struct Copy {
         f().setText("CommentsEd", t);
         GridModel& items = *f().grid("OrderGrid");
         if (items.rows() < 8)
-            items.addItem(QStringLiteral("1\t\t\tea\tWidget %1\t%2.50\t%2.50\t").arg(t).arg(rng.bounded(900)));
+            items.addItem(QStringLiteral("1\t\t\tea\tWidget %1\t%2.50\t%2.50\t")
+                              .arg(t)
+                              .arg(rng.bounded(900)));
         session().markEdited();
         f().click("TotalUp");
     }
@@ -114,7 +117,8 @@ struct Copy {
         const int rows = list.rows() - 1;
         if (rows < 1) return std::nullopt;
         // Often one of the last few, so that copies meet on a document.
-        const int r = rng.bounded(2) ? 1 + int(rng.bounded(rows)) : qMax(1, rows - int(rng.bounded(3)));
+        const int r =
+            rng.bounded(2) ? 1 + int(rng.bounded(rows)) : qMax(1, rows - int(rng.bounded(3)));
         f().grid("POGrid")->setCurrentRow(r);
         return std::make_pair(list.cell(r, doclist::Number).trimmed(),
                               list.cell(r, doclist::SubFolder).trimmed());
@@ -177,7 +181,8 @@ struct Copy {
             GridModel& stock = *f().grid("StockGrid");
             int row = 0;
             for (int r = 1; r < stock.rows() && !row; ++r)
-                if (stock.cell(r, 3).startsWith("Item " + copy + "-") && rng.bounded(4) == 0) row = r;
+                if (stock.cell(r, 3).startsWith("Item " + copy + "-") && rng.bounded(4) == 0)
+                    row = r;
             if (!row) return;
             const QString old = stock.cell(row, 3).trimmed();
             stock.setCurrentRow(row);
@@ -236,21 +241,25 @@ int verify(const QStringList& a) {
         for (const QByteArray& line : readAll(logPath).split('\n')) {
             const QStringList w = QString::fromUtf8(line).split(u'\t');
             if (w.size() < 2) continue;
-            if (w[0] == "save" && w.size() == 5) saves[w[1]].append({w[2], w[3], w[4] != "0"});
-            else if (w[0] == "del") deleted.insert(w[1]);
-            else if (w[0] == "addr") addresses.insert(w[1]);
-            else if (w[0] == "pay") payments.insert(w[1] + u' ' + w[2]);
-            else if (w[0] == "stock") stockOf[logPath].insert(w[1]);
+            if (w[0] == "save" && w.size() == 5)
+                saves[w[1]].append({w[2], w[3], w[4] != "0"});
+            else if (w[0] == "del")
+                deleted.insert(w[1]);
+            else if (w[0] == "addr")
+                addresses.insert(w[1]);
+            else if (w[0] == "pay")
+                payments.insert(w[1] + u' ' + w[2]);
+            else if (w[0] == "stock")
+                stockOf[logPath].insert(w[1]);
             else if (w[0] == "restock") {
                 stockOf[logPath].remove(w[1]);
                 stockOf[logPath].insert(w[2]);
-            }
-            else if (w[0] == "end" && w.size() == 4) {
+            } else if (w[0] == "end" && w.size() == 4) {
                 steps += w[1].toInt();
                 asked += w[2].toInt();
                 early += w[3].toInt();
-            }
-            else if (w[0] == "box") faults << "unexpected box: " + w[1];
+            } else if (w[0] == "box")
+                faults << "unexpected box: " + w[1];
         }
     }
     // Documents: what the index lists live, and the tag on each page.
@@ -260,7 +269,10 @@ int verify(const QStringList& a) {
     for (qsizetype at = 0; at + indexrec::kLength <= index.size(); at += indexrec::kLength) {
         if (index[at] == 'D') continue;
         const QString page = textAt(index, at + indexrec::SubFolder, 5) + textAt(index, at + 1, 6);
-        const QString onPage = job.match(QString::fromLatin1(readAll(data + QString(page).replace(u'\\', u'/') + ".htm"))).captured(1);
+        const QString onPage =
+            job.match(
+                   QString::fromLatin1(readAll(data + QString(page).replace(u'\\', u'/') + ".htm")))
+                .captured(1);
         if (live.contains(page)) faults << page + " is listed twice";
         live.insert(page, onPage);
     }
@@ -282,7 +294,8 @@ int verify(const QStringList& a) {
             continue;
         }
         const QString now = live.value(page);
-        if (std::none_of(it.value().begin(), it.value().end(), [&](const Save& s) { return s.tag == now; }))
+        if (std::none_of(it.value().begin(), it.value().end(),
+                         [&](const Save& s) { return s.tag == now; }))
             faults << page + ": holds " + now + ", which no copy saved";
         // Each save is on the page, built on, or replaced with a question.
         for (const Save& s : it.value())
@@ -314,12 +327,14 @@ int verify(const QStringList& a) {
     const QByteArray pay = readAll(data + "pay_data.dat");
     QSet<QString> paid;
     for (qsizetype at = 0; at + 23 <= pay.size(); at += 23)
-        paid.insert(textAt(pay, at + 1, 6) + u' ' + QString::number(qFromLittleEndian<qint64>(pay.constData() + at + 15)));
+        paid.insert(textAt(pay, at + 1, 6) + u' ' +
+                    QString::number(qFromLittleEndian<qint64>(pay.constData() + at + 15)));
     for (const QString& p : payments)
         if (!paid.contains(p)) faults << "payment " + p + " is lost";
-    std::printf("%d steps, %d documents saved, %d lost-update questions, %d rows another "
-                "copy was saving or had deleted, %d faults\n",
-                steps, documents, asked, early, int(faults.size()));
+    std::printf(
+        "%d steps, %d documents saved, %d lost-update questions, %d rows another "
+        "copy was saving or had deleted, %d faults\n",
+        steps, documents, asked, early, int(faults.size()));
     for (const QString& f : faults) std::printf("%s\n", qPrintable(f));
     return faults.isEmpty() ? 0 : 1;
 }
@@ -331,7 +346,8 @@ int main(int argc, char** argv) {
     const QStringList a = qapp.arguments();
     if (a.size() == 7 && a[1] == "run") return run(a);
     if (a.size() >= 4 && a[1] == "verify") return verify(a);
-    std::fprintf(stderr, "usage: stress_driver run DOCUMENTS COPY SEED SECONDS LOG\n"
-                         "       stress_driver verify DOCUMENTS LOG...\n");
+    std::fprintf(stderr,
+                 "usage: stress_driver run DOCUMENTS COPY SEED SECONDS LOG\n"
+                 "       stress_driver verify DOCUMENTS LOG...\n");
     return 2;
 }

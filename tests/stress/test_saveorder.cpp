@@ -23,13 +23,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("calls");
         // Other files (address book, history) after the page: the gap
         // between a new record and its page is kept short.
-        QTest::newRow("new document") << false << false << false
-                                      << "Write index, Sync index, Rename page, Write other, Write other";
+        QTest::newRow("new document")
+            << false << false << false
+            << "Write index, Sync index, Rename page, Write other, Write other";
         QTest::newRow("new document, new index")
             << false << true << false
             << "Write index, Sync index, Sync folder, Rename page, Write other, Write other";
-        QTest::newRow("numbered document") << true << false << false
-                                           << "Write other, Rename page, Write index";
+        QTest::newRow("numbered document")
+            << true << false << false << "Write other, Rename page, Write index";
         QTest::newRow("flush fails") << false << false << true << "Write index, Sync index";
     }
     void recordAndPageOrder() {
@@ -55,16 +56,17 @@ private Q_SLOTS:
         QStringList log;
         setFileFaultHook([&](FileOp op, const QString& path) {
             const QString file = nativePath(path);
-            const QString name = file == index                 ? "index"
-                                 : file.startsWith(page)       ? "page"
+            const QString name = file == index             ? "index"
+                                 : file.startsWith(page)   ? "page"
                                  : file + u'/' == x.data() ? "folder"
-                                                               : "other";
+                                                           : "other";
             const bool kept = (op == FileOp::Write && name != "page") || op == FileOp::Rename ||
                               (op == FileOp::Sync && (name == "index" || name == "folder"));
-            if (kept) log << QStringLiteral("%1 %2").arg(op == FileOp::Write  ? "Write"
-                                                         : op == FileOp::Sync ? "Sync"
-                                                                              : "Rename",
-                                                         name);
+            if (kept)
+                log << QStringLiteral("%1 %2").arg(op == FileOp::Write  ? "Write"
+                                                   : op == FileOp::Sync ? "Sync"
+                                                                        : "Rename",
+                                                   name);
             return flushFails && op == FileOp::Sync && name == "index" ? FileError::systemError(EIO)
                                                                        : FileError::none();
         });
@@ -91,8 +93,9 @@ private Q_SLOTS:
         QVERIFY(save("1\t\t\tea\tWidget\t10.00\t10.00\t"));
         QCOMPARE(DataCheck::run(x.data()).lines, QStringList());
         setFileFaultHook([](FileOp op, const QString& path) {
-            return op == FileOp::Write && path.endsWith("ovo_data2.dat") ? FileError::systemError(EIO)
-                                                                         : FileError::none();
+            return op == FileOp::Write && path.endsWith("ovo_data2.dat")
+                       ? FileError::systemError(EIO)
+                       : FileError::none();
         });
         QVERIFY(save("2\t\t\tea\tBolt\t5.00\t10.00\t"));  // the page is saved
         setFileFaultHook({});
