@@ -338,11 +338,13 @@ private Q_SLOTS:
         };
         for (int n = 1; n <= calls.size(); ++n) {
             for (const Kind& k : {Kind{"EIO", EIO, false}, Kind{"ENOSPC", ENOSPC, false},
-                                  Kind{"short write", 0, true}, Kind{"EBUSY", EBUSY, false}}) {
+                                  Kind{"short write", 0, true}, Kind{"EBUSY", EBUSY, false},
+                                  Kind{"EACCES", EACCES, false}}) {
                 for (const bool on : {false, true}) {
                     // A short write differs from a full disk at writes only; a
-                    // busy file for ever is the lock tests'.
-                    if (k.shortWrite ? calls[n - 1].op != FileOp::Write : k.err == EBUSY && on)
+                    // busy or refused file for ever is the lock tests'.
+                    const bool held = k.err == EBUSY || k.err == EACCES;
+                    if (k.shortWrite ? calls[n - 1].op != FileOp::Write : held && on)
                         continue;
                     const Outcome o = runWithPlan(c, {n, on, k.err, k.shortWrite, true});
                     failed += faultsInjected();
