@@ -1,6 +1,9 @@
 #include "app/Application.h"
 
 #include <utility>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include "forms/ControlNames.h"
 
 #include "base/Clock.h"
@@ -186,6 +189,11 @@ void Application::start() {
     f.setMaxLength(ctl::StockCatCombo, 30);
     f.setMaxLength(ctl::StockUnitCombo, 20);
     f.setMaxLength(ctl::StockVendorCombo, 60);
+#if defined(__GLIBC__)
+    // Reading the full files leaves freed buffers in the heap: hand them
+    // back, so that a long-running copy does not hold them.
+    ::malloc_trim(0);
+#endif
 }
 
 bool Application::close() {
