@@ -18,8 +18,10 @@ cmake --build "$dir" --target fuzz_all
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 mkdir -p "$dir/findings"
 failed=()
-for seeds in "$here"/fuzz/corpus/*/; do
+# The page reader starts from the golden pages the tests keep.
+for seeds in "$here"/fuzz/corpus/*/ "$here/tests/data/pages/"; do
   name=$(basename "$seeds")
+  [ "$name" = pages ] && name=page
   mkdir -p "$dir/corpus/$name"
   log="$dir/findings/$name.log"
   if "$dir/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
