@@ -268,51 +268,53 @@ bool IndexFile::pageExists(const QString& number, const QString& subFolder) cons
     return page && ::lstat(fileSystemName(*page).constData(), &st) == 0;
 }
 
-IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
+FileError IndexFile::updateIn(RecordFile& file, QByteArray& bytes, IndexRecord rec,
+                              const QString& yearFolder, IndexWrite* result, bool* tailSaved) {
     const QByteArray target = cp1252::encode(rec.number);
     const QString folder = trimBlanks(rec.subFolder);
+    *result = {};
+    const int count = wholeRecords(bytes);
+    bytes.truncate(qsizetype(count) * indexrec::kLength);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype at = qsizetype(i) * indexrec::kLength;
+        const char* stored = bytes.constData() + at;
+        // The record this document was opened from: its number and its
+        // folder, as one number may be in the index twice.
+        if (stored[indexrec::Kind] == 'D') continue;
+        if (indexNumberField(stored) != QByteArrayView(target)) continue;
+        IndexRecord old;
+        IndexRecord::decode(stored, indexrec::kLength, &old);
+        if (old.subFolder != folder) continue;
+        rec.stored = bytes.mid(at, indexrec::kLength);
+        rec.subFolder = folder;
+        *result = {IndexWrite::Status::Updated, {}, folder};
+        const QByteArray encoded = rec.encode();
+        bytes.replace(at, indexrec::kLength, encoded);
+        return file.write(i + 1, Record(encoded));
+    }
+    if (count >= kMaxRecords) {
+        *result = {IndexWrite::Status::Failed,
+                   fullText(*m_ctx.formats) + QStringLiteral(" This document is not one of them."),
+                   {}};
+        return {};
+    }
+    rec.stored.clear();
+    rec.subFolder = trimBlanks(yearFolder);
+    *result = {IndexWrite::Status::Appended, {}, rec.subFolder};
+    const QByteArray encoded = rec.encode();
+    bytes += encoded;
+    return file.appendRecord(Record(encoded), tailSaved);
+}
+
+IndexWrite IndexFile::update(IndexRecord rec, const QString& yearFolder) {
     IndexWrite result;
     QByteArray bytes;
     bool tailSaved = false;
     const FileError failure = withIndex(m_ctx, [&]() -> FileError {
-        result = {};
         RecordFile file(path(), indexrec::kLength);
         if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        const int count = wholeRecords(bytes);
-        bytes.truncate(qsizetype(count) * indexrec::kLength);
-        for (int i = 0; i < count; ++i) {
-            const qsizetype at = qsizetype(i) * indexrec::kLength;
-            const char* stored = bytes.constData() + at;
-            // The record this document was opened from: its number and its
-            // folder, as one number may be in the index twice.
-            if (stored[indexrec::Kind] == 'D') continue;
-            if (indexNumberField(stored) != QByteArrayView(target)) continue;
-            IndexRecord old;
-            IndexRecord::decode(stored, indexrec::kLength, &old);
-            if (old.subFolder != folder) continue;
-            rec.stored = bytes.mid(at, indexrec::kLength);
-            rec.subFolder = folder;
-            result.status = IndexWrite::Status::Updated;
-            result.subFolder = folder;
-            const QByteArray encoded = rec.encode();
-            bytes.replace(at, indexrec::kLength, encoded);
-            return file.write(i + 1, Record(encoded));
-        }
-        if (count >= kMaxRecords) {
-            result = {
-                IndexWrite::Status::Failed,
-                fullText(*m_ctx.formats) + QStringLiteral(" This document is not one of them."),
-                {}};
-            return {};
-        }
-        rec.stored.clear();
-        rec.subFolder = trimBlanks(yearFolder);
-        result.status = IndexWrite::Status::Appended;
-        result.subFolder = rec.subFolder;
-        const QByteArray encoded = rec.encode();
-        bytes += encoded;
-        return file.appendRecord(Record(encoded), &tailSaved);
+        return updateIn(file, bytes, rec, yearFolder, &result, &tailSaved);
     });
     if (tailSaved) showCutTail(*m_ctx.prompter, path());
     if (!failure.ok()) {
@@ -333,14 +335,35 @@ void IndexFile::tellNotListed(const QString& number, const IndexWrite& result) {
             .arg(number, result.reason));
 }
 
-bool IndexFile::whileLocked(const std::function<FileError(const QByteArray&)>& work) {
-    return RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
+bool IndexFile::whileLocked(const std::function<FileError(const QByteArray&, bool*)>& work,
+                            IndexUpdate* then) {
+    QByteArray bytes;
+    bool updated = false;
+    bool tailSaved = false;
+    const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         RecordFile file(path(), indexrec::kLength);
         if (FileError e = file.open(RecordFile::Mode::ReadWrite); !e.ok()) return e;
-        QByteArray bytes;
         if (FileError e = file.readAll(&bytes); !e.ok()) return e;
-        return work(bytes);
+        bool wrote = false;
+        if (FileError e = work(bytes, &wrote); !e.ok() || !wrote || !then || !then->record) {
+            return e;
+        }
+        // The page is written: its record follows in the same hold, so that
+        // no other copy's page and record land between the two. Its failure
+        // is the record's alone; the page is not written again.
+        const FileError e =
+            updateIn(file, bytes, *then->record, then->yearFolder, &then->result, &tailSaved);
+        if (!e.ok()) then->result = {IndexWrite::Status::Failed, failureText(e), {}};
+        updated = e.ok();
+        return {};
     });
+    if (tailSaved) showCutTail(*m_ctx.prompter, path());
+    if (updated) {
+        remember(bytes);
+    } else {
+        m_known.reset();
+    }
+    return ok;
 }
 
 bool IndexFile::hasLiveRecord(const QByteArray& bytes, const QString& number,

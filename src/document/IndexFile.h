@@ -8,6 +8,7 @@
 #include "document/IndexRecord.h"
 
 struct AppContext;
+class RecordFile;
 struct FileError;
 struct SalesDocument;
 
@@ -34,6 +35,13 @@ struct IndexWrite {
 // Within one command the index is read once: the bytes read (and what this
 // copy wrote into them) serve the list fill that follows, until
 // endCommand().
+// A record to update once a page is written, and how that went.
+struct IndexUpdate {
+    std::optional<IndexRecord> record;  // nothing: no record can be made
+    QString yearFolder;
+    IndexWrite result;
+};
+
 class IndexFile {
 public:
     static constexpr const char* kFileName = "ovo_data2.dat";
@@ -90,9 +98,13 @@ public:
 
     // Runs `work` with the index's bytes while this copy holds the index
     // locked as its writers do, so that no other copy saves or deletes a
-    // document meanwhile. Its failure goes through the wait-and-retry rule;
-    // false when it did not succeed (the user has been told).
-    bool whileLocked(const std::function<FileError(const QByteArray& index)>& work);
+    // document meanwhile. When `work` says it wrote (`*wrote`) and `then`
+    // holds a record, that record is updated as update() does in the same
+    // hold, its outcome in `then->result`. A failure of `work` goes through
+    // the wait-and-retry rule; false when it did not succeed (the user has
+    // been told).
+    bool whileLocked(const std::function<FileError(const QByteArray& index, bool* wrote)>& work,
+                     IndexUpdate* then = nullptr);
 
     // Ends the command whose reads may be reused.
     void endCommand() { m_known.reset(); }
@@ -101,6 +113,8 @@ public:
     bool holdsKnown() const { return m_known.has_value(); }
 
 private:
+    FileError updateIn(RecordFile& file, QByteArray& bytes, IndexRecord record,
+                       const QString& yearFolder, IndexWrite* result, bool* tailSaved);
     bool pageExists(const QString& number, const QString& subFolder) const;
     void remember(QByteArray bytes);
 

@@ -161,10 +161,12 @@ bool DocumentSession::SavePrompt() {
     return SaveChanges();
 }
 
-bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
+bool DocumentSession::writePage(const QString& path, const SalesDocument& doc,
+                                IndexUpdate* record) {
     // Built whole before the file is touched, so a retry writes the same page.
     const QByteArray bytes = ::writePage(doc, m_ctx.state.ConfigRec, *m_ctx.formats);
-    if (path != m_known.path || !m_known.bytes) {
+    const bool known = path == m_known.path && m_known.bytes;
+    if (!known && !record) {
         const bool written = RecordLockRetry(
             *m_ctx.prompter, m_ctx.retry, [&]() -> FileError { return replaceFile(path, bytes); });
         if (written && path == m_known.path) m_known.bytes = bytes;
@@ -172,22 +174,28 @@ bool DocumentSession::writePage(const QString& path, const SalesDocument& doc) {
     }
     // A page this copy knows is written only while it is as this copy last
     // saw it, checked and written under the index lock; another copy that
-    // saved or deleted it since is asked about first.
+    // saved or deleted it since is asked about first. Its record is
+    // written in the same hold.
     m_saveUnlisted = false;
     for (;;) {
         bool changed = false;
-        const bool locked = m_index.whileLocked([&](const QByteArray& index) -> FileError {
-            QByteArray now;
-            const FileError read = readWholeFile(path, &now);
-            if (!read.ok() && read.code != ENOENT) return read;
-            const bool unlisted =
-                !read.ok() || !IndexFile::hasLiveRecord(index, trimBlanks(m_mapper.number()), m_folder);
-            changed = unlisted ? !m_saveUnlisted : now != *m_known.bytes;
-            return changed ? FileError() : replaceFile(path, bytes);
-        });
-        if (!locked) return false;
+        const auto work = [&](const QByteArray& index, bool* wrote) -> FileError {
+            if (known) {
+                QByteArray now;
+                const FileError read = readWholeFile(path, &now);
+                if (!read.ok() && read.code != ENOENT) return read;
+                const bool unlisted = !read.ok() || !IndexFile::hasLiveRecord(
+                                                        index, trimBlanks(m_mapper.number()), m_folder);
+                changed = unlisted ? !m_saveUnlisted : now != *m_known.bytes;
+                if (changed) return {};
+            }
+            const FileError e = replaceFile(path, bytes);
+            *wrote = e.ok();
+            return e;
+        };
+        if (!m_index.whileLocked(work, record)) return false;
         if (!changed) {
-            m_known.bytes = bytes;
+            if (path == m_known.path) m_known.bytes = bytes;
             return true;
         }
         if (!resolveSavedElsewhere()) {
@@ -261,11 +269,11 @@ bool DocumentSession::writeSavedPage() {
     return writeSavedPage(current());
 }
 
-bool DocumentSession::writeSavedPage(const SalesDocument& doc) {
+bool DocumentSession::writeSavedPage(const SalesDocument& doc, IndexUpdate* record) {
     const std::optional<QString> path = pagePath();
     if (path && *path != m_known.path) m_known = {*path, {}};
     m_declined = false;
-    if (!path || !writePage(*path, doc)) {
+    if (!path || !writePage(*path, doc, record)) {
         // Declined: the document on screen is as the user chose to keep it.
         if (m_declined) return false;
         // The page is not on disk: the document stays changed, so that a
@@ -332,21 +340,23 @@ bool DocumentSession::SaveChanges() {
         }
         if (!m_totals.TotalUp() || !confirmStorable()) return false;
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
-        // The page is the document: it goes first, its record after, and
-        // a page not written leaves the record as it was.
+        // The page is the document: it goes first, its record after in the
+        // same hold of the index, and a page not written leaves the record
+        // as it was.
         // Read from the window once: the page and its record are of the same document.
         const SalesDocument doc = current();
-        saved = writeSavedPage(doc);
+        IndexUpdate record;
+        QString problem;
+        record.record = m_index.recordOf(doc, &problem);
+        record.yearFolder = m_ctx.state.YearFolder;
+        record.result = {IndexWrite::Status::Failed, problem, {}};
+        saved = writeSavedPage(doc, &record);
         if (saved) {
-            QString problem;
-            const std::optional<IndexRecord> record = m_index.recordOf(doc, &problem);
-            IndexWrite written{IndexWrite::Status::Failed, problem, {}};
-            if (record) written = m_index.update(*record, m_ctx.state.YearFolder);
-            if (written.written()) {
+            if (record.result.written()) {
                 m_ctx.lists.markStale(ListRefills::Documents);
-                setFolder(written.subFolder);
+                setFolder(record.result.subFolder);
             }
-            m_index.tellNotListed(number, written);
+            m_index.tellNotListed(number, record.result);
         }
     } else {
         if (!ask(kTitleSave, QStringLiteral("Save new Tallybrook Number?"))) return false;

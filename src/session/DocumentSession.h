@@ -10,6 +10,7 @@
 struct AppContext;
 class DocumentMapper;
 class IndexFile;
+struct IndexUpdate;
 class Totals;
 
 // The document being edited: it saves, copies, begins, clears, opens and
@@ -100,7 +101,9 @@ private:
     // The record of the document on screen; nothing when a field cannot be
     // stored (the user has been told, nothing is numbered).
     bool numberNew();
-    bool writePage(const QString& path, const SalesDocument& doc);
+    // Writes the page at `path`; with `record`, under the index lock with
+    // the record updated in the same hold.
+    bool writePage(const QString& path, const SalesDocument& doc, IndexUpdate* record = nullptr);
     // Before a saved page is written over: whether another copy has saved
     // or deleted it since this copy read or wrote it, and if so what the
     // user chose. Reload puts the saved document on screen.
@@ -114,7 +117,7 @@ private:
     // saved one; on failure the document stays changed, so nothing typed is
     // lost.
     bool writeSavedPage();
-    bool writeSavedPage(const SalesDocument& doc);
+    bool writeSavedPage(const SalesDocument& doc, IndexUpdate* record = nullptr);
     // Asks before a save when a field holds characters the files cannot
     // store; on Yes the window shows them as "?", as saved.
     bool confirmStorable();

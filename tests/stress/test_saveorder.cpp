@@ -104,6 +104,41 @@ private Q_SLOTS:
         QVERIFY2(lines[0].contains("differs from its page (order total, net total, sub total)"),
                  qPrintable(lines[0]));
     }
+
+    // Another copy saves the same document at each file call of this copy's
+    // save, wherever it falls: each page keeps its own record beside it, as
+    // no save can land between another's page and record.
+    void anotherCopySavesAtEachCall() {
+        for (int at = 1;; ++at) {
+            ProgramFixture x;
+            x.form().grid("OrderGrid")->addItem("1\t\t\tea\tWidget\t10.00\t10.00\t");
+            x.t.app->session().markEdited();
+            x.t.prompter.answers = {MsgButton::Yes};
+            QVERIFY(x.t.app->session().SaveChanges());
+            TestApp other(x.dir.path());
+            other.app->start();
+            QVERIFY(other.app->session().open("000001", "2026\\"));
+            other.app->mainForm().setText("JobNumberEd", "THEIRS");
+            x.form().setText("JobNumberEd", "MINE");
+            for (TestApp* t : {&x.t, &other}) {
+                t->prompter.byTitle = {{"Saved Elsewhere", MsgButton::Yes},
+                                       {"File in Use", MsgButton::Cancel}};
+            }
+            int calls = 0;
+            bool theirsRan = false;
+            setFileFaultHook([&](FileOp, const QString&) {
+                if (++calls == at && !theirsRan) {
+                    theirsRan = true;
+                    other.app->session().SaveChanges();
+                }
+                return FileError::none();
+            });
+            QVERIFY(x.t.app->session().SaveChanges());
+            setFileFaultHook({});
+            QCOMPARE(DataCheck::run(x.data()).lines, QStringList());
+            if (!theirsRan) break;  // past this save's last call
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSaveOrder)

@@ -13,7 +13,7 @@ MsgButton FakePrompter::message(MsgIcon icon, MsgButtons buttons, MsgButton defa
                                 const QString& title, const QString& text) {
     asked.append({icon, buttons, defaultButton, title, text});
     if (!answers.isEmpty()) return answers.takeFirst();
-    return defaultButton;
+    return byTitle.value(title, defaultButton);
 }
 
 void ScriptedWindows::showModal(FormModel& window) {

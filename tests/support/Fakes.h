@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <algorithm>
@@ -39,7 +40,8 @@ public:
     }
 
     QList<AskedMessage> asked;
-    QList<MsgButton> answers;  // taken from the front; empty: the default button
+    QList<MsgButton> answers;  // taken from the front; then by title; then the default button
+    QHash<QString, MsgButton> byTitle;
     QStringList picked;        // fonts and folders chosen, from the front; empty: cancelled
 
     int countTitled(const QString& title) const {
