@@ -123,7 +123,8 @@ std::optional<QString> DocumentSession::pagePath() const {
 QString DocumentSession::scratchPath() const {
     // One of this copy's own: another copy's view in between would otherwise
     // put its document into this copy's mail.
-    return m_ctx.state.DataPath + QLatin1String(kScratchPrefix) + copyTag() + QStringLiteral(".htm");
+    return m_ctx.state.DataPath + QLatin1String(kScratchPrefix) + copyTag() +
+           QStringLiteral(".htm");
 }
 
 SalesDocument DocumentSession::blank() const {
@@ -184,8 +185,9 @@ bool DocumentSession::writePage(const QString& path, const SalesDocument& doc,
                 QByteArray now;
                 const FileError read = readWholeFile(path, &now);
                 if (!read.ok() && read.code != ENOENT) return read;
-                const bool unlisted = !read.ok() || !IndexFile::hasLiveRecord(
-                                                        index, trimBlanks(m_mapper.number()), m_folder);
+                const bool unlisted =
+                    !read.ok() ||
+                    !IndexFile::hasLiveRecord(index, trimBlanks(m_mapper.number()), m_folder);
                 changed = unlisted ? !m_saveUnlisted : now != *m_known.bytes;
                 if (changed) return {};
             }

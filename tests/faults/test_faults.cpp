@@ -108,7 +108,7 @@ const QList<Command>& commands() {
              x.grid("POGrid").setCurrentRow(1);
              x.form().rightClick("POGrid");
          },
-         [](Fx& x) { x.click("POPop_delete", {MsgButton::Yes}); }, kDocument, {}},
+         [](Fx& x) { x.click("POPop_delete", {MsgButton::Yes}); }, kDocument, {}, {}},
         {"stock new", [](Fx& x) { x.stockPanel("Hammer"); },
          [](Fx& x) { x.click("SaveNewStockItem"); }, kStock, kPanel, kStock[0]},
         {"stock change",
@@ -127,7 +127,7 @@ const QList<Command>& commands() {
              x.grid("StockGrid").setCurrentRow(1);
              x.click("StockGrid");
          },
-         [](Fx& x) { x.click("DeleteStockItem", {MsgButton::Yes}); }, kStock, {}},
+         [](Fx& x) { x.click("DeleteStockItem", {MsgButton::Yes}); }, kStock, {}, {}},
         {"address save",
          [](Fx& x) {
              x.form().setText("ToCombo", "Acme");
@@ -141,7 +141,7 @@ const QList<Command>& commands() {
              x.click("ChangedVendor");
              x.choose("ToCombo", "Acme");
          },
-         [](Fx& x) { x.click("DeleteVendor", {MsgButton::Yes}); }, kBook, {}},
+         [](Fx& x) { x.click("DeleteVendor", {MsgButton::Yes}); }, kBook, {}, {}},
         {"payment save", payment, [](Fx& x) { x.click("SavePayment"); }, kPay,
          {"PaymentDateEd", "PaymentAmountEd"}, kPay[0]},
         {"payment delete",
@@ -152,7 +152,7 @@ const QList<Command>& commands() {
              x.grid("PaymentsGrid").setCurrentRow(1);
              x.click("PaymentsGrid");
          },
-         [](Fx& x) { x.click("DeletePayment"); }, kPay, {}},
+         [](Fx& x) { x.click("DeletePayment"); }, kPay, {}, {}},
         {"history add",
          [](Fx& x) {
              x.form().setText("TermsEd", "Net 30");
@@ -166,12 +166,11 @@ const QList<Command>& commands() {
              x.form().fire("FOBEd", FormModel::Event::GotFocus);
              x.form().setText("FOBEd", "Dest");
          },
-         [](Fx& x) { x.form().fire("FOBEd", FormModel::Event::EditDelete); }, {"*/fob_field.dat"},
-         {}},
+         [](Fx& x) { x.form().fire("FOBEd", FormModel::Event::EditDelete); }, {"*/fob_field.dat"}, {}, {}},
         {"configuration at exit", [](Fx& x) { x.t.app->state().ConfigRec.fontName = "Georgia"; },
-         [](Fx& x) { x.t.app->close(); }, {"*/ovo_14.cfg"}, {}},
-        {"report", none, [](Fx& x) { x.click("mu_ReportsAllInvoices"); }, {"*/report-*"}, {}},
-        {"export", &Fx::saveNew, [](Fx& x) { x.click("mu_DataExport"); }, {"*/out.csv"}, {}},
+         [](Fx& x) { x.t.app->close(); }, {"*/ovo_14.cfg"}, {}, {}},
+        {"report", none, [](Fx& x) { x.click("mu_ReportsAllInvoices"); }, {"*/report-*"}, {}, {}},
+        {"export", &Fx::saveNew, [](Fx& x) { x.click("mu_DataExport"); }, {"*/out.csv"}, {}, {}},
         {"logo copy",
          [](Fx& x) {
              QDir().mkpath(x.dir.filePath("pictures"));
@@ -190,7 +189,7 @@ const QList<Command>& commands() {
                  }
              };
          },
-         [](Fx& x) { x.click("mu_Configuration"); }, {"*/logo.png"}, {}},
+         [](Fx& x) { x.click("mu_Configuration"); }, {"*/logo.png"}, {}, {}},
         {"rewrite",
          [](Fx& x) {
              x.t.app->state().ConfigRec.fontName = "Georgia";
@@ -203,7 +202,7 @@ const QList<Command>& commands() {
                  w.click("ReWrite");
              };
          },
-         [](Fx& x) { x.click("MakeOrder"); }, {"*/ovo_data/2026/*", "*/ovo-TAG.htm"}, {}},
+         [](Fx& x) { x.click("MakeOrder"); }, {"*/ovo_data/2026/*", "*/ovo-TAG.htm"}, {}, {}},
         {"address import",
          [](Fx& x) {
              QByteArray contact(1047, ' ');
@@ -211,7 +210,7 @@ const QList<Command>& commands() {
              writeFile(x.dir.filePath("export.dat"), contact.repeated(3));
          },
          [](Fx& x) { x.t.app->addressImport().importFile(x.dir.filePath("export.dat"), 'T'); },
-         kBook, {}},
+         kBook, {}, {}},
         {"old index conversion",
          [](Fx& x) {
              writeFile(x.data("ovo_data.dat"), QByteArray(203, '\0').replace(0, 7, "i000001"));
@@ -221,9 +220,9 @@ const QList<Command>& commands() {
              x.t.prompter.answers = {MsgButton::Ok};
              x.t.app->index().CheckForOldData();
          },
-         {"*/ovo_data2.dat*"}, {}},
+         {"*/ovo_data2.dat*"}, {}, {}},
         {"strings file", none, [](Fx& x) { x.t.app->strings().xx_makestringsfile(); },
-         {"*/OVO_Form1.txt"}, {}},
+         {"*/OVO_Form1.txt"}, {}, {}},
     };
     return table;
 }
