@@ -481,7 +481,8 @@ std::optional<QByteArray> DocumentSession::readPageFile(const QString& path) {
     if (!read) return std::nullopt;
     if (missing) {
         refuseOpen(QStringLiteral("The document page %1 was not found. It may have been moved or "
-                                  "deleted, or its folder may not be reachable.")
+                                  "deleted, or its folder may not be reachable; if another copy "
+                                  "of Tallybrook is saving it just now, try again in a moment.")
                        .arg(nativePath(path)));
         return std::nullopt;
     }
