@@ -224,27 +224,18 @@ private Q_SLOTS:
         QCOMPARE(prompter.asked.size(), 3);
     }
 
-    // Two copies at work on one file at once, really waiting for each other:
-    // no document number or stock tag is given out twice, and no address
-    // another copy adds is lost to a delete that rewrites the book.
-    void twoCopiesAtOnce_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("each");  // commands each copy runs
-        QTest::newRow("both number documents") << "ovo_data2.dat" << 300;
-        QTest::newRow("both add stock items") << "ovo_stock.dat" << 30;
-        QTest::newRow("one deletes addresses, one adds") << "ovo_addy.dat" << 30;
-    }
-    void twoCopiesAtOnce() {
-        QFETCH(QString, file);
-        QFETCH(int, each);
-        const bool book = file == "ovo_addy.dat", index = file == "ovo_data2.dat";
+    // Two copies at once, really waiting for each other: no address one copy
+    // adds is lost to the other's deletes, which rewrite the book. (Numbers
+    // and stock tags given out once among several copies: stress_contention.)
+    void addsSurviveAnotherCopysDeletes() {
+        constexpr int each = 30;
         QTemporaryDir dir;
         runOnce(dir);
-        const QString path = dataOf(dir) + file;
+        const QString path = dataOf(dir) + "ovo_addy.dat";
         QByteArray start;
-        for (int i = 1; book && i <= each; ++i)
+        for (int i = 1; i <= each; ++i)
             start += addyRecord('1', 'V', i, "Del " + QByteArray::number(i), "d");
-        if (book) writeFile(path, start);
+        writeFile(path, start);
         int ready[2], go[2];  // both start together: each says ready, then waits for go
         QVERIFY(::pipe(ready) == 0 && ::pipe(go) == 0);
         pid_t children[2];
@@ -255,17 +246,9 @@ private Q_SLOTS:
             t.app->start();
             FormModel& f = t.app->mainForm();
             char b = 0;
-            bool ok = ::write(ready[1], &b, 1) == 1 && ::read(go[0], &b, 1) == 1;
+            const bool ok = ::write(ready[1], &b, 1) == 1 && ::read(go[0], &b, 1) == 1;
             for (int i = 1; i <= each && ok; ++i) {
-                if (index) {
-                    IndexRecord record;
-                    record.kind = "p";
-                    record.jobNumber = QString("c%1-%2").arg(c).arg(i);
-                    ok = t.app->index().numberAndAppend(record, "2026\\").has_value();
-                } else if (!book) {
-                    f.setText("StockUnitCostEd", "1");
-                    t.app->catalogue().SaveNewStockItem();
-                } else if (c == 0) {
+                if (c == 0) {
                     t.prompter.answers = {MsgButton::Yes};
                     f.setText("ToCombo", QString("Del %1").arg(i));
                     t.app->addresses().DeleteVendor();
@@ -287,18 +270,9 @@ private Q_SLOTS:
             QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
         }
         const QByteArray bytes = readFile(path);
-        const int records = book ? each : 2 * each, size = book ? 570 : index ? 351 : 383;
-        QCOMPARE(bytes.size(), records * size);
-        // Each name once; each tag, or number and job, once and in turn.
-        for (int n = 1; n <= records; ++n) {
-            const QByteArray at = bytes.mid((n - 1) * size, size), number = QByteArray::number(n);
-            if (book) QVERIFY(bytes.contains(bytes::text("New " + number, 60)));
-            if (!book && !index) QCOMPARE(at.mid(31, 8), bytes::real(n));
-            if (!index) continue;
-            QCOMPARE(at.mid(1, 6), number.rightJustified(6, '0'));
-            const QString job = QString("c%1-%2").arg((n - 1) / each).arg((n - 1) % each + 1);
-            QCOMPARE(bytes.count(bytes::text(job.toLatin1(), 12)), 1);
-        }
+        QCOMPARE(bytes.size(), each * 570);
+        for (int n = 1; n <= each; ++n)
+            QVERIFY(bytes.contains(bytes::text("New " + QByteArray::number(n), 60)));
     }
 
 private:
