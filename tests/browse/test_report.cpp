@@ -37,43 +37,6 @@ ConfigRecord settings() {
     return c;
 }
 
-QString pad(const char* text) {
-    return QString::fromLatin1(text).leftJustified(60, u' ');
-}
-
-// A page as the layout has it, written by hand: the letterhead, the title,
-// what follows it, a table line per shown row of kRows, the five sums.
-QByteArray page(const QStringList& letterhead, const QStringList& soldTo,
-                std::initializer_list<int> shown, const QStringList& sums) {
-    const QString td = "<td valign=\"top\"><font size=\"-1\">";
-    const QString right = "<td align=\"right\"><font size=\"-1\">";
-    QStringList lines = {"<html>", "<head>", "</head>", "<body>",
-                         "<BASEFONT FACE=\"Verdana\" SIZE=\"1\">",
-                         "<table border=0 cellspacing=0 width=\"700\"><tr><td>",
-                         "<table width=\"100%\"><tr>", "<td align=\"left\" valign=\"top\">"};
-    lines << letterhead << "</td>" << "<td align=\"right\" valign=\"top\">"
-          << "<font size=\"4\"><b>INVOICES</b></font><br>" << "</td>" << "</tr></table>" << soldTo
-          << "<p>" << "<table width=\"100%\" border=\"1\" cellpadding=\"1\" cellspacing=\"0\"><tr>";
-    for (const char* heading : {"Number", "Date", "Customer"})
-        lines << "<td><font size=\"-1\">" + QString(heading) + "</td>";
-    lines << right + "Total</td>" << "</tr>";
-    for (int i : shown)
-        lines << "<tr>" << td + kRows[i][0] + "</td>" << td + "&nbsp;" + kRows[i][2] + "</td>"
-              << td + "&nbsp;" + kRows[i][3] + "</td>"
-              << "<td  align=\"right\" valign=\"top\"><font size=\"-1\">&nbsp;" + kRows[i][6] + "</td>"
-              << "</tr>";
-    const char* labels[] = {"<b>Total</b>", "Total above includes shipping charges of:",
-                            "Total above includes ST of:", "Total above includes City of:",
-                            "Net (less shipping and taxes):"};
-    for (int i = 0; i < 5; ++i) {
-        lines << "<tr><td></td>" << "<td></td>" << right + labels[i] + "</td>"
-              << right + (i ? sums[i] : "<b>" + sums[0] + "</b>") + "</td>" << "</tr>";
-        if (!i) lines << "<tr><td></td>" << "<td></td>" << "<td></td>" << "<td>&nbsp;</td>" << "</tr>";
-    }
-    lines << "</table>" << "</td></tr></table>" << "</body></html>";
-    return (lines.join("\r\n") + "\r\n").toLatin1();
-}
-
 }  // namespace
 
 class TestReport : public QObject {
@@ -81,28 +44,19 @@ class TestReport : public QObject {
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
-    // Written by hand from the layout: every invoice of the list in its
-    // order, the proposal skipped, the letterhead as stored.
-    void allInvoices() {
-        QCOMPARE(report::make("Ai", kRows, {}, settings(), usFormats()),
-                 page({"<b>" + pad("Brookside Supply Co.") + "</b><br>",
-                       pad("1 Mill Lane") + "<br>", pad("Riverton, OR 97000") + "<br>"},
-                      {}, {0, 2, 3}, {"$1,362.50", "$12.50", "$94.00", "$11.00", "$1,245.00"}));
-    }
-
-    // One customer, compared with case: the logo, the Sold To block with its
+    // Pages written by hand from the layout (data/reports): every invoice of
+    // the list in its order, the proposal skipped, the letterhead as stored;
+    // one customer, compared with case: the logo, the Sold To block with its
     // two address lines, only that name's rows.
-    void oneCustomer() {
-        ConfigRecord c = settings();
-        c.companyId = "Y";
+    void pages() {
         const report::Customer acme{" Acme Hardware ", "12 Main St\r\nSpringfield"};
-        QCOMPARE(report::make("Ci", kRows, acme, c, usFormats()),
-                 page({"<img src=\"ovo_top.gif\">"},
-                      {"<table width=\"100%\"><tr>", "<td width=\"50%\" valign=\"top\"><font size=\"-1\">",
-                       "<b>Sold To:</b><p>", "Acme Hardware<br>", "12 Main St<br>", "Springfield<p>",
-                       "</td>", "<td width=\"50%\" valign=\"top\"><font size=\"-1\">", "</td>",
-                       "</tr></table>"},
-                      {0, 3}, {"$1,312.50", "$12.50", "$90.00", "$10.00", "$1,200.00"}));
+        for (const auto& [code, logo, page] :
+             {std::tuple{"Ai", "N", "all-invoices"}, {"Ci", "Y", "one-customer"}}) {
+            ConfigRecord c = settings();
+            c.companyId = logo;
+            QCOMPARE(report::make(code, kRows, acme, c, usFormats()),
+                     readFile(QString(TESTDATA_DIR "/reports/%1.htm").arg(page)));
+        }
     }
 
     // No rows of the kind: the head, zero sums. Typed markup in a name is
@@ -151,8 +105,8 @@ private Q_SLOTS:
     }
 
     // The export command: a bare name gains ".csv"; an existing file is
-    // replaced only on Yes and never left half written; Yes at the end opens
-    // the file with the desktop's program for it.
+    // replaced only on Yes; Yes at the end opens the file with the desktop's
+    // program for it. (A write that fails: test_faults.)
     void exportCommand() {
         struct Desktop : FakeDesktop {
             QString chosen;
@@ -169,14 +123,7 @@ private Q_SLOTS:
             return x.titles().join(',');
         };
         QCOMPARE(run({MsgButton::No}), "Confirm");
-        setFileFaultHook([](FileOp op, const QString& path) {
-            return op == FileOp::Write && path.contains("out.csv") ? FileError::systemError(ENOSPC)
-                                                                   : FileError::none();
-        });
-        QCOMPARE(run({MsgButton::Yes}), "Confirm,File Error");
         QCOMPARE(readFile(x.data("out.csv")), "old");
-        QCOMPARE(QDir(x.data("")).entryList({"out.csv*"}), QStringList{"out.csv"});
-        setFileFaultHook({});
         QCOMPARE(run({MsgButton::Yes, MsgButton::Yes}), "Confirm,Export Complete");
         QVERIFY(readFile(x.data("out.csv")).startsWith("\"Number\""));
         QCOMPARE(desktop.filesOpened, QStringList{x.data("out.csv")});
