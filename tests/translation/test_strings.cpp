@@ -2,10 +2,8 @@
 // commands over a running program; how widgets follow a loaded caption is
 // test_binder's.
 #include <QtTest>
-#include <cerrno>
 
 #include "forms/MainForm.h"
-#include "records/FileError.h"
 #include "records/ProgramFixture.h"
 #include "translation/StringsFile.h"
 
@@ -134,17 +132,6 @@ private Q_SLOTS:
         QVERIFY(box.icon == MsgIcon::Critical && box.buttons == (MsgButton::Yes | MsgButton::No) &&
                 box.defaultButton == MsgButton::No && box.title == "Are you SURE?");
         QVERIFY(box.text.startsWith(path + " already exists!"));
-
-        // A write that fails part-way keeps the translator's file.
-        setFileFaultHook([](FileOp op, const QString&) {
-            return op == FileOp::Write ? FileError::systemError(ENOSPC) : FileError::none();
-        });
-        x.t.prompter.answers = {MsgButton::Yes};
-        const qsizetype boxes = x.asked().size();
-        QVERIFY(!x.t.app->strings().xx_makestringsfile());
-        setFileFaultHook({});
-        QCOMPARE(readFile(path), "translated");
-        QCOMPARE(x.asked().size(), boxes + 2);  // the question, then the failure
 
         // The year folder's caption is held; a save after the load goes there.
         // Loaded captions head the lists, one starting with an alignment mark too.
