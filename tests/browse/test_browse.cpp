@@ -46,11 +46,6 @@ struct Fixture : ProgramFixture {
     }
     int told(const char* title) { return t.prompter.countTitled(title); }
     QString monolog() { return text("DateRangeMonolog"); }
-    void failOn(FileOp op, const char* why) {
-        setFileFaultHook([op, why, path = indexPath()](FileOp o, const QString& p) {
-            return o == op && p == path ? FileError::other(p, why) : FileError{};
-        });
-    }
 };
 
 }  // namespace
@@ -138,7 +133,9 @@ private Q_SLOTS:
         QCOMPARE(x.form().text("PONoEd"), "(PEND)");
         // A fill that fails lists nothing as if it were complete.
         x.state().DataAccessOK = true;
-        x.failOn(FileOp::Read, "Input/output error");
+        setFileFaultHook([path = x.indexPath()](FileOp op, const QString& p) {
+            return op == FileOp::Read && p == path ? FileError::other(p, "I/O error") : FileError{};
+        });
         QVERIFY(!x.browser.PopPOGrid());
         QCOMPARE(x.grid().rows(), 1);
         QVERIFY(x.monolog().contains("could not be read") && !x.monolog().contains("Items"));
@@ -204,25 +201,17 @@ private Q_SLOTS:
         }
     }
 
-    void deleteAnsweredNoOrFailingChangesNothing() {
+    // Answered No, or a record another copy marked meanwhile: nothing written.
+    void deleteAnsweredNoOrMarkedMeanwhile() {
         Fixture x;
         x.fill({rec('p', "000001", kToday), rec('p', "000002", kToday)});
         const QByteArray before = readFile(x.indexPath());
-        x.t.prompter.answers = {MsgButton::No};
-        x.clickRow(1, 0, true);
-        QVERIFY(!x.browser.POPop_delete());
-        x.failOn(FileOp::Write, "No space left on device");
-        x.clickRow(1, 0, true);
-        x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(!x.browser.POPop_delete());
-        QCOMPARE(x.told("File Error"), 1);
-        QCOMPARE(x.grid().rows(), 3);
-        // A record another copy marked meanwhile.
-        setFileFaultHook({});
-        patchFile(x.indexPath(), 351, "D");
-        x.clickRow(1, 0, true);
-        x.t.prompter.answers = {MsgButton::Yes};
-        QVERIFY(!x.browser.POPop_delete());
+        for (MsgButton answer : {MsgButton::No, MsgButton::Yes}) {
+            if (answer == MsgButton::Yes) patchFile(x.indexPath(), 351, "D");
+            x.clickRow(1, 0, true);
+            x.t.prompter.answers = {answer};
+            QVERIFY(!x.browser.POPop_delete());
+        }
         QCOMPARE(x.told("Document List"), 1);
         QCOMPARE(readFile(x.indexPath()), before.left(351) + "D" + before.mid(352));
     }
@@ -230,32 +219,28 @@ private Q_SLOTS:
     // A refill of an index no one changed lists it afresh (order, count
     // line) without reading it; one another copy rewrote in place, at the
     // same size, is read again.
-    void refillReadsOnlyAChangedIndex_data() {
-        QTest::addColumn<bool>("rewritten");
-        QTest::newRow("unchanged") << false;
-        QTest::newRow("rewritten in place") << true;
-    }
     void refillReadsOnlyAChangedIndex() {
-        QFETCH(bool, rewritten);
-        Fixture x;
-        x.fill({rec('p', "000001", kToday, "2026\\", "zulu"),
-                rec('p', "000002", kToday, "2026\\", "alpha")});
-        QFile aged(x.indexPath());
-        QVERIFY(aged.open(QIODevice::ReadOnly) &&
-                aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
-                                 QFileDevice::FileModificationTime));
-        x.browser.PopPOGrid();
-        x.clickRow(0, 3);  // sorted by name
-        if (rewritten) patchFile(x.indexPath(), 351 + 27, "bravo");
-        int reads = 0;
-        setFileFaultHook([&reads, path = x.indexPath()](FileOp op, const QString& p) {
-            reads += op == FileOp::Read && p == path;
-            return FileError{};
-        });
-        QVERIFY(x.browser.PopPOGrid());
-        QCOMPARE(reads, rewritten ? 1 : 0);
-        QCOMPARE(x.column(3), (QStringList{rewritten ? "bravo" : "alpha", "zulu"}));
-        QVERIFY(x.monolog().startsWith(" 2 Items, Date Range"));
+        for (bool rewritten : {false, true}) {
+            Fixture x;
+            x.fill({rec('p', "000001", kToday, "2026\\", "zulu"),
+                    rec('p', "000002", kToday, "2026\\", "alpha")});
+            QFile aged(x.indexPath());
+            QVERIFY(aged.open(QIODevice::ReadOnly) &&
+                    aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
+                                     QFileDevice::FileModificationTime));
+            x.browser.PopPOGrid();
+            x.clickRow(0, 3);  // sorted by name
+            if (rewritten) patchFile(x.indexPath(), 351 + 27, "bravo");
+            int reads = 0;
+            setFileFaultHook([&reads, path = x.indexPath()](FileOp op, const QString& p) {
+                reads += op == FileOp::Read && p == path;
+                return FileError{};
+            });
+            QVERIFY(x.browser.PopPOGrid());
+            QCOMPARE(reads, rewritten ? 1 : 0);
+            QCOMPARE(x.column(3), (QStringList{rewritten ? "bravo" : "alpha", "zulu"}));
+            QVERIFY(x.monolog().startsWith(" 2 Items, Date Range"));
+        }
     }
 
     // The window opens on the range in use; closed without OK, it changes nothing.
