@@ -41,30 +41,20 @@ void fillCompleteInvoice(SalesDocument& d, ConfigRecord& c) {
     c.sigLineSpace = 11;
     c.descriptionChars = 65;
     d.kind = DocumentKind::Invoice;
-    d.number = "000123";
-    d.jobNumber = " PO-77 ";
-    d.orderDate = "12/6/2026";
-    d.soldTo = "Acme Hardware";
-    d.soldToLines =
-        QString::fromUtf8("Attn: Zo\u00eb Brandt\r\n12 Main St\r\nSpringfield, IL 62701");
-    d.shipTo = "Acme Warehouse";
-    d.shipToLines = QString::fromUtf8("<b>Dock 4</b>\r\n400 River Rd \u260e 555-0199");
-    d.by = "Pat";
-    d.shipDate = "12/20/2026";
-    d.shipVia = "UPS Ground";
-    d.fob = "Origin";
-    d.terms = "Net 30";
-    d.comments = QString::fromUtf8("Thank you \u2014 Merci!");
-    d.subTotal = "145.00";
-    d.discountFactor = ".1";
-    d.discount = "14.50";
-    d.netTotal = "130.50";
-    d.taxFactor = ".065";
-    d.salesTax = "8.48";
-    d.otherTaxFactor = ".0125";
-    d.otherTax = "1.63";
-    d.shipping = "15.00";
-    d.orderTotal = "155.61";
+    using D = SalesDocument;
+    const std::pair<QString D::*, const char*> fields[] = {
+        {&D::number, "000123"}, {&D::jobNumber, " PO-77 "}, {&D::orderDate, "12/6/2026"},
+        {&D::soldTo, "Acme Hardware"},
+        {&D::soldToLines, "Attn: Zo\u00eb Brandt\r\n12 Main St\r\nSpringfield, IL 62701"},
+        {&D::shipTo, "Acme Warehouse"},
+        {&D::shipToLines, "<b>Dock 4</b>\r\n400 River Rd \u260e 555-0199"}, {&D::by, "Pat"},
+        {&D::shipDate, "12/20/2026"}, {&D::shipVia, "UPS Ground"}, {&D::fob, "Origin"},
+        {&D::terms, "Net 30"}, {&D::comments, "Thank you \u2014 Merci!"},
+        {&D::subTotal, "145.00"}, {&D::discountFactor, ".1"}, {&D::discount, "14.50"},
+        {&D::netTotal, "130.50"}, {&D::taxFactor, ".065"}, {&D::salesTax, "8.48"},
+        {&D::otherTaxFactor, ".0125"}, {&D::otherTax, "1.63"}, {&D::shipping, "15.00"},
+        {&D::orderTotal, "155.61"}};
+    for (const auto& [field, value] : fields) d.*field = QString::fromUtf8(value);
     d.items = {cells(" 2\tTools\tAcme\tea\tClaw hammer, 16 oz\t12.50\t25.00\t1"),
                cells("3\t\t\thr\tInstallation labour on site, including removal and disposal "
                      "of the old unit\t40.00\t120.00\tspecial")};
