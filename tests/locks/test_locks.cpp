@@ -108,29 +108,19 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.path() + "/ovo_data2.dat", lock = path + ".lck";
         writeFile(path, "records");
-        if (maker == "ended") {
-            // A copy that stopped while it held the file.
-            const pid_t child = ::fork();
-            if (child == 0) {
-                failLocks();
-                DataFile f(path);
-                ::_exit(f.open(DataFile::Mode::Write).ok() ? 0 : 1);
-            }
-            int status = 0;
-            QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                    !WEXITSTATUS(status));
-            QVERIFY(
-                readFile(lock).startsWith(hostTag().toUtf8() + ' ' + QByteArray::number(child)));
-        } else {
-            const QByteArray host = maker == "live" ? hostTag().toUtf8() : "elsewhere";
-            writeFile(lock,
-                      host + ' ' + QByteArray::number(::getpid()) + " 2026-12-07T03:00:00Z\r\n");
-            QFile f(lock);
-            if (maker == "old")  // the file's own time counts, not the line's
-                QVERIFY(f.open(QIODevice::ReadWrite) &&
-                        f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-150),
-                                      QFileDevice::FileModificationTime));
-        }
+        // The line of a copy here that has ended, of one still running, or of
+        // another computer's copy.
+        pid_t pid = ::getpid();
+        if (maker == "ended" && (pid = ::fork()) == 0) ::_exit(0);
+        QVERIFY(maker != "ended" || ::waitpid(pid, nullptr, 0) == pid);
+        const bool here = maker == "ended" || maker == "live";
+        writeFile(lock, (here ? hostTag().toUtf8() : "elsewhere") + ' ' + QByteArray::number(pid) +
+                            " 2026-12-07T03:00:00Z\r\n");
+        QFile f(lock);
+        if (maker == "old")  // the file's own time counts, not the line's
+            QVERIFY(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-150),
+                                  QFileDevice::FileModificationTime));
         const QByteArray left = readFile(lock);
         if (locksFail) failLocks();
         FakePrompter p;
