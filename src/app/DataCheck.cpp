@@ -22,6 +22,7 @@
 #include "payments/PaymentRecord.h"
 #include "payments/Payments.h"
 #include "records/DataFile.h"
+#include "records/LockFile.h"
 #include "shell/ConfigRecord.h"
 #include "shell/Shell.h"
 
@@ -307,6 +308,13 @@ private:
         for (const QString& folder : folders) {
             const QDir dir(folder);
             for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+                if (name.endsWith(kLockFileSuffix) && readLockFile(folder + name).stale) {
+                    problem(folder + name,
+                            QStringLiteral("a lock file a copy of Tallybrook that has ended left"),
+                            QStringLiteral("Tallybrook offers to take the file over when it "
+                                           "meets it; it is safe to delete when no copy of "
+                                           "Tallybrook is running with this folder."));
+                }
                 if (!isTempFileName(name)) continue;
                 problem(folder + name, QStringLiteral("a temporary file an interrupted save left"),
                         QStringLiteral("It is safe to delete when no copy of Tallybrook is "
