@@ -143,35 +143,31 @@ private Q_SLOTS:
     // A refill of a stock file no one changed shows the list afresh (file
     // order, lists, count) without reading it; one another copy rewrote at
     // the same size is read again.
-    void refillReadsOnlyAChangedFile_data() {
-        QTest::addColumn<bool>("rewritten");
-        QTest::newRow("unchanged") << false;
-        QTest::newRow("rewritten in place") << true;
-    }
     void refillReadsOnlyAChangedFile() {
-        QFETCH(bool, rewritten);
-        CatalogueFixture x;
-        writeFile(x.stockPath(), stockRecord('1', "b", 1, "one", "ea", "", 0) +
-                                     stockRecord('1', "a", 2, "two", "box", "", 0));
-        QFile aged(x.stockPath());
-        QVERIFY(aged.open(QIODevice::ReadOnly) &&
-                aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
-                                 QFileDevice::FileModificationTime));
-        x.form().click("Clear");
-        x.clickStock(0, 0);
-        if (rewritten) patchFile(x.stockPath(), 1, "c");
-        int reads = 0;
-        setFileFaultHook([&reads](FileOp op, const QString& path) {
-            reads += op == FileOp::Read && path.endsWith("ovo_stock.dat");
-            return FileError::none();
-        });
-        x.form().click("Clear");
-        setFileFaultHook({});
-        QCOMPARE(reads, rewritten ? 1 : 0);
-        const QStringList cats = rewritten ? QStringList{"c", "a"} : QStringList{"b", "a"};
-        QCOMPARE(x.column(x.stock(), 0), cats);
-        QCOMPARE(x.form().items("StockCatCombo"), cats);
-        QCOMPARE(x.form().toolTip("BottomLabel"), QStringLiteral("2 stock items listed"));
+        for (const bool rewritten : {false, true}) {
+            CatalogueFixture x;
+            writeFile(x.stockPath(), stockRecord('1', "b", 1, "one", "ea", "", 0) +
+                                         stockRecord('1', "a", 2, "two", "box", "", 0));
+            QFile aged(x.stockPath());
+            QVERIFY(aged.open(QIODevice::ReadOnly) &&
+                    aged.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-60),
+                                     QFileDevice::FileModificationTime));
+            x.form().click("Clear");
+            x.clickStock(0, 0);
+            if (rewritten) patchFile(x.stockPath(), 1, "c");
+            int reads = 0;
+            setFileFaultHook([&reads](FileOp op, const QString& path) {
+                reads += op == FileOp::Read && path.endsWith("ovo_stock.dat");
+                return FileError::none();
+            });
+            x.form().click("Clear");
+            setFileFaultHook({});
+            QCOMPARE(reads, rewritten ? 1 : 0);
+            const QStringList cats = rewritten ? QStringList{"c", "a"} : QStringList{"b", "a"};
+            QCOMPARE(x.column(x.stock(), 0), cats);
+            QCOMPARE(x.form().items("StockCatCombo"), cats);
+            QCOMPARE(x.form().toolTip("BottomLabel"), QStringLiteral("2 stock items listed"));
+        }
     }
 };
 
