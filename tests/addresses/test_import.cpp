@@ -35,7 +35,8 @@ const QByteArray kPlace = "1 Main St\r\nSuite 2\r\nSpringfield IL 62701";
 QByteArray entry(double tag, const QByteArray& name, const QByteArray& address) {
     return addyRecord('1', 'T', tag, name, address);
 }
-const QString kNotQuillary = "This file does not contain Quillary records, or they are corrupt";
+const QString kNotQuillary =
+    "Error|This file does not contain Quillary records, or they are corrupt";
 
 // Chooses `file` in the import window on screen and imports it `times`
 // times; Import on or off before and after the choice, the busy pointer on
@@ -67,47 +68,72 @@ class TestImport : public QObject {
 private Q_SLOTS:
     void cleanup() { setFileFaultHook({}); }
 
-    // The book after one import, and the last box; a refused file leaves
-    // the Import button off and the book as it was.
+    // The book after importing, and the last box. A refused file leaves the
+    // Import button off; a refused or failed import leaves the book byte for
+    // byte; a cut-short end of the book is moved aside as a save does.
     void importIntoTheBook_data() {
         QTest::addColumn<QByteArray>("book");
         QTest::addColumn<QByteArray>("file");  // "=book", "=link", "=folder": not a file of ours
         QTest::addColumn<int>("times");
+        QTest::addColumn<int>("failingWrite");  // of the book; 0: none
         QTest::addColumn<QByteArray>("added");
-        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("seen");  // see importThrough
+        QTest::addColumn<QString>("told");  // the last box: title|part of its text
         const QByteArray old = addyRecord('1', 'V', 5, "Old", "o");
         QTest::newRow("each type mapped, phone with and without fax, blank fields")
             << old
             << contact('3', "John", "Smith", "Acme Ltd", "555-1234", "555-9999", kLines) +
                    contact('2', "Ann", "Lee", "Beta Inc", "555-77", "", kLines) +
                    contact('1', "Jo", "") + contact('4', "", "Roe", "Gamma")
-            << 1 << entry(6, "John Smith", "Acme Ltd\r\n" + kPlace + "\r\n\r\nPhone 555-1234 Fax 555-9999") +
+            << 1 << 0
+            << entry(6, "John Smith",
+                     "Acme Ltd\r\n" + kPlace + "\r\n\r\nPhone 555-1234 Fax 555-9999") +
                    entry(7, "Beta Inc", "Ann Lee\r\n" + kPlace + "\r\n\r\nPhone 555-77 Fax ") +
                    entry(8, "Jo", "\r\n\r\n\r\n") + entry(9, "Gamma", "Roe\r\n\r\n\r\n")
-            << "Finished!\n\nEntries added: 4. Records skipped: 0.";
-        const QByteArray controls = contact('1', "Zo\te", QByteArray("\0\0Ng", 4), "", "\x01", "fax");
+            << "-+Bb"
+            << "Import Complete|Finished!\n\nEntries added: 4. Records skipped: 0.";
+        const QByteArray controls =
+            contact('1', "Zo\te", QByteArray("\0\0Ng", 4), "", "\x01", "fax");
         QTest::newRow("other types skipped, control bytes blank, a cut end told")
             << QByteArray() << contact('9', "Not", "Me", "Org") + controls + QByteArray(524, '1')
-            << 1 << entry(1, "Zo e Ng", "\r\n\r\n\r\n")
-            << "Finished!\n\nEntries added: 1. Records skipped: 1.\n\nThe file ends in 524 "
-               "bytes that are not a whole record; they were not read.";
+            << 1 << 0 << entry(1, "Zo e Ng", "\r\n\r\n\r\n") << "-+Bb"
+            << "Import Complete|Finished!\n\nEntries added: 1. Records skipped: 1.\n\nThe file "
+               "ends in 524 bytes that are not a whole record; they were not read.";
+        const QByteArray jo = contact('1', "Jo", "Doe"), joEntry = "Jo Doe", blank = "\r\n\r\n\r\n";
         QTest::newRow("importing twice adds twice")
-            << old << contact('1', "Jo", "Doe") << 2
-            << entry(6, "Jo Doe", "\r\n\r\n\r\n") + entry(7, "Jo Doe", "\r\n\r\n\r\n") << "Finished!";
-        QTest::newRow("523 bytes") << old << QByteArray(523, '1') << 1 << QByteArray() << kNotQuillary;
-        QTest::newRow("524 bytes") << old << QByteArray(524, '1') << 1 << QByteArray() << kNotQuillary;
-        QTest::newRow("no type 1 to 4") << old << contact('9', "A", "B") << 1 << QByteArray() << kNotQuillary;
+            << old << jo << 2 << 0 << entry(6, joEntry, blank) + entry(7, joEntry, blank)
+            << "-+BbBb" << "Import Complete|Finished!";
+        QTest::newRow("the book's cut end moved aside")
+            << old + "cut" << jo << 1 << 0 << entry(6, joEntry, blank) << "-+BbBb"
+            << "Import Complete|Finished!";  // after the Damaged File box
+        const auto refused = [&old](const char* name, const QByteArray& file, const QString& told) {
+            QTest::newRow(name) << old << file << 1 << 0 << QByteArray() << "--" << told;
+        };
+        refused("523 bytes", QByteArray(523, '1'), kNotQuillary);
+        refused("524 bytes", QByteArray(524, '1'), kNotQuillary);
+        refused("no type 1 to 4", contact('9', "A", "B"), kNotQuillary);
         for (const char* own : {"=book", "=link"})
-            QTest::newRow(own) << old << QByteArray(own) << 1 << QByteArray()
-                               << "one of Tallybrook's own data files";
-        QTest::newRow("a folder") << old << QByteArray("=folder") << 1 << QByteArray()
-                                  << "It is a folder, not a file.";
+            refused(own, own,
+                    "Error|is one of Tallybrook's own data files, not a file Quillary exported.");
+        refused("a folder", "=folder", "Error|It is a folder, not a file.");
+        // A book with room for fewer than the file holds takes none.
+        const QByteArray many = jo.repeated(2000);
+        QTest::newRow("full") << old.repeated(32766) << many << 1 << 0 << QByteArray() << "-+Bb"
+                              << "Address Book Full|room for 1 more entries";
+        QTest::newRow("more than a book holds")
+            << QByteArray() << jo.repeated(32768) << 1 << 0 << QByteArray() << "-+Bb"
+            << "Error|more than 32,767 contacts";
+        QTest::newRow("a later write fails")
+            << old.repeated(3) << many << 1 << 3 << QByteArray() << "-+BbBb"
+            << "File Error|left as it was";
     }
     void importIntoTheBook() {
         QFETCH(QByteArray, book);
         QFETCH(QByteArray, file);
         QFETCH(int, times);
+        QFETCH(int, failingWrite);
         QFETCH(QByteArray, added);
+        QFETCH(QString, seen);
         QFETCH(QString, told);
         AddressFixture x(book);
         QString path = x.dir.filePath("export.dat");
@@ -115,54 +141,22 @@ private Q_SLOTS:
         if (file == "=link") QFile::link(x.bookPath(), path);
         if (file == "=folder") QDir().mkpath(path);
         if (!file.startsWith('=')) writeFile(path, file);
-        const QString seen = importThrough(x, path, times);
-        QCOMPARE(x.bytes(), book + added);
-        QCOMPARE(seen, added.isEmpty() ? "--" : "-+" + QString("Bb").repeated(times));
-        QVERIFY(!QApplication::overrideCursor());
-        QVERIFY2(x.asked().last().text.contains(told), qPrintable(x.asked().last().text));
-        QCOMPARE(x.asked().last().title, added.isEmpty() ? "Error" : "Import Complete");
-        // The lists show the new names once the window is closed.
-        QCOMPARE(x.form().items(ctl::ToCombo).size(), (book.size() + added.size()) / 570);
-    }
-
-    // A book with room for fewer than the file holds takes none; a write
-    // that fails part-way leaves the book byte for byte; a
-    // cut-short end of the book is moved aside as a save does.
-    void refusedOrFailedImportsLeaveTheBook_data() {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("failingWrite");  // of the book; 0: none
-        QTest::addColumn<int>("contacts");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("full") << 32766 << 0 << 2000 << "room for 1 more entries";
-        QTest::newRow("more than a book holds") << 0 << 0 << 32768 << "more than 32,767 contacts";
-        QTest::newRow("a later write fails") << 3 << 3 << 2000 << "left as it was";
-    }
-    void refusedOrFailedImportsLeaveTheBook() {
-        QFETCH(int, entries);
-        QFETCH(int, failingWrite);
-        QFETCH(int, contacts);
-        QFETCH(QString, told);
-        const QByteArray book = addyRecord('1', 'V', 1, "A", "a").repeated(entries);
-        AddressFixture x(book);
-        const QString path = x.dir.filePath("export.dat");
-        writeFile(path, contact('1', "A", "B").repeated(contacts));
         int writes = 0;
         setFileFaultHook([&](FileOp op, const QString& p) {
-            if (op == FileOp::Write && p.endsWith("ovo_addy.dat") && ++writes == failingWrite)
-                return FileError::systemError(ENOSPC);
-            return FileError::none();
+            return op == FileOp::Write && p.endsWith("ovo_addy.dat") && ++writes == failingWrite
+                       ? FileError::systemError(ENOSPC)
+                       : FileError::none();
         });
-        importThrough(x, path);
-        QVERIFY(x.bytes() == book);
-        QVERIFY2(x.asked().last().text.contains(told), qPrintable(x.asked().last().text));
-        if (failingWrite == 0) return;
-        setFileFaultHook({});
-        patchFile(x.bookPath(), book.size(), "cut");  // an interrupted save's end
-        importThrough(x, path);
-        QCOMPARE(x.bytes().size(), (entries + 2000) * 570);
-        QCOMPARE(x.bytes().mid(entries * 570 + 2, 8), bytes::real(2));
-        QCOMPARE(x.bytes().right(568).left(8), bytes::real(2001));
-        QCOMPARE(readFile(x.bookPath() + ".damaged"), "cut");
+        QCOMPARE(importThrough(x, path, times), seen);
+        const qsizetype whole = book.size() / 570 * 570;
+        QCOMPARE(x.bytes(), book.left(whole) + added);
+        QCOMPARE(readFile(x.bookPath() + ".damaged"),
+                 whole < book.size() ? book.mid(whole) : "<missing>");
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(x.asked().last().title, told.section(u'|', 0, 0));
+        QVERIFY2(x.told().contains(told.section(u'|', 1)), qPrintable(x.told()));
+        // The lists show the new names once the window is closed.
+        QCOMPARE(x.form().items(ctl::ToCombo).size(), (whole + added.size()) / 570);
     }
 
     // One copy imports while another saves addresses: every entry once,
