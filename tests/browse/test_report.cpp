@@ -3,7 +3,6 @@
 #include <QtTest>
 #include <cerrno>
 
-#include "base/Cp1252.h"
 #include "browse/Export.h"
 #include "browse/Report.h"
 #include "records/FileError.h"
@@ -90,10 +89,7 @@ private Q_SLOTS:
                                                                      : FileError::none();
         });
         x.form().click("mu_RecCurCust");
-        QCOMPARE(viewed.size(), 1);
-        QCOMPARE(x.asked().last().title, "File Error");
-        QVERIFY(readFile(file).contains("<b>INVOICES</b>"));
-        setFileFaultHook({});
+        QCOMPARE(viewed.size(), 1);  // (the file and the box: test_faults)
         // A report of an ended copy of this host goes at start; a live one stays.
         const QString stale = QString(file).replace(QString::number(QCoreApplication::applicationPid()), "999999999");
         writeFile(stale, "old");
@@ -131,8 +127,9 @@ private Q_SLOTS:
         QCOMPARE(run({}), "");
     }
 
-    // The export of an index built from the record layout: the header, one
-    // line per listed kind in file order, quotes doubled, formulas defused.
+    // The export of an index built from the record layout (data/reports):
+    // the header, one line per listed kind in file order, quotes doubled,
+    // formulas defused.
     void exportLines() {
         const QByteArray index =
             indexRecord('i', "000001", "2026\\", "=1+2", 46362, "Caf\xe9, \"Ltd\"", "-Dock 4",
@@ -145,15 +142,7 @@ private Q_SLOTS:
         const csvexport::Result r = csvexport::make(index, c, usFormats());
         QCOMPARE(r.exported, 2);
         QVERIFY(r.cutRecord && r.beyondLimit == 0);
-        QCOMPARE(cp1252::decode(r.bytes).split("\r\n"),
-                 (QStringList{
-                     "\"Number\",\"Job\",\"Date\",\"Sold To\",\"Ship To\",\"Ship Date\",\"Total\","
-                     "\"Shipping\",\"Tax  \",\"City \",\"Net\",\"Discount\",\"List\"",
-                     "\"000001\",\"'=1+2\",\"12/6/2026\",\"Caf\u00e9, \"\"Ltd\"\"\",\"'-Dock 4\","
-                     "\"\",\"$1,234.50\",\"$5.00\",\"$0.00\",\"$1.00\",\"$0.00\",\"$0.00\",\"$0.00\"",
-                     "\"000004\",\"\",\"\",\"'@home\",\"\",\"\",\"$0.00\",\"$0.00\",\"$0.00\","
-                     "\"$0.00\",\"$0.00\",\"$0.00\",\"$0.00\"",
-                     ""}));
+        QCOMPARE(r.bytes, readFile(TESTDATA_DIR "/reports/export.csv"));
         // A sample with a line break inside a value, for a spreadsheet-style
         // reader to parse (check_export.py).
         const QByteArray awkward = indexRecord('I', "000007", "2026\\", "+SUM(A1)", 0,
