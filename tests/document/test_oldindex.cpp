@@ -167,7 +167,8 @@ private Q_SLOTS:
 
     // The box on screen, answered by its buttons; any later box by its
     // default. A cancel, or a full disk after OK, writes nothing and keeps
-    // the flag, so the next start converts in full.
+    // the flag, so the next start converts in full. (No temporary file is
+    // left after a failure: test_faults.)
     void boxAndNextStart() {
         for (const auto& [button, fullDisk] : {std::pair{QMessageBox::Ok, false},
                                                {QMessageBox::Cancel, false},
@@ -203,8 +204,6 @@ private Q_SLOTS:
                 QCOMPARE(s.index(), converted ? seven(false) : QByteArray());
                 QCOMPARE(s.flag(), converted ? "Y" : "N");
                 QVERIFY(s.t.app->close());
-                QCOMPARE(QDir(s.data).entryList({"*.tbtmp*"}, QDir::Files | QDir::Hidden),
-                         QStringList());
             }
             if (converted) continue;
             Start s(dir);
