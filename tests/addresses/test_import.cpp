@@ -174,14 +174,12 @@ private Q_SLOTS:
             waitForOtherCopies(t);
             t.app->start();
             bool ok = true;
-            for (int i = 1; i <= (c == 0 ? kImports : kSaves); ++i) {
-                if (c == 0) {
-                    ok = t.app->addressImport().importFile(file, 'T') && ok;
-                } else {
-                    t.app->mainForm().setText(ctl::ShipToCombo, QString("Saved %1").arg(i));
-                    t.app->mainForm().setText(ctl::ShipToField, "s");
-                    ok = t.app->addresses().SaveChangedAddy(AddressBook::Block::ShipTo) && ok;
-                }
+            for (int i = 1; c == 0 && i <= kImports; ++i)
+                ok = t.app->addressImport().importFile(file, 'T') && ok;
+            for (int i = 1; c == 1 && i <= kSaves; ++i) {
+                t.app->mainForm().setText(ctl::ShipToCombo, QString("Saved %1").arg(i));
+                t.app->mainForm().setText(ctl::ShipToField, "s");
+                ok = t.app->addresses().SaveChangedAddy(AddressBook::Block::ShipTo) && ok;
             }
             ::_exit(ok && t.prompter.asked.size() == (c == 0 ? kImports : 0) ? 0 : 1);
         }
