@@ -1,6 +1,6 @@
 // The address book: record bytes, tags, choosing, saving and deleting
-// entries, the buttons of both blocks, one read a command and a change to a
-// full book.
+// entries, the buttons of both blocks, each command reading the book again
+// and a change to a full book.
 #include <QtTest>
 
 #include "AddressFixture.h"
