@@ -26,7 +26,6 @@ void open(FormModel& m, const QString& name) {
     m.doubleClick(Dir1);
 }
 
-
 }  // namespace
 
 class TestChooser : public QObject {
@@ -79,14 +78,13 @@ private Q_SLOTS:
     // A folder that cannot be listed: said so, the way up kept, nothing to pick.
     void unreadableFolder_data() {
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QStringList>("dirs");
-        QTest::newRow("gone") << m_dir.path() + "/gone" << QStringList{".."};
-        QTest::newRow("no permission") << m_dir.path() + "/zeta" << QStringList{".."};
-        QTest::newRow("not a path") << "Yw" << QStringList();
+        QTest::newRow("gone") << m_dir.path() + "/gone";
+        QTest::newRow("no permission") << m_dir.path() + "/zeta";
+        QTest::newRow("not a path") << "Yw";  // with no way up either
     }
     void unreadableFolder() {
         QFETCH(QString, folder);
-        QFETCH(QStringList, dirs);
+        const QStringList dirs = folder.startsWith(u'/') ? QStringList{".."} : QStringList();
         if (QTest::currentDataTag() == QByteArray("no permission") && geteuid() == 0)
             QSKIP("root reads every folder");
         QFile::setPermissions(root + "/zeta", {});
@@ -153,8 +151,9 @@ private Q_SLOTS:
     void closing() {
         QFETCH(QString, how);
         QFETCH(QString, name);
-        QFile::remove(root + "/archive/small.png");
-        QVERIFY(QFile::copy(logos + "/small.png", root + "/archive/small.png"));
+        const QString copy = root + "/archive/small.png";
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(logos + "/small.png", copy));
         PictureForm m(root + "/archive");
         PictureDialog d(m);
         d.show();
@@ -168,7 +167,7 @@ private Q_SLOTS:
             m.click(Command1);
             d.show();
         }
-        if (how == "gone") QFile::remove(root + "/archive/small.png");
+        if (how == "gone") QFile::remove(copy);
         if (how == "twice")
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
         else if (how == "Escape")
@@ -176,13 +175,12 @@ private Q_SLOTS:
         else
             d.findChild<QPushButton*>(how == "Cancel" ? Command2 : Command1)->click();
         QCOMPARE(m.pickedName(), name);
-        const QString path = QDir::toNativeSeparators(root + "/archive/" + name);
-        QCOMPARE(m.pickedPath(), name.isEmpty() ? QString() : path);
+        QCOMPARE(m.pickedPath(), name.isEmpty() ? QString() : QDir::toNativeSeparators(copy));
         QCOMPARE(d.isVisible(), how == "gone");
         if (how == "gone")
             QCOMPARE(d.findChild<QLabel*>(SizeLabel)->text(),
                      "The file small.png is no longer there.");
-        QFile::remove(root + "/archive/small.png");
+        QFile::remove(copy);
     }
 };
 
