@@ -8,9 +8,8 @@
 namespace pdf {
 
 inline bool toolsThere() {
-    for (const char* tool : {"pdftotext", "pdfimages"})
-        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) return false;
-    return true;
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() &&
+           !QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty();
 }
 
 // A tool's output for one page (1..) of the file.
@@ -29,8 +28,7 @@ inline QString text(const QString& file, int page) {
 
 // The number of pictures on a page: two heading lines, then one per picture.
 inline int images(const QString& file, int page) {
-    const QString list = onPage("pdfimages", {"-list", file}, page);
-    return qMax(0, int(list.trimmed().split(u'\n').size()) - 2);
+    return qMax(0, int(onPage("pdfimages", {"-list", file}, page).trimmed().split(u'\n').size()) - 2);
 }
 
 }  // namespace pdf
