@@ -25,8 +25,9 @@ struct StubMail {
         QFile(path).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     }
     ~StubMail() { qputenv("PATH", oldPath); }
-    static QString exiting(int code) {
-        return QStringLiteral("#!/bin/sh\nprintf '%s\\036' \"$@\" > '%1'\nexit ") + QString::number(code);
+    // Records its arguments, then ends as told.
+    static QString then(const QString& end) {
+        return QStringLiteral("#!/bin/sh\nprintf '%s\\036' \"$@\" > '%1'\n") + end;
     }
     QStringList arguments() const {
         QStringList args = QString::fromUtf8(readFile(dir.filePath("args"))).split(QChar(0x1e));
@@ -45,26 +46,41 @@ class TestDelivery : public QObject {
 private Q_SLOTS:
     // From the viewer's button to the mail program's arguments: subject and
     // body by kind, the page and the logo, each value one argument, unchanged,
-    // with no shell in between.
+    // with no shell in between. A mail program still running has opened its
+    // window: the program neither waits for the user to finish the mail nor
+    // kills it. One that fails is never success.
     void emailButtonHandsTheDocumentToXdgEmail_data() {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("companyId");
-        QTest::addColumn<QString>("logo");  // as configured; kLogo exists
-        QTest::newRow("Proposal, company lines") << "ProposalOption" << "N" << kLogo;
-        QTest::newRow("Acknowledgement, logo") << "AcKOption" << "Y" << kLogo;
-        QTest::newRow("Invoice, logo name padded") << "InvoiceOption" << "Y" << kLogo + "   ";
-        QTest::newRow("Receipt, logo missing") << "RecieptOption" << "Y" << "gone.png";
-        QTest::newRow("Invoice, no logo named") << "InvoiceOption" << "Y" << "   ";
-        QTest::newRow("Receipt, refused") << "RecieptOption" << "N" << kLogo;
+        QTest::addColumn<QString>("logo");    // as configured; kLogo exists
+        QTest::addColumn<QString>("mailer");  // the stand-in xdg-email; "": none on PATH
+        QTest::addColumn<QString>("told");    // the box that follows, as a pattern
+        const QString sent = StubMail::then("exit 0");
+        const QString failed = "^Error:3 The mail program .*xdg-email ";
+        // clang-format off
+        QTest::newRow("Proposal, company lines") << "ProposalOption" << "N" << kLogo << sent << "";
+        QTest::newRow("Acknowledgement, logo") << "AcKOption" << "Y" << kLogo << sent << "";
+        QTest::newRow("Invoice, logo name padded") << "InvoiceOption" << "Y" << kLogo + "   " << sent << "";
+        QTest::newRow("Receipt, logo missing") << "RecieptOption" << "Y" << "gone.png" << sent << "";
+        QTest::newRow("Invoice, no logo named") << "InvoiceOption" << "Y" << "   " << sent << "";
+        QTest::newRow("Receipt, refused") << "RecieptOption" << "N" << kLogo << StubMail::then("exit 4") << "^Error:4 The action failed\\.$";
+        QTest::newRow("Invoice, still open") << "InvoiceOption" << "N" << kLogo << StubMail::then("exec /bin/sleep 5") << "";
+        QTest::newRow("Invoice, failed") << "InvoiceOption" << "N" << kLogo << StubMail::then("exit 9") << "^Error:9 The mail program xdg-email failed\\.$";
+        QTest::newRow("Invoice, none") << "InvoiceOption" << "N" << kLogo << "" << failed + "was not found: install xdg-utils\\.$";
+        QTest::newRow("Invoice, no shell") << "InvoiceOption" << "N" << kLogo << "#!/no/such/shell\n" << failed + "could not be started: ";
+        // clang-format on
     }
     void emailButtonHandsTheDocumentToXdgEmail() {
         QFETCH(QString, option);
         QFETCH(QString, companyId);
         QFETCH(QString, logo);
+        QFETCH(QString, mailer);
+        QFETCH(QString, told);
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
         const QString kind = tag.section(u',', 0, 0);
-        StubMail stub(StubMail::exiting(tag.endsWith("refused") ? 4 : 0));
+        StubMail stub(mailer);
         ViewerSeams<QtDesktop> x;
+        if (tag.endsWith("still open")) x.desktop.mailWait = std::chrono::milliseconds(300);
         QDir().mkpath(x.path("2026"));
         writeFile(x.path("2026/000123.htm"), "<p>x</p>");
         writeFile(x.path(kLogo), "png");
@@ -82,40 +98,20 @@ private Q_SLOTS:
         QStringList expected{"--subject", kind + " #" + number, "--body", body,
                              "--attach", x.path("2026/000123.htm")};
         if (companyId == u'Y' && logo.startsWith(kLogo)) expected << "--attach" << x.path(kLogo);
-        QCOMPARE(stub.arguments(), expected);
-        QStringList said;
-        for (const AskedMessage& m : x.prompter.asked) said << m.title + u':' + m.text;
-        QCOMPARE(said, tag.endsWith("refused") ? QStringList{"Error:4 The action failed."} : QStringList());
-    }
-
-    // A mail program still running has opened its window: the program does
-    // not wait for the user to finish the mail, nor kill it. One that fails
-    // is never success.
-    void aMailProgramThatFailsIsNeverSuccess() {
-        // The stand-in ("": no xdg-email on PATH), the code and meaning told.
-        const std::tuple<QString, int, QString> cases[] = {
-            {"#!/bin/sh\nexec /bin/sleep 5\n", 0, ""},  // still open
-            {StubMail::exiting(9), 9, "The mail program xdg-email failed."},
-            {"", 3, "xdg-email was not found"},
-            {"#!/no/such/shell\n", 3, "could not be started"}};
-        for (const auto& [script, code, meaning] : cases) {
-            StubMail stub(script);
-            QtDesktop desktop;
-            desktop.mailWait = std::chrono::milliseconds(300);
-            const MailResult r = desktop.sendMail("s", "b", {});
-            QCOMPARE(r.code, code);
-            QVERIFY2(r.meaning.contains(meaning), qPrintable(r.meaning));
-            int running = 0;
-            for (QProcess* p : QCoreApplication::instance()->findChildren<QProcess*>()) {
-                if (p->state() != QProcess::Running) continue;
-                ++running;
-                p->kill();
-                p->waitForFinished();
-            }
-            QCOMPARE(running, int(!code));
-            if (script.isEmpty())  // nothing on PATH: no xdg-open either
-                QCOMPARE(desktop.openInBrowser("https://example.com/"), BrowserResult::NoBrowser);
+        QCOMPARE(stub.arguments(), mailer.startsWith("#!/bin/sh") ? expected : QStringList());
+        QCOMPARE(x.prompter.asked.size(), told.isEmpty() ? 0 : 1);
+        for (const AskedMessage& m : x.prompter.asked)
+            QVERIFY2(QRegularExpression(told).match(m.title + u':' + m.text).hasMatch(), qPrintable(m.text));
+        int running = 0;  // left to run, and ended here
+        for (QProcess* p : QCoreApplication::instance()->findChildren<QProcess*>()) {
+            if (p->state() != QProcess::Running) continue;
+            ++running;
+            p->kill();
+            p->waitForFinished();
         }
+        QCOMPARE(running, int(tag.endsWith("still open")));
+        if (mailer.isEmpty())  // nothing on PATH: no xdg-open either
+            QCOMPARE(x.desktop.openInBrowser("https://example.com/"), BrowserResult::NoBrowser);
     }
 };
 
