@@ -369,6 +369,9 @@ bool DocumentSession::SaveChanges() {
         saved = writeSavedPage();
         saveAddressBlocks();
         if (m_ctx.hooks.AddToUserFields) m_ctx.hooks.AddToUserFields();
+        // Choosing the saved names again in the lists is no change to the
+        // document just saved.
+        if (saved) setChanged(false);
     }
     m_ctx.lists.refill(ListRefills::Documents);
     return saved;

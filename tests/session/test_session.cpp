@@ -226,6 +226,47 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(ended));
     }
 
+    // However many lists and lookups a command refills, it reads each file
+    // it needs once: the index, the stock file, the address book.
+    void eachFileReadOncePerCommand_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("opened");  // index, stock file, address book
+        QTest::newRow("save") << "save" << "1 0 0";
+        QTest::newRow("save as new") << "save as new" << "1 0 0";
+        QTest::newRow("new") << "new" << "1 1 1";
+        QTest::newRow("open") << "open" << "0 1 1";
+    }
+    void eachFileReadOncePerCommand() {
+        QFETCH(QString, command);
+        QFETCH(QString, opened);
+        Fixture x;
+        x.f().setText("ToCombo", "Acme");
+        x.f().setText("ToField", "1 Main St");
+        x.f().setText("ShipToCombo", "Dock");
+        x.f().setText("ShipToField", "2 Pier");
+        x.addLine();
+        QVERIFY(x.saveNew());
+        // Listing the addresses saved with it is no change to the document.
+        QCOMPARE(x.state(), "000001 dirty=0 save=0 copy=1");
+        if (command == "save") x.f().setText("TermsEd", "Net 30");
+        QHash<QString, int> opens;
+        setFileFaultHook([&](FileOp op, const QString& path) {
+            if (op == FileOp::Open) ++opens[path.section('/', -1)];
+            return FileError::none();
+        });
+        x.t.prompter.answers = {MsgButton::Yes, MsgButton::Yes};
+        if (command == "save") QVERIFY(x.session().SaveChanges());
+        if (command == "save as new") QVERIFY(x.session().Save_PO());
+        if (command == "new") QVERIFY(x.session().NewPO());
+        if (command == "open") QVERIFY(x.session().open("000001", "2026\\"));
+        setFileFaultHook({});
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(opens.value("ovo_data2.dat"))
+                     .arg(opens.value("ovo_stock.dat"))
+                     .arg(opens.value("ovo_addy.dat")),
+                 opened);
+    }
+
     // A number typed after the unlock names a page only when it is one
     // (what one is: the page reader test), for saving and for viewing alike.
     void unlockedNumbersMustNameAPage() {
