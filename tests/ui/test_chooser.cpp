@@ -122,6 +122,7 @@ private Q_SLOTS:
         QFETCH(QString, size);
         QFETCH(QString, how);
         const QString copy = root + "/archive/" + file;
+        QFile::remove(copy);  // left by a case that failed
         QVERIFY(QFile::copy(logos + "/" + file, copy));
         PictureForm m(root + "/archive");
         PictureDialog d(m);
