@@ -53,6 +53,14 @@ private Q_SLOTS:
                                           paymentRecord('C', "000042", 46000, 10000));
         writeFile(d + "ovo_stock.dat", QByteArray(383 + 10, ' '));
         writeFile(d + "2026/000001.htm.tbtmpAbC123", "half");
+        // A lock file of a copy at work is sound; one left long ago is not.
+        writeFile(d + "pay_data.dat.lck", "elsewhere 7 2026-12-06T10:00:00Z\r\n");
+        writeFile(d + "ovo_stock.dat.lck", "elsewhere 7 2026-12-06T10:00:00Z\r\n");
+        QFile old(d + "ovo_stock.dat.lck");
+        QVERIFY(old.open(QIODevice::ReadWrite) &&
+                old.setFileTime(QDateTime::currentDateTime().addSecs(-600),
+                                QFileDevice::FileModificationTime));
+        old.close();
         const QStringList before = snapshot(tmp.path());
         const DataCheck c = DataCheck::run(d);
         QCOMPARE(snapshot(tmp.path()), before);
@@ -65,7 +73,8 @@ private Q_SLOTS:
             "ovo_data2.dat: number 000001 is in folder \"2026\\\" twice (records 1 and 6)",
             "2026/000777.htm: no record in the index names this page",
             "pay_data.dat: payments of document 000042, which the index does not list",
-            "2026/000001.htm.tbtmpAbC123: a temporary file an interrupted save left"};
+            "2026/000001.htm.tbtmpAbC123: a temporary file an interrupted save left",
+            "ovo_stock.dat.lck: a lock file a copy of Tallybrook that has ended left"};
         QCOMPARE(c.lines.size(), expected.size());
         for (const QString& e : expected) {
             const bool found = std::any_of(c.lines.begin(), c.lines.end(),
