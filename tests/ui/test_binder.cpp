@@ -71,12 +71,10 @@ bool shownBy(ControlKind kind, const QObject* o) {
 // What the object shows of its control's caption (a label with a buddy
 // marks its letter with "&" and shows "&&" as "&"), enabled and visible state.
 QString captionOf(QObject* o) {
-    if (auto* l = qobject_cast<QLabel*>(o))
-        return l->buddy() ? l->text().replace("&&", "\x01").remove(u'&').replace(u'\x01', u'&') : l->text();
-    if (auto* b = qobject_cast<QAbstractButton*>(o)) return b->text();
-    if (auto* g = qobject_cast<QGroupBox*>(o)) return g->title();
-    if (auto* a = qobject_cast<QAction*>(o)) return a->text();
-    return qobject_cast<QMenu*>(o)->title();
+    const char* property = o->inherits("QGroupBox") || o->inherits("QMenu") ? "title" : "text";
+    QString shown = o->property(property).toString();
+    auto* l = qobject_cast<QLabel*>(o);
+    return l && l->buddy() ? shown.replace("&&", "\x01").remove(u'&').replace(u'\x01', u'&') : shown;
 }
 std::pair<bool, bool> shownAndEnabled(QObject* o) {
     auto* menu = qobject_cast<QMenu*>(o);
