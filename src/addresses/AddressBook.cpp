@@ -111,7 +111,7 @@ void AddressBook::bind() {
     FormModel& f = *m_ctx.form;
     AppState& s = m_ctx.state;
     m_ctx.hooks.PopAddyLists = [this] { PopAddyLists(); };
-    m_ctx.lists.onCommandEnd([this] { m_found.clear(); });
+    m_ctx.lists.onCommandEnd([this] { forgetBook(); });
     f.onClick(ctl::ToCombo, [this] { ToCombo_Click(); });
     f.onClick(ctl::ShipToCombo, [this] { ShipToCombo_Click(); });
     f.onClick(ctl::ChangedVendor, [this] { ChangedVendor(); });
@@ -167,7 +167,9 @@ void AddressBook::refill(std::optional<Block> fresh) {
 
     QStringList names;
     const FileStamp stamp = FileStamp::of(path());
-    if (stamp.unchangedFrom(m_namesStamp)) {
+    if (m_knownNames) {
+        names = *m_knownNames;
+    } else if (stamp.unchangedFrom(m_namesStamp)) {
         names = m_names;  // the entries shown are looked up when chosen
     } else {
         // The lists and blocks stay as they are when the book cannot be read.
@@ -207,37 +209,52 @@ QStringList AddressBook::namesShown() const {
             trimBlanks(m_ctx.form->text(info(Block::ShipTo).combo))};
 }
 
+FileError AddressBook::scanBook(const DataFile& file, const QStringList& wanted, QStringList* names,
+                                Found* found,
+                                const std::function<void(qint64, const char*)>& also) {
+    found->entries.clear();
+    found->at.clear();
+    if (names) names->clear();
+    std::vector<std::pair<QString, NameMatcher>> pending;
+    for (const QString& name : wanted) {
+        if (found->entries.contains(name)) continue;
+        found->entries.insert(name, std::nullopt);
+        pending.emplace_back(name, NameMatcher(name, Qt::CaseSensitive));
+    }
+    if (names) names->reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
+    return forEachRecord(file, [&](qint64 n, const char* record) {
+        if (also) also(n, record);
+        if (names && names->size() < kMaxEntries) names->append(AddressEntry::nameAt(record));
+        for (auto it = pending.begin(); it != pending.end();) {
+            AddressEntry entry;
+            if (it->second.matches(record) &&
+                AddressEntry::decode(record, addyrec::kLength, &entry)) {
+                found->entries[it->first] = entry;
+                found->at[it->first] = n;
+                it = pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return also || !pending.empty() || (names && names->size() < kMaxEntries);
+    });
+}
+
 bool AddressBook::readBook(const QStringList& wanted, QStringList* names) {
     return RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
-        if (names) names->clear();
-        QHash<QString, std::optional<AddressEntry>> found;
-        std::vector<std::pair<QString, NameMatcher>> pending;
-        for (const QString& name : wanted) {
-            if (found.contains(name)) continue;
-            found.insert(name, std::nullopt);
-            pending.emplace_back(name, NameMatcher(name, Qt::CaseSensitive));
-        }
         DataFile file(path());
         if (FileError e = file.open(DataFile::Mode::ReadOrCreate); !e.ok()) return e;
-        if (names) names->reserve(qMin<qint64>(kMaxEntries, file.size() / addyrec::kLength));
-        const FileError e = forEachRecord(file, [&](qint64, const char* record) {
-            if (names && names->size() < kMaxEntries) names->append(AddressEntry::nameAt(record));
-            for (auto it = pending.begin(); it != pending.end();) {
-                AddressEntry entry;
-                if (it->second.matches(record) &&
-                    AddressEntry::decode(record, addyrec::kLength, &entry)) {
-                    found[it->first] = entry;
-                    it = pending.erase(it);
-                } else {
-                    ++it;
-                }
-            }
-            return !pending.empty() || (names && names->size() < kMaxEntries);
-        });
+        Found found;
+        const FileError e = scanBook(file, wanted, names, &found, {});
         // A name not met was looked for through the whole book.
-        if (e.ok()) m_found.insert(found);
+        if (e.ok()) m_found.insert(found.entries);
         return e;
     });
+}
+
+void AddressBook::forgetBook() {
+    m_found.clear();
+    m_knownNames.reset();
 }
 
 bool AddressBook::lookUp(const QString& name, AddressEntry* out) {
@@ -330,41 +347,69 @@ bool AddressBook::save(Block block, Write how) {
 
     enum class Outcome { Written, Full, NoTag } outcome = Outcome::Written;
     bool tailMoved = false;
+    // The one pass that finds the entry and the next tag also gathers what
+    // the lists show afterwards, so that they need no second read.
+    QStringList names;
+    Found found;
+    qint64 match = -1, at = -1;
+    QString oldName;
     const bool ok = RecordLockRetry(*m_ctx.prompter, m_ctx.retry, [&]() -> FileError {
         outcome = Outcome::Written;
+        match = -1;
         // Held alone from reading to writing: two copies never give out the
         // same tag or rewrite the same entry at once.
         DataFile file(path());
         if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
-        if (how == Write::Rewrite) {
-            const NameMatcher named(entry.name, Qt::CaseInsensitive);
-            qint64 match = -1;
-            FileError e = forEachRecord(file, [&](qint64 n, const char* record) {
-                if (!named.matches(record)) return true;
-                match = n;
-                entry.tag = tagAt(record);
-                return false;
+        const NameMatcher named(entry.name, Qt::CaseInsensitive);
+        double highest = 0;
+        const FileError e = scanBook(
+            file, namesShown() << entry.name, &names, &found, [&](qint64 n, const char* record) {
+                if (how == Write::Rewrite && match < 0 && named.matches(record)) {
+                    match = n;
+                    entry.tag = tagAt(record);
+                    oldName = AddressEntry::nameAt(record);
+                }
+                const double tag = tagAt(record);
+                if (std::isfinite(tag) && tag > highest) highest = tag;
             });
-            if (!e.ok()) return e;
-            if (match >= 0) return file.writeAt(match * addyrec::kLength, entry.encode());
+        if (!e.ok()) return e;
+        if (match >= 0) {
+            at = match;
+            return file.writeAt(match * addyrec::kLength, entry.encode());
         }
-        if (file.size() / addyrec::kLength >= kMaxEntries) {
+        at = file.size() / addyrec::kLength;
+        if (at >= kMaxEntries) {
             outcome = Outcome::Full;
             return {};
         }
-        std::optional<double> tag;
-        if (FileError e = nextTagIn(file, &tag); !e.ok()) return e;
-        if (!tag) {
+        if (highest + 1 >= kMaxTag) {
             outcome = Outcome::NoTag;
             return {};
         }
-        entry.tag = *tag;
+        entry.tag = std::floor(highest) + 1;
         bool moved = false;
-        const FileError e = appendRecordTo(file, entry.encode(), &moved);
+        const FileError written = appendRecordTo(file, entry.encode(), &moved);
         tailMoved = tailMoved || moved;
-        return e;
+        return written;
     });
-    m_found.clear();
+    forgetBook();
+    if (ok && outcome == Outcome::Written && m_ctx.lists.inCommand()) {
+        // The book as this copy left it, for the rest of the command.
+        if (match < 0 && names.size() < kMaxEntries) names.append(entry.name);
+        if (match >= 0 && match < names.size()) names[match] = entry.name;
+        // A renamed entry may have been the first of its old name.
+        if (match >= 0 && oldName != entry.name && found.at.value(oldName, -1) == match)
+            found.entries.remove(oldName);
+        // As read back: a long address is stored cut.
+        AddressEntry stored;
+        if (!AddressEntry::decode(entry.encode().constData(), addyrec::kLength, &stored)) {
+            found.entries.remove(entry.name);
+        } else if (!found.entries.value(entry.name) || found.at.value(entry.name) >= at) {
+            found.entries[entry.name] = stored;
+        }
+        m_found = found.entries;
+        m_knownNames = names;
+    }
     if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (!ok) return false;
     if (outcome == Outcome::Full) {
@@ -439,8 +484,9 @@ AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) 
         // cut-short end of an interrupted write aside.
         const auto untouched = [](FileError e) {
             if (!e.heldByOther()) {
-                e.reason += QStringLiteral("\n\nThe address book has been left as it was: "
-                                           "none of the entries has been added.");
+                e.reason += QStringLiteral(
+                    "\n\nThe address book has been left as it was: "
+                    "none of the entries has been added.");
             }
             return e;
         };
@@ -460,13 +506,14 @@ AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) 
         if (cut.ok()) return untouched(e);
         // Not to be tried again: a second try would add the first entries twice.
         e.kind = FileError::Kind::Other;
-        e.reason += QStringLiteral("\n\nThe entries written before the failure could not be "
-                                   "taken out again (%1), so the address book holds part of "
-                                   "the import.")
+        e.reason += QStringLiteral(
+                        "\n\nThe entries written before the failure could not be "
+                        "taken out again (%1), so the address book holds part of "
+                        "the import.")
                         .arg(cut.reason);
         return e;
     });
-    m_found.clear();
+    forgetBook();
     if (tailMoved) showCutTail(*m_ctx.prompter, path());
     if (!ok) return Added::Failed;
     if (outcome == Added::Written) m_ctx.lists.markStale(ListRefills::Addresses);
@@ -475,6 +522,8 @@ AddressBook::Added AddressBook::appendEntries(QByteArray records, qint64* room) 
 
 void AddressBook::saveCommand(Block block) {
     if (!accessOk()) return;
+    // The save's read of the book serves the refill after it.
+    const ListRefills::Command command(m_ctx.lists);
     const BlockInfo& i = info(block);
     // A block that was not saved keeps its buttons, to be saved again.
     if (!SaveChangedAddy(block)) return;
@@ -545,7 +594,7 @@ void AddressBook::deleteCommand(Block block) {
         }
         return e;
     });
-    m_found.clear();
+    forgetBook();
     if (!ok) return;
     refill(block);
     f.setText(i.combo, QString());

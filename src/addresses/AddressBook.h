@@ -4,12 +4,15 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "addresses/AddressRecord.h"
 #include "shell/ListRefills.h"
 
 struct AppContext;
+class DataFile;
+struct FileError;
 
 // The address book: the file "ovo_addy.dat", the Sold To and Ship To
 // blocks of the main window with their lists, and the commands that choose,
@@ -80,6 +83,17 @@ private:
     // `wanted`, remembered until the command ends. False when it could not
     // be read (the user has been told).
     bool readBook(const QStringList& wanted, QStringList* names);
+    // The first entry of each wanted name and its record number.
+    struct Found {
+        QHash<QString, std::optional<AddressEntry>> entries;
+        QHash<QString, qint64> at;
+    };
+    // One pass over an open book for readBook(); `also` sees every record
+    // (and the pass then reads the whole book).
+    FileError scanBook(const DataFile& file, const QStringList& wanted, QStringList* names,
+                       Found* found, const std::function<void(qint64, const char*)>& also);
+    // After this copy wrote the book or a command ended.
+    void forgetBook();
     QStringList namesShown() const;
     void showTag(Block block, double tag);
 
@@ -93,4 +107,6 @@ private:
     // unchanged book gives both lists the same names without a read.
     QStringList m_names;
     FileStamp m_namesStamp;
+    // The names as this copy's save left them, for the rest of the command.
+    std::optional<QStringList> m_knownNames;
 };
