@@ -362,16 +362,19 @@ bool AddressBook::save(Block block, Write how) {
         if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         const NameMatcher named(entry.name, Qt::CaseInsensitive);
         double highest = 0;
-        const FileError e = scanBook(
-            file, namesShown() << entry.name, &names, &found, [&](qint64 n, const char* record) {
-                if (how == Write::Rewrite && match < 0 && named.matches(record)) {
-                    match = n;
-                    entry.tag = tagAt(record);
-                    oldName = AddressEntry::nameAt(record);
-                }
-                const double tag = tagAt(record);
-                if (std::isfinite(tag) && tag > highest) highest = tag;
-            });
+        // Outside a command the refill reads the book itself.
+        const bool gather = m_ctx.lists.inCommand();
+        const FileError e =
+            scanBook(file, gather ? namesShown() << entry.name : QStringList(),
+                     gather ? &names : nullptr, &found, [&](qint64 n, const char* record) {
+                         if (how == Write::Rewrite && match < 0 && named.matches(record)) {
+                             match = n;
+                             entry.tag = tagAt(record);
+                             oldName = AddressEntry::nameAt(record);
+                         }
+                         const double tag = tagAt(record);
+                         if (std::isfinite(tag) && tag > highest) highest = tag;
+                     });
         if (!e.ok()) return e;
         if (match >= 0) {
             at = match;
