@@ -77,17 +77,28 @@ double tagAt(const char* record) {
     return tag;
 }
 
-// One more than the highest tag in the book, so that a tag is never reused;
-// nothing in `next` when no higher whole number fits a double.
-FileError nextTagIn(const DataFile& file, std::optional<double>* next) {
-    next->reset();
+// One more than the highest tag seen, so that a tag is never reused;
+// nothing when no higher whole number fits a double.
+struct NextTag {
     double highest = 0;
-    FileError e = forEachRecord(file, [&highest](qint64, const char* record) {
+    void see(const char* record) {
         const double tag = tagAt(record);
         if (std::isfinite(tag) && tag > highest) highest = tag;
+    }
+    std::optional<double> next() const {
+        if (highest + 1 >= kMaxTag) return std::nullopt;
+        return std::floor(highest) + 1;
+    }
+};
+
+FileError nextTagIn(const DataFile& file, std::optional<double>* next) {
+    next->reset();
+    NextTag tags;
+    FileError e = forEachRecord(file, [&tags](qint64, const char* record) {
+        tags.see(record);
         return true;
     });
-    if (e.ok() && highest + 1 < kMaxTag) *next = std::floor(highest) + 1;
+    if (e.ok()) *next = tags.next();
     return e;
 }
 
@@ -361,7 +372,7 @@ bool AddressBook::save(Block block, Write how) {
         DataFile file(path());
         if (FileError e = file.open(DataFile::Mode::Write); !e.ok()) return e;
         const NameMatcher named(entry.name, Qt::CaseInsensitive);
-        double highest = 0;
+        NextTag tags;
         // Outside a command the refill reads the book itself.
         const bool gather = m_ctx.lists.inCommand();
         const FileError e =
@@ -372,8 +383,7 @@ bool AddressBook::save(Block block, Write how) {
                              entry.tag = tagAt(record);
                              oldName = AddressEntry::nameAt(record);
                          }
-                         const double tag = tagAt(record);
-                         if (std::isfinite(tag) && tag > highest) highest = tag;
+                         tags.see(record);
                      });
         if (!e.ok()) return e;
         if (match >= 0) {
@@ -385,11 +395,12 @@ bool AddressBook::save(Block block, Write how) {
             outcome = Outcome::Full;
             return {};
         }
-        if (highest + 1 >= kMaxTag) {
+        const std::optional<double> tag = tags.next();
+        if (!tag) {
             outcome = Outcome::NoTag;
             return {};
         }
-        entry.tag = std::floor(highest) + 1;
+        entry.tag = *tag;
         bool moved = false;
         const FileError written = appendRecordTo(file, entry.encode(), &moved);
         tailMoved = tailMoved || moved;
