@@ -242,17 +242,34 @@ private Q_SLOTS:
                                 addyRecord('1', 'V', 3, "?\363d?", "a?"));
     }
 
-    // A full book still takes a change to an entry it holds.
+    // A full book, or one whose highest tag leaves no next whole number,
+    // still takes a change to an entry it holds and refuses a new one.
+    void fullBookTakesChanges_data() {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<double>("lastTag");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("full") << 32767 << 32767.0 << "as many as it can";
+        QTest::newRow("no next tag") << 2 << 9007199254740992.0 << "too large to count on from";
+    }
     void fullBookTakesChanges() {
+        QFETCH(int, entries);
+        QFETCH(double, lastTag);
+        QFETCH(QString, told);
         QByteArray book;
-        for (int n = 1; n <= 32767; ++n)
-            book += addyRecord('1', 'V', n, "N" + QByteArray::number(n), "L");
+        for (int n = 1; n <= entries; ++n)
+            book +=
+                addyRecord('1', 'V', n < entries ? n : lastTag, "N" + QByteArray::number(n), "L");
         AddressFixture x(book);
-        x.type("ToCombo", "N32767", "ToField", "changed");
+        const QByteArray last = "N" + QByteArray::number(entries);
+        x.type("ToCombo", last, "ToField", "changed");
         x.click("ChangedVendor");
-        book.replace(570 * 32766, 570, addyRecord('1', 'V', 32767, "N32767", "changed"));
+        book.replace(570 * (entries - 1), 570, addyRecord('1', 'V', lastTag, last, "changed"));
         QCOMPARE(x.bytes(), book);
         QVERIFY(x.t.prompter.asked.isEmpty());
+        x.type("ToCombo", "Newco", "ToField", "new");
+        x.click("ChangedVendor");
+        QCOMPARE(x.bytes(), book);
+        QVERIFY(x.t.prompter.asked.size() == 1 && x.t.prompter.asked[0].text.contains(told));
     }
 };
 
